@@ -1,0 +1,106 @@
+#pragma once
+// One opened HID interface (one top-level collection of it).
+//
+// Reads and writes wait with poll() on the node and on the stop event, so a
+// pending transfer ends the moment stop is signalled. Transfers are plain
+// read()/write() calls made after poll() reported readiness: when read() or
+// write() returns, the kernel no longer touches the caller's buffer.
+//
+// hidraw delivers every input report of the interface to every open file;
+// a device opened on one collection drops the reports whose ID belongs to
+// another collection, so the command channel never sees key events and the
+// event reader never sees command replies.
+
+#include "platform/event.h"
+#include "platform/hid/hid_enumerator.h"
+#include "platform/hid/report_descriptor.h"
+
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace talven::hid {
+
+struct HidAttributes {
+    uint16_t vendorId = 0;
+    uint16_t productId = 0;
+    uint16_t version = 0;
+};
+
+class HidDevice {
+public:
+    HidDevice();
+    ~HidDevice();
+    HidDevice(const HidDevice&) = delete;
+    HidDevice& operator=(const HidDevice&) = delete;
+
+    // Closes what is open, then opens `path` and reads its capabilities.
+    bool open(const std::string& path, bool read, bool write, bool overlapped, bool exclusive);
+    // Ends a pending read or write (through the stop event) and closes.
+    void close();
+    bool isOpen() const;
+
+    // Time-outs in milliseconds, -1 waits without limit. `transferred` is the
+    // byte count (0 on failure). A read fills at most `length` bytes with one
+    // report whose first byte is the report ID (0 for unnumbered reports).
+    bool read(uint8_t* buffer, size_t length, int timeoutMs, size_t* transferred);
+    bool write(const uint8_t* buffer, size_t length, int timeoutMs, size_t* transferred);
+
+    // Decodes the last report placed in inputReport() into inputItems().
+    bool unpackInputReport();
+
+    // Sees every report this device writes ('>') and accepts ('<'); for the
+    // command-line tool's trace. Set before I/O starts.
+    using TraceHook = std::function<void(char direction, std::span<const uint8_t> report)>;
+    void setTraceHook(TraceHook hook) { trace_ = std::move(hook); }
+
+    Event& stopEvent() { return stop_; }
+    const std::string& path() const { return path_; }
+    const HidAttributes& attributes() const { return attributes_; }
+    const TopLevelCollection& caps() const { return collection_; }
+    uint16_t interfaceNumber() const { return interfaceNumber_; }
+    uint16_t collectionNumber() const { return collectionNumber_; }
+    std::vector<uint8_t>& inputReport() { return inputReport_; }
+    const std::vector<DataItem>& inputItems() const { return inputItems_; }
+
+private:
+    enum class Wait { Ready, Stopped, TimedOut, Failed };
+    Wait waitFor(int fd, short events, int timeoutMs, uint32_t start);
+    bool acceptsReport(const uint8_t* report, size_t size) const;
+    bool openNode(const std::string& node);
+    bool loadCapabilities(const std::string& node);
+    int enterTransfer();
+    void leaveTransfer();
+    void closeLocked(std::unique_lock<std::mutex>& lock);
+
+    std::string path_;
+    bool optRead_ = false, optWrite_ = false, optOverlapped_ = false, optExclusive_ = false;
+    bool isSocket_ = false;
+    bool unnumbered_ = false;  // the interface uses no report IDs
+    HidAttributes attributes_;
+    TopLevelCollection collection_;
+    std::vector<uint8_t> inputReport_;
+    std::vector<DataItem> inputItems_;
+    uint16_t interfaceNumber_ = 0;
+    uint16_t collectionNumber_ = 0;
+    TraceHook trace_;
+
+    Event stop_{false};
+    // fd_ and the count of transfers in flight are guarded by stateLock_; the
+    // descriptor is closed only once no transfer can still use it.
+    mutable std::mutex stateLock_;
+    std::condition_variable transfersDone_;
+    int fd_ = -1;
+    int transfers_ = 0;
+    bool closing_ = false;
+};
+
+// Whether the node behind a path is still present (the scan loop's removal
+// probe). Does not need permission to open the node.
+bool hidPathPresent(const std::string& path);
+
+}  // namespace talven::hid

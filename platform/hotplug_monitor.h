@@ -1,0 +1,34 @@
+#pragma once
+// Wakes the device scan early when HID devices come or go: a udev monitor on
+// the hidraw subsystem (where udev is available) and an inotify watch on each
+// simulator directory. Without either, the scan's regular poll still finds
+// every change.
+
+#include <string>
+#include <vector>
+
+namespace talven {
+
+class HotplugMonitor {
+public:
+    // Directories other than the real sysfs class folder that should be
+    // watched for entries appearing or vanishing.
+    explicit HotplugMonitor(const std::vector<std::string>& watchedDirs);
+    ~HotplugMonitor();
+    HotplugMonitor(const HotplugMonitor&) = delete;
+    HotplugMonitor& operator=(const HotplugMonitor&) = delete;
+
+    // Descriptors to poll for readability.
+    std::vector<int> fds() const;
+    // Reads and discards what woke the poll.
+    void drain();
+    bool hasUdev() const { return udevFd_ >= 0; }
+
+private:
+    void* udev_ = nullptr;
+    void* monitor_ = nullptr;
+    int udevFd_ = -1;
+    int inotifyFd_ = -1;
+};
+
+}  // namespace talven

@@ -1,0 +1,49 @@
+#pragma once
+// The simulated products, one per row of the application's product table.
+//
+// Each product is data: its identity on the bus, its report descriptor, the
+// factory contents of its memory and the model class that runs its firmware.
+// Adding a product, or a product-specific model, is a row here.
+
+#include "sim/firmware_model.h"
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace talven::sim {
+
+struct ProductSpec {
+    std::string_view name;     // what the simulator's commands call it
+    unsigned row;              // product table row; entries sort in this order
+    uint16_t vendorId;
+    uint16_t productId;
+    uint16_t kind;             // recognition-table kind
+    uint16_t interfaceNumber;  // the interface that carries the command channel
+    std::string_view hidName;  // HID_NAME of the uevent
+    std::vector<uint8_t> (*descriptor)();
+    FirmwareImage (*firmware)();
+    std::unique_ptr<FirmwareModel> (*makeModel)(const FirmwareImage& image);
+};
+
+// All products, in row order.
+std::span<const ProductSpec> simProducts();
+const ProductSpec* findSimProduct(std::string_view name);
+// "mouse, keyboard, ..." for messages.
+std::string simProductNames();
+
+// The entry directory name, e.g. "row1-keyboard-if1". Rows whose devices
+// report vendor and product 0 are told apart only by the order in which they
+// are found, so names sort by row.
+std::string simEntryName(const ProductSpec& product);
+
+// The keyboard firmware's key matrix: 6 rows of 21 keys, each the 3-byte
+// factory code of the key. Exposed for tests that check table contents.
+inline constexpr size_t kKeyboardRows = 6;
+inline constexpr size_t kKeyboardColumns = 21;
+std::span<const uint8_t> keyboardMatrixCodes();
+
+}  // namespace talven::sim
