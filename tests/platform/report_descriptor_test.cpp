@@ -337,9 +337,11 @@ TEST(ReportDescriptor, SurvivesTruncationAndCorruption) {
         if (!d) continue;
         for (const TopLevelCollection& c : d->collections) {
             std::vector<DataItem> items = makeInputDataItems(c);
-            for (uint8_t id : c.reportIds.empty() ? std::vector<uint8_t>{0} : c.reportIds) {
+            if (c.inputReportByteLength == 0) continue;
+            std::vector<uint8_t> ids = c.reportIds;
+            if (ids.empty()) ids.push_back(0);
+            for (uint8_t id : ids) {
                 Bytes report(c.inputReportByteLength, 0xA5);
-                if (report.empty()) continue;
                 report[0] = id;
                 unpackInputReport(c, report, items);
             }
