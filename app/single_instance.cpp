@@ -1,5 +1,7 @@
 #include "app/single_instance.h"
 
+#include "app/app_messages.h"
+
 #include "platform/app_identity.h"
 #include "platform/debug_output.h"
 
@@ -28,10 +30,6 @@ constexpr char kTag[4] = {'K', '8', '8', 'I'};
 constexpr qint64 kMessageSize = 12;
 // A peer that connects but does not send is dropped after this long.
 constexpr int kPeerTimeoutMs = 2000;
-
-QString title() {
-    return QString::fromUtf8(kApplicationTitle.data(), qsizetype(kApplicationTitle.size()));
-}
 
 // /tmp is shared with every user, so the fallback folder counts only when it
 // is a real folder of ours that nobody else can write to.
@@ -67,9 +65,9 @@ QString SingleInstance::defaultRuntimeFolder() {
     return QString::fromStdString(fallback);
 }
 
-QString SingleInstance::lockPath() const { return folder_ + "/" + title() + ".lock"; }
+QString SingleInstance::lockPath() const { return folder_ + "/" + applicationTitle() + ".lock"; }
 
-QString SingleInstance::socketPath() const { return folder_ + "/" + title() + ".socket"; }
+QString SingleInstance::socketPath() const { return folder_ + "/" + applicationTitle() + ".socket"; }
 
 bool SingleInstance::takeLock() {
     if (lockFd_ < 0) {

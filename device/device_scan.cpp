@@ -55,7 +55,7 @@ std::optional<InterfaceEntry> recognizeInterface(const std::string& path) {
 DeviceScanner::DeviceScanner(Callbacks callbacks, std::vector<hid::HidRoot> roots)
     : callbacks_(std::move(callbacks)), roots_(std::move(roots)), slots_(makeDeviceSlots()) {}
 
-std::vector<DeviceSlot> DeviceScanner::slots() const {
+std::vector<DeviceSlot> DeviceScanner::slotList() const {
     std::lock_guard lock(lock_);
     return slots_;
 }

@@ -39,7 +39,7 @@ public:
     // One discovery pass and one removal pass, without waiting.
     void scanOnce();
 
-    std::vector<DeviceSlot> slots() const;
+    std::vector<DeviceSlot> slotList() const;
     DeviceSlot slot(int index) const;
 
     static constexpr int kPollMs = 100;

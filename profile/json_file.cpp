@@ -11,7 +11,9 @@
 #include <cstdio>
 #include <ctime>
 #include <memory>
+#include <stdexcept>
 #include <sstream>
+#include <sys/stat.h>
 
 namespace talven {
 
@@ -19,6 +21,9 @@ std::string readjsonFile(const std::string& path) {
     std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
     debugOutputf("readjsonFile 错误吗：：%d", file ? 0 : errno);
     if (!file) return {};
+    // A folder opens too, and reports a nonsense size.
+    struct stat st {};
+    if (::fstat(::fileno(file.get()), &st) != 0 || !S_ISREG(st.st_mode)) return {};
     if (std::fseek(file.get(), 0, SEEK_END) != 0) return {};
     const long size = std::ftell(file.get());
     if (size < 0 || std::fseek(file.get(), 0, SEEK_SET) != 0) return {};
@@ -38,7 +43,12 @@ Json::Value ReadJsonValue(const std::string& path) {
     std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
     Json::Value root;
     std::string errors;
-    if (!reader->parse(text.data(), text.data() + text.size(), &root, &errors)) return Json::Value();
+    try {
+        if (!reader->parse(text.data(), text.data() + text.size(), &root, &errors)) return Json::Value();
+    } catch (const std::exception&) {
+        // The parser throws rather than fails on absurdly deep nesting.
+        return Json::Value();
+    }
     return root;
 }
 

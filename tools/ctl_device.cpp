@@ -32,7 +32,7 @@ std::vector<FoundInterface> findSupportedInterfaces() {
     DeviceScanner scanner({});
     scanner.scanOnce();
     std::vector<FoundInterface> found;
-    const auto slots = scanner.slots();
+    const auto slots = scanner.slotList();
     for (size_t i = 0; i < slots.size(); ++i) {
         if (!slots[i].occupied) continue;
         const ProductRow* product = productForSlot(slots[i]);

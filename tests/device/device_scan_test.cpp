@@ -86,7 +86,7 @@ TEST(DeviceScan, ASecondIdenticalProductGetsNoSlot) {
     DeviceScanner scanner(rec.callbacks(), simRoots({first.str(), second.str()}));
     scanner.scanOnce();
     EXPECT_EQ(rec.take(), (std::vector<std::string>{"+1", "+0", "first"}));
-    for (const auto& slot : scanner.slots())
+    for (const auto& slot : scanner.slotList())
         if (slot.occupied) {
             EXPECT_EQ(slot.path.find(second.str()), std::string::npos);
         }

@@ -1,0 +1,74 @@
+#include "app/app_setup.h"
+
+#include "app/controls/custom_controls.h"
+#include "platform/app_paths.h"
+#include "platform/debug_output.h"
+#include "sim/sim_control.h"
+#include "sim/simulator.h"
+#include "ui/paint_manager.h"
+#include "ui/resource_manager.h"
+
+#include <QStringList>
+
+#include <cstdlib>
+
+namespace talven {
+
+void setupResources() {
+    const QString root = QString::fromStdString(paths::resourceRoot());
+    ui::CPaintManagerUI::SetInstancePath(root);
+    ui::CPaintManagerUI::SetResourcePath(root + QStringLiteral("skin/"));
+    if (!ui::CResourceManager::GetInstance()->LoadResource(QStringLiteral("res.xml"))) {
+        debugOutput("res.xml could not be read; the skin is incomplete");
+    }
+    registerShellControlClasses();
+}
+
+AppOptions parseAppOptions(const QStringList& arguments) {
+    AppOptions options;
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString& arg = arguments[i];
+        if (arg == QLatin1String("--demo")) {
+            options.demo = true;
+        } else if (arg == QLatin1String("--screenshot")) {
+            if (i + 1 >= arguments.size()) {
+                options.error = QStringLiteral("--screenshot needs a file name");
+                break;
+            }
+            options.screenshotFile = arguments[++i];
+        } else if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
+            options.help = true;
+        } else {
+            options.error = QStringLiteral("unknown option: ") + arg;
+            break;
+        }
+    }
+    return options;
+}
+
+QString appUsage() {
+    return QStringLiteral(
+        "usage: talven-k88 [--demo] [--screenshot FILE]\n"
+        "  --demo             also show simulated devices (every product)\n"
+        "  --screenshot FILE  save the window as PNG after the first device scan, then quit\n");
+}
+
+std::unique_ptr<sim::Simulator> startDemoDevices(QString* error) {
+    const std::string dir = sim::defaultSimDir();
+    ::setenv("TALVEN_SIM_DIR", dir.c_str(), 1);
+    auto simulator = std::make_unique<sim::Simulator>(dir);
+    simulator->addAllProducts();
+    std::string why;
+    if (!simulator->startControl(&why)) {
+        // Another simulator serves the directory: show its devices instead.
+        debugOutputf("demo: %s", why.c_str());
+        return nullptr;
+    }
+    if (!simulator->plugAll(&why)) {
+        if (error) *error = QString::fromStdString(why);
+        return nullptr;
+    }
+    return simulator;
+}
+
+}  // namespace talven

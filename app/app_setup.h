@@ -1,0 +1,36 @@
+#pragma once
+// Start-up pieces the entry runs in order: resources and control classes,
+// the command-line options, and demo mode's simulated devices.
+
+#include <QString>
+
+#include <memory>
+#include <optional>
+
+namespace talven {
+
+namespace sim {
+class Simulator;
+}
+
+// Points the toolkit at the skin below the resource root, reads "res.xml"
+// and registers the program's control classes.
+void setupResources();
+
+struct AppOptions {
+    bool demo = false;           // simulated devices in this process
+    QString screenshotFile;      // save the window after the first scan pass, then quit
+    bool help = false;
+    QString error;               // set when the command line is wrong
+};
+
+AppOptions parseAppOptions(const QStringList& arguments);
+QString appUsage();
+
+// Simulated devices for --demo, served on the simulator directory
+// (TALVEN_SIM_DIR, else the default one, which then becomes TALVEN_SIM_DIR so
+// the scan finds it). When talven-devsim already serves that directory its
+// devices are used and nothing is started here (the result is then empty).
+std::unique_ptr<sim::Simulator> startDemoDevices(QString* error);
+
+}  // namespace talven

@@ -1,0 +1,105 @@
+// The process entry: private fonts, one running instance, resources and
+// control classes, the registered messages, the main window and its loop,
+// then tear-down in reverse order.
+
+#include "app/app_messages.h"
+#include "app/app_setup.h"
+#include "app/desktop_bus.h"
+#include "app/font_resources.h"
+#include "app/main_wnd.h"
+#include "app/power_monitor.h"
+#include "app/single_instance.h"
+#include "app/unix_signals.h"
+#include "sim/simulator.h"
+#include "ui/messages.h"
+#include "ui/resource_manager.h"
+
+#include <QApplication>
+#include <QTimer>
+
+#include <cstdio>
+
+using namespace talven;
+
+namespace {
+
+// --screenshot: once the first scan pass has shown the window, let the
+// pages settle, save the window and end the program.
+void scheduleScreenshot(CMainWnd& window, const QString& file) {
+    auto* poll = new QTimer(&window);
+    QObject::connect(poll, &QTimer::timeout, &window, [&window, poll, file] {
+        if (!window.firstScanDone() || !window.isVisible()) return;
+        poll->stop();
+        QTimer::singleShot(1500, &window, [&window, file] {
+            const bool saved = window.grab().save(file, "PNG");
+            std::fprintf(saved ? stdout : stderr, "%s %s\n", saved ? "saved" : "could not save",
+                         file.toLocal8Bit().constData());
+            window.Close(0);
+        });
+    });
+    poll->start(50);
+}
+
+void connectPlatform(CMainWnd& window, SingleInstance& instance, PowerMonitor& power) {
+    QObject::connect(&instance, &SingleInstance::instanceMessage, &window,
+                     [&window](quint32 wParam, qint32 lParam) {
+                         window.PostMessage(appMessages().instance, wParam, lParam);
+                     });
+    QObject::connect(&power, &PowerMonitor::suspending, &window, [&window](bool aboutToSleep) {
+        window.SendMessage(ui::WM_POWERBROADCAST, aboutToSleep ? ui::PBT_APMSUSPEND : ui::PBT_APMRESUMEAUTOMATIC);
+    });
+}
+
+int runMainWindow(const AppOptions& options) {
+    SingleInstance instance;
+    if (!instance.tryBecomePrimary()) return 0;
+    setupResources();
+    registerAppMessages();
+    std::unique_ptr<sim::Simulator> demo;
+    if (options.demo) {
+        QString error;
+        demo = startDemoDevices(&error);
+        if (!error.isEmpty()) std::fprintf(stderr, "demo devices: %s\n", error.toLocal8Bit().constData());
+    }
+    int result = 0;
+    {
+        DesktopBus bus;
+        PowerMonitor power;
+        CMainWnd window;
+        window.setDesktopBus(&bus);
+        connectPlatform(window, instance, power);
+        // Created hidden: the first scan pass shows it.
+        const quint32 style = ui::WS_POPUP | ui::WS_CLIPSIBLINGS | ui::WS_CLIPCHILDREN | ui::WS_CAPTION |
+                              ui::WS_SYSMENU | ui::WS_MINIMIZEBOX;
+        if (!window.Create(nullptr, applicationTitle(), style, 0, 0, 0, 800, 572)) {
+            std::fprintf(stderr, "talven-k88: the skin could not be loaded\n");
+            return 0;
+        }
+        window.CenterWindow();
+        QObject::connect(&window, &CMainWnd::quitRequested, qApp, &QApplication::quit, Qt::QueuedConnection);
+        UnixSignals stopSignals([&window](int) { window.Close(0); });
+        if (!options.screenshotFile.isEmpty()) scheduleScreenshot(window, options.screenshotFile);
+        result = QApplication::exec();
+    }
+    ui::CResourceManager::GetInstance()->Release();
+    return result;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    QApplication::setApplicationName(QStringLiteral("talven-k88"));
+    QApplication::setDesktopFileName(QStringLiteral("talven-k88"));
+    const AppOptions options = parseAppOptions(QApplication::arguments());
+    if (!options.error.isEmpty() || options.help) {
+        const QString text = (options.error.isEmpty() ? QString() : options.error + QLatin1Char('\n')) + appUsage();
+        std::fputs(text.toLocal8Bit().constData(), options.help ? stdout : stderr);
+        return options.help ? 0 : 2;
+    }
+    PrivateFonts fonts;
+    fonts.load();
+    registerInstanceMessage();
+    return runMainWindow(options);
+}

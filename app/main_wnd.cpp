@@ -1,0 +1,140 @@
+#include "app/main_wnd.h"
+
+#include "app/app_messages.h"
+#include "app/desktop_bus.h"
+#include "platform/app_paths.h"
+#include "platform/debug_output.h"
+#include "platform/settings_store.h"
+#include "ui/control.h"
+#include "ui/resource_manager.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+
+namespace talven {
+
+CMainWnd::CMainWnd(std::vector<hid::HidRoot> hidRoots) : hidRoots_(std::move(hidRoots)) {
+    MapNotify(QStringLiteral("itemactivate"), &CMainWnd::OnItemActivate);
+    MapNotify(QStringLiteral("setfocus"), &CMainWnd::OnControlSetFocus);
+    AddShellRoutes();
+}
+
+CMainWnd::~CMainWnd() {
+    Shutdown();
+    auto* resources = ui::CResourceManager::GetInstance();
+    if (resources->GetTextQueryInterface() == this) resources->SetTextQueryInterface(nullptr);
+    ui::CMenuWnd::DestroyMenu();
+    trayMenu_.reset();
+}
+
+void CMainWnd::InitWindow() {
+    debugOutput("InitWindow");
+    auto* resources = ui::CResourceManager::GetInstance();
+    resources->SetTextQueryInterface(this);
+    resources->LoadLanguage(QStringLiteral("lan_cn.xml"));
+    const QString icon = QStringLiteral("common/app_icon.svg");
+    setWindowIcon(QIcon(ui::CPaintManagerUI::ResolveResourceFile(icon)));
+    tray_.CreateTrayIcon(this, ui::CPaintManagerUI::ResolveResourceFile(icon), applicationTitle(), 0);
+}
+
+void CMainWnd::setDesktopBus(DesktopBus* bus) {
+    bus_ = bus;
+    if (!bus_) return;
+    connect(bus_, &DesktopBus::received, this,
+            [this](DesktopBus::Message kind, quint32 wParam, qint32 lParam) {
+                const AppMessages& m = appMessages();
+                const uint msg = kind == DesktopBus::Message::LightControl   ? m.lightControl
+                                 : kind == DesktopBus::Message::UpdateStatus ? m.updateStatus
+                                                                             : 0;
+                if (msg != 0) PostMessage(msg, wParam, lParam);
+            });
+}
+
+std::vector<DeviceSlot> CMainWnd::deviceSlots() const {
+    return scanner_ ? scanner_->slotList() : std::vector<DeviceSlot>{};
+}
+
+void CMainWnd::OnWindowInit() {
+    AnnounceLighting(true);
+    languages_ = readLanguageList(paths::defaultDataFolder() + "Language.config");
+    SettingsStore settings;
+    ApplyLanguage(ReadLanguageIndex(settings, languages_));
+    SetLightStatusCaption();
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) screenSize_ = screen->size();
+    ShowWindow(false);
+    StartScanThread();
+    SetTimer(mainTimer::kFitAfterInit, 100);
+    initialised_ = true;
+}
+
+void CMainWnd::StartScanThread() {
+    DeviceScanner::Callbacks callbacks;
+    // The scanner calls these on its own thread; the window answers on the UI
+    // thread while the scanner waits, unless the program is stopping.
+    Event& stop = workers_.stopEvent(WorkerSlots::kScanSlot);
+    callbacks.occupied = [this, &stop](int slot) {
+        SendMessageFromWorker(mainmsg::kSlotOccupied, static_cast<quintptr>(slot), 0, stop);
+    };
+    callbacks.vacated = [this, &stop](int slot) {
+        SendMessageFromWorker(mainmsg::kSlotVacated, static_cast<quintptr>(slot), 0, stop);
+    };
+    callbacks.firstPassDone = [this] { PostMessage(appMessages().instance, 0, 0); };
+    scanner_ = std::make_unique<DeviceScanner>(std::move(callbacks), hidRoots_);
+    workers_.start(WorkerSlots::kScanSlot, [this](Event& stopEvent) { scanner_->run(stopEvent); });
+}
+
+void CMainWnd::Shutdown() {
+    if (shutDown_) return;
+    shutDown_ = true;
+    debugOutput("退出测试");
+    KillTimer(mainTimer::kFitAfterInit);
+    KillTimer(mainTimer::kTrayMenu);
+    hide();
+    workers_.stopAll(1000);
+    tray_.DeleteTrayIcon();
+}
+
+void CMainWnd::OnSlotOccupied(int slot) { debugOutputf("device interface slot %d occupied", slot); }
+
+void CMainWnd::OnSlotVacated(int slot) { debugOutputf("device interface slot %d vacated", slot); }
+
+void CMainWnd::OnItemActivate(ui::TNotifyUI& msg) { routes_.dispatch(msg); }
+
+void CMainWnd::OnControlSetFocus(ui::TNotifyUI& msg) { routes_.dispatch(msg); }
+
+ui::CControlUI* CMainWnd::Find(const char* name) const {
+    return m_pm.FindControl(QString::fromLatin1(name));
+}
+
+// ---- lighting control ----------------------------------------------------
+
+void CMainWnd::AnnounceLighting(bool controlling) {
+    if (bus_) bus_->broadcast(DesktopBus::Message::LightAnnounce, 1, controlling ? 1 : 0);
+}
+
+// The caption names the current state on every path: "控制灯光" while we
+// drive the lighting, "不控制灯光" while another program may.
+void CMainWnd::SetLightStatusCaption() {
+    if (ui::CControlUI* status = Find("control_light_status")) {
+        status->SetResourceText(true);
+        status->SetText(lightingControl_ ? QStringLiteral("控制灯光") : QStringLiteral("不控制灯光"));
+    }
+}
+
+void CMainWnd::ToggleLightingControl() {
+    lightingControl_ = !lightingControl_;
+    AnnounceLighting(lightingControl_);
+    SetLightStatusCaption();
+    SetLightingControl(lightingControl_);
+}
+
+void CMainWnd::SetLightingControl(bool on) { lightingControl_ = on; }
+
+void CMainWnd::OnLightControlMessage(quintptr wParam, qintptr lParam) {
+    if (wParam != 1 || (lParam != 0 && lParam != 1)) return;
+    SetLightingControl(lParam == 1);
+    SetLightStatusCaption();
+    ApplyActivationState();
+}
+
+}  // namespace talven

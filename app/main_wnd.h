@@ -1,0 +1,120 @@
+#pragma once
+// CMainWnd: the program's only top-level window and the hub of its traffic.
+// It builds "XML_MAIN", owns the shell's worker threads (slot 0 scans for
+// devices), routes control notifications by name, answers the tray icon,
+// menus, power and display changes, and the messages of the scan thread and
+// of other programs.
+
+#include "app/control_routes.h"
+#include "app/worker_slots.h"
+#include "device/device_scan.h"
+#include "profile/language_config.h"
+#include "ui/menu_wnd.h"
+#include "ui/tray_icon.h"
+#include "ui/window_impl_base.h"
+
+#include <QSize>
+
+#include <memory>
+#include <vector>
+
+namespace talven {
+
+class DesktopBus;
+
+class CMainWnd : public ui::WindowImplBase {
+    Q_OBJECT
+public:
+    // hidRoots: where the scan looks for devices (tests pass their own).
+    explicit CMainWnd(std::vector<hid::HidRoot> hidRoots = hid::defaultHidRoots());
+    ~CMainWnd() override;
+
+    QString GetWindowClassName() const override { return QStringLiteral("MainWnd"); }
+    QString GetSkinFile() override { return QStringLiteral("XML_MAIN"); }
+    void InitWindow() override;
+    void Notify(ui::TNotifyUI& msg) override;
+    qintptr HandleCustomMessage(uint msg, quintptr wParam, qintptr lParam, bool& handled) override;
+    ui::CControlUI* CreateControl(const QString& tag) override;
+    QString QueryControlText(const QString& id, const QString& type) override { return {}; }
+
+    // Shows the window in front: overlay updated, restored, raised.
+    void BringToFront();
+    // Keeps the window at its design size at the kept screen scale, centred.
+    void FitToScreen();
+    // Applies the language at `index` of Language.config.
+    void ApplyLanguage(int index);
+    // Replaces the window's font slots with `face` (or the closest installed
+    // face when it is missing).
+    void SetSkinFonts(const QString& face);
+    void SetLightingControl(bool on);
+
+    bool lightingControl() const { return lightingControl_; }
+    bool initialised() const { return initialised_; }
+    bool firstScanDone() const { return firstScanDone_; }
+    bool awake() const { return awake_; }
+    int currentLanguage() const { return currentLanguage_; }
+    // The interface slots of the scan (empty before "windowinit").
+    std::vector<DeviceSlot> deviceSlots() const;
+    // Where other programs' messages come from; the window listens on it.
+    void setDesktopBus(DesktopBus* bus);
+
+    ControlRoutes& routes() { return routes_; }
+
+signals:
+    // The window has been destroyed: the program's message loop should end.
+    void quitRequested();
+
+protected:
+    virtual void OnTimer(uint id);
+    virtual void OnItemActivate(ui::TNotifyUI& msg);
+    virtual void OnControlSetFocus(ui::TNotifyUI& msg);
+    // Device interface slots taken and freed by the scan thread.
+    virtual void OnSlotOccupied(int slot);
+    virtual void OnSlotVacated(int slot);
+    // Whether any device page is shown in the selector.
+    virtual bool AnyDeviceVisible() const { return false; }
+    // Tells the pages whether the window is active (they slow down when not).
+    virtual void ApplyActivationState() {}
+
+private:
+    void OnWindowInit();
+    void StartScanThread();
+    void Shutdown();
+    void UpdateNoDeviceOverlay();
+    void OnTrayMessage(qintptr mouseMessage);
+    void OpenTrayMenu();
+    void OnMenuCommand(quintptr wParam);
+    void OnLightControlMessage(quintptr wParam, qintptr lParam);
+    void OnPowerBroadcast(quintptr wParam);
+    void ToggleLightingControl();
+    void SetLightStatusCaption();
+    void AnnounceLighting(bool controlling);
+    bool HandleRegisteredMessage(uint msg, quintptr wParam, qintptr lParam);
+    bool HandlePrivateMessage(uint msg, quintptr wParam, qintptr lParam);
+    void AddShellRoutes();
+    void RouteClick(ui::TNotifyUI& msg);
+    ui::CControlUI* Find(const char* name) const;
+
+    std::vector<hid::HidRoot> hidRoots_;
+    std::vector<LanguageEntry> languages_;
+    ControlRoutes routes_;
+    ui::CTrayIcon tray_;
+    std::unique_ptr<ui::CMenuWnd> trayMenu_;
+    ui::MenuCheckInfo menuChecks_;
+    std::unique_ptr<DeviceScanner> scanner_;
+    WorkerSlots workers_;
+    DesktopBus* bus_ = nullptr;
+    QSize screenSize_;
+    int currentLanguage_ = -1;
+    int screenScale_ = 96;
+    bool lightingControl_ = true;
+    bool initialised_ = false;
+    bool firstScanDone_ = false;
+    bool awake_ = true;
+    bool displayChanged_ = false;
+    bool windowActive_ = false;
+    bool mouseInside_ = false;
+    bool shutDown_ = false;
+};
+
+}  // namespace talven

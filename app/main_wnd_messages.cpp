@@ -1,0 +1,172 @@
+// CMainWnd: window messages, timers, the tray icon and its menu.
+
+#include "app/app_messages.h"
+#include "app/main_wnd.h"
+#include "platform/debug_output.h"
+#include "ui/control.h"
+
+#include <QCursor>
+
+namespace talven {
+
+using namespace ui;
+
+qintptr CMainWnd::HandleCustomMessage(uint msg, quintptr wParam, qintptr lParam, bool& handled) {
+    handled = false;
+    if (msg == WM_ACTIVATE) {
+        windowActive_ = mouseInside_ = wParam != WA_INACTIVE;
+        ApplyActivationState();
+        return 0;
+    }
+    if (msg == WM_MOUSELEAVE || msg == WM_MOUSEHOVER) {
+        debugOutput(msg == WM_MOUSELEAVE ? "鼠标移出" : "鼠标移入");
+        if (!windowActive_) {
+            mouseInside_ = msg == WM_MOUSEHOVER;
+            ApplyActivationState();
+        }
+        return 0;
+    }
+    if (HandleRegisteredMessage(msg, wParam, lParam)) {
+        handled = true;
+        return 0;
+    }
+    if (msg == WM_DESTROY) {
+        Shutdown();
+        emit quitRequested();
+        handled = true;
+        return 0;
+    }
+    if (msg == WM_POWERBROADCAST) {
+        OnPowerBroadcast(wParam);
+        handled = true;
+        return 0;
+    }
+    // Asleep, the devices are gone or about to go: nothing else is answered
+    // until the machine has resumed.
+    if (!awake_) return 0;
+    if (msg == WM_DISPLAYCHANGE) {
+        debugOutput("显示器分辨率发生变化");
+        displayChanged_ = true;
+        FitToScreen();
+        return 0;
+    }
+    if (msg == WM_TIMER) {
+        OnTimer(static_cast<uint>(wParam));
+        return 0;
+    }
+    if (msg == WM_DPICHANGED) {
+        m_pm.SetDPI(LOWORD(wParam));
+        m_pm.ResetDPIAssets();
+        if (lParam != 0) setGeometry(*reinterpret_cast<const QRect*>(lParam));
+        CenterWindow();
+        m_pm.NeedUpdate();
+        debugOutput("界面 DPI 发生变化");
+        handled = true;
+        return 0;
+    }
+    handled = HandlePrivateMessage(msg, wParam, lParam);
+    return 0;
+}
+
+bool CMainWnd::HandleRegisteredMessage(uint msg, quintptr wParam, qintptr lParam) {
+    const AppMessages& m = appMessages();
+    if (msg == 0) return false;
+    if (msg == m.instance) {
+        debugOutputf("软件标示 %u，%xd%xd", msg, static_cast<unsigned>(wParam), static_cast<unsigned>(lParam));
+        firstScanDone_ = true;
+        BringToFront();
+        return true;
+    }
+    if (msg == m.updateStatus) return true;  // no update window is open to take it
+    if (msg == m.lightControl) {
+        OnLightControlMessage(wParam, lParam);
+        return true;
+    }
+    return false;
+}
+
+bool CMainWnd::HandlePrivateMessage(uint msg, quintptr wParam, qintptr lParam) {
+    switch (msg) {
+    case UIMSG_TRAYICON:
+        OnTrayMessage(lParam);
+        return true;
+    case UIMSG_MENUCLICK:
+        OnMenuCommand(wParam);
+        return true;
+    case mainmsg::kDpiLogged:
+        debugOutput("界面 DPI 1发生变化");
+        return true;
+    case mainmsg::kShowProgress:
+        if (CControlUI* progress = Find("setting_progress")) progress->SetVisible(true);
+        return true;
+    case mainmsg::kApplyLanguage:
+        ApplyLanguage(static_cast<int>(wParam));
+        return true;
+    case mainmsg::kSlotOccupied:
+        OnSlotOccupied(static_cast<int>(wParam));
+        return true;
+    case mainmsg::kSlotVacated:
+        OnSlotVacated(static_cast<int>(wParam));
+        return true;
+    case mainmsg::kClearUpdateBadge:
+        if (CControlUI* set = Find("setbtn")) set->SetForeImage(QString());
+        return true;
+    default:
+        return false;
+    }
+}
+
+void CMainWnd::OnPowerBroadcast(quintptr wParam) {
+    if (wParam == PBT_APMRESUMEAUTOMATIC) {
+        awake_ = true;
+        ApplyActivationState();
+    } else if (wParam == PBT_APMSUSPEND) {
+        awake_ = false;
+        ApplyActivationState();
+    }
+}
+
+void CMainWnd::OnTimer(uint id) {
+    if (id == mainTimer::kFitAfterInit) {
+        KillTimer(id);
+        FitToScreen();
+        update();
+    } else if (id == mainTimer::kTrayMenu) {
+        KillTimer(id);
+        OpenTrayMenu();
+    }
+}
+
+void CMainWnd::OnTrayMessage(qintptr mouseMessage) {
+    if (mouseMessage == WM_LBUTTONUP) {
+        UpdateNoDeviceOverlay();
+        if (isVisible() && !isMinimized()) {
+            ShowWindow(false);
+            return;
+        }
+        ShowWindow(true);
+        FitToScreen();
+        BringToFront();
+        m_pm.NeedUpdate();
+    } else if (mouseMessage == WM_RBUTTONUP) {
+        SetTimer(mainTimer::kTrayMenu, 10);
+    }
+}
+
+void CMainWnd::OpenTrayMenu() {
+    trayMenu_ = std::make_unique<CMenuWnd>();
+    const QPoint at = QCursor::pos() - QPoint(0, 50);
+    trayMenu_->Init(QStringLiteral("menu.xml"), at, &m_pm, &menuChecks_);
+}
+
+void CMainWnd::OnMenuCommand(quintptr wParam) {
+    const std::unique_ptr<MenuCmd> command = TakeMenuCmd(wParam);
+    if (!command) return;
+    if (command->szName == QLatin1String("exit")) {
+        Close(0);
+        return;
+    }
+    debugOutputf("menu command %s", command->szName.toUtf8().constData());
+}
+
+}  // namespace talven

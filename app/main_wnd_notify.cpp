@@ -1,0 +1,66 @@
+// CMainWnd: notification routing. The window's own controls are handled
+// here; controls of device pages and editors reach their owners through the
+// route table, keyed by type and control name (or name prefix).
+
+#include "app/app_messages.h"
+#include "app/main_wnd.h"
+#include "platform/debug_output.h"
+#include "ui/control.h"
+
+namespace talven {
+
+using namespace ui;
+
+namespace {
+
+bool isIgnoredPageClick(const QString& type) {
+    return type == QLatin1String("click_wpremove") || type == QLatin1String("click_wpedit");
+}
+
+}  // namespace
+
+void CMainWnd::Notify(TNotifyUI& msg) {
+    const QString name = msg.pSender ? msg.pSender->GetName() : QString();
+    if (msg.sType != QLatin1String(kNotifyTimer)) {
+        debugOutputf("%s %s", msg.sType.toUtf8().constData(), name.toUtf8().constData());
+    }
+    if (isIgnoredPageClick(msg.sType)) return;
+    if (msg.sType == QLatin1String(kNotifyWindowInit)) {
+        OnWindowInit();
+    } else if (msg.sType == QLatin1String(kNotifyWindowSize)) {
+        if (name == QLatin1String("root") && displayChanged_) {
+            displayChanged_ = false;
+            FitToScreen();
+        }
+    } else if (msg.sType == QLatin1String(kNotifyClick)) {
+        RouteClick(msg);
+    } else if (msg.sType != QLatin1String("itemactivate") && msg.sType != QLatin1String("setfocus")) {
+        // The message map below runs these two; everything else by name.
+        routes_.dispatch(msg);
+    }
+    WindowImplBase::Notify(msg);
+}
+
+void CMainWnd::RouteClick(TNotifyUI& msg) {
+    if (routes_.dispatch(msg)) return;
+    const QString name = msg.pSender ? msg.pSender->GetName() : QString();
+    if (name == QLatin1String("minbtn")) {
+        SendMessage(WM_SYSCOMMAND, SC_MINIMIZE);
+    } else if (name == QLatin1String("maxbtn")) {
+        SendMessage(WM_SYSCOMMAND, SC_MAXIMIZE);
+    } else if (name == QLatin1String("restorebtn")) {
+        SendMessage(WM_SYSCOMMAND, SC_RESTORE);
+    }
+}
+
+void CMainWnd::AddShellRoutes() {
+    const QString click = QString::fromLatin1(kNotifyClick);
+    // Closing keeps the program in the tray; only the tray's "exit" ends it.
+    routes_.add(click, QStringLiteral("closebtn"), [this](TNotifyUI&, int) { ShowWindow(false); });
+    routes_.add(click, QStringLiteral("nodevice_ok_btn"), [this](TNotifyUI&, int) { ShowWindow(false); });
+    routes_.add(click, QStringLiteral("control_light_status"),
+                [this](TNotifyUI&, int) { ToggleLightingControl(); });
+}
+
+
+}  // namespace talven

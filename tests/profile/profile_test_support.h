@@ -1,0 +1,65 @@
+#pragma once
+// Shared pieces of the profile-data tests: JSON from text, and a folder with
+// a small factory profile.
+
+#include "profile/json_file.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+#include <json/reader.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+namespace talven::test {
+
+inline Json::Value parseJson(const std::string& text) {
+    Json::CharReaderBuilder builder;
+    std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
+    Json::Value value;
+    std::string errors;
+    EXPECT_TRUE(reader->parse(text.data(), text.data() + text.size(), &value, &errors)) << errors << text;
+    return value;
+}
+
+inline size_t fileCount(const std::filesystem::path& folder) {
+    return static_cast<size_t>(std::distance(std::filesystem::directory_iterator(folder), {}));
+}
+
+// A temporary data folder with "default.Json" holding a factory entry that
+// every kind's reads find something in.
+class ProfileFolder : public ::testing::Test {
+protected:
+    static constexpr const char* kFactory = R"({"Device": [{
+        "LightInfo": {"SelectItem": 2, "Light": 4, "Speed": 1, "MultiColor": 1,
+                      "Red": 0, "Green": 0, "Blue": 255, "Fx": 0},
+        "LightList": [{"LEDREGMode": 1, "LEDBrightness": 3, "LEDSpeed": 2, "LEDMultiColor": true,
+                       "LEDDirection": false, "red": 9, "green": 8, "blue": 7}],
+        "KeyList": [{"Assignment": 1048832, "DefaultAssignment": 1048832},
+                    {"Assignment": 1049088, "DefaultAssignment": 1049088}],
+        "SystemStages": {"Repeat": 31, "RepeatDelay": 1, "Key6Flag": 0, "PollingRate": 3,
+                         "WFlag": 0, "WinFlag": 1}
+    }]})";
+
+    void SetUp() override {
+        factory = parseJson(kFactory);
+        ASSERT_EQ(wirtejsonFile(defaultPath(), factory), 0);
+    }
+
+    std::string defaultPath() const { return (dir / "default.Json").string(); }
+    std::string profilePath() const { return (dir / "p.Json").string(); }
+    const Json::Value& factoryEntry() const { return factory["Device"][0]; }
+
+    // Points a profile-data object at this folder.
+    template <typename Profile>
+    void aim(Profile& profile) const {
+        profile.SetDefaultPath(defaultPath());
+        profile.SetProfilePath(profilePath());
+    }
+
+    TempDir dir;
+    Json::Value factory;
+};
+
+}  // namespace talven::test
