@@ -2,6 +2,7 @@
 
 #include "app/app_messages.h"
 #include "app/desktop_bus.h"
+#include "device/usb_device_page.h"
 #include "platform/app_paths.h"
 #include "platform/debug_output.h"
 #include "platform/settings_store.h"
@@ -17,6 +18,7 @@ CMainWnd::CMainWnd(std::vector<hid::HidRoot> hidRoots) : hidRoots_(std::move(hid
     MapNotify(QStringLiteral("itemactivate"), &CMainWnd::OnItemActivate);
     MapNotify(QStringLiteral("setfocus"), &CMainWnd::OnControlSetFocus);
     AddShellRoutes();
+    AddDeviceRoutes();
 }
 
 CMainWnd::~CMainWnd() {
@@ -60,14 +62,19 @@ void CMainWnd::OnWindowInit() {
     SettingsStore settings;
     ApplyLanguage(ReadLanguageIndex(settings, languages_));
     SetLightStatusCaption();
+    CreateScanner();
+    DeviceSelector::Hooks hooks;
+    hooks.bringToFront = [this] { BringToFront(); };
+    selector_ = std::make_unique<DeviceSelector>(m_pm, this, this, std::move(hooks));
+    selector_->CreatePages(scanner_->slotList());
     if (const QScreen* screen = QGuiApplication::primaryScreen()) screenSize_ = screen->size();
     ShowWindow(false);
-    StartScanThread();
+    workers_.start(WorkerSlots::kScanSlot, [this](Event& stopEvent) { scanner_->run(stopEvent); });
     SetTimer(mainTimer::kFitAfterInit, 100);
     initialised_ = true;
 }
 
-void CMainWnd::StartScanThread() {
+void CMainWnd::CreateScanner() {
     DeviceScanner::Callbacks callbacks;
     // The scanner calls these on its own thread; the window answers on the UI
     // thread while the scanner waits, unless the program is stopping.
@@ -80,7 +87,6 @@ void CMainWnd::StartScanThread() {
     };
     callbacks.firstPassDone = [this] { PostMessage(appMessages().instance, 0, 0); };
     scanner_ = std::make_unique<DeviceScanner>(std::move(callbacks), hidRoots_);
-    workers_.start(WorkerSlots::kScanSlot, [this](Event& stopEvent) { scanner_->run(stopEvent); });
 }
 
 void CMainWnd::Shutdown() {
@@ -91,12 +97,11 @@ void CMainWnd::Shutdown() {
     KillTimer(mainTimer::kTrayMenu);
     hide();
     workers_.stopAll(1000);
+    if (selector_) {
+        for (COrvaneUSBDevice* page : selector_->pages()) page->stopAnimation();
+    }
     tray_.DeleteTrayIcon();
 }
-
-void CMainWnd::OnSlotOccupied(int slot) { debugOutputf("device interface slot %d occupied", slot); }
-
-void CMainWnd::OnSlotVacated(int slot) { debugOutputf("device interface slot %d vacated", slot); }
 
 void CMainWnd::OnItemActivate(ui::TNotifyUI& msg) { routes_.dispatch(msg); }
 

@@ -6,6 +6,7 @@
 // of other programs.
 
 #include "app/control_routes.h"
+#include "app/device_selector.h"
 #include "app/worker_slots.h"
 #include "device/device_scan.h"
 #include "profile/language_config.h"
@@ -59,6 +60,9 @@ public:
     void setDesktopBus(DesktopBus* bus);
 
     ControlRoutes& routes() { return routes_; }
+    DeviceSelector* selector() { return selector_.get(); }
+    // The page of the selected, visible selector entry, or null.
+    COrvaneUSBDevice* CurrentDevicePage() const;
 
 signals:
     // The window has been destroyed: the program's message loop should end.
@@ -69,16 +73,17 @@ protected:
     virtual void OnItemActivate(ui::TNotifyUI& msg);
     virtual void OnControlSetFocus(ui::TNotifyUI& msg);
     // Device interface slots taken and freed by the scan thread.
-    virtual void OnSlotOccupied(int slot);
-    virtual void OnSlotVacated(int slot);
+    void OnSlotOccupied(int slot);
+    void OnSlotVacated(int slot);
     // Whether any device page is shown in the selector.
-    virtual bool AnyDeviceVisible() const { return false; }
-    // Tells the pages whether the window is active (they slow down when not).
-    virtual void ApplyActivationState() {}
+    bool AnyDeviceVisible() const;
+    // Tells the pages whether to preview their lighting: only while the
+    // window is awake and shown, so a hidden window costs no painting.
+    void ApplyActivationState();
 
 private:
     void OnWindowInit();
-    void StartScanThread();
+    void CreateScanner();
     void Shutdown();
     void UpdateNoDeviceOverlay();
     void OnTrayMessage(qintptr mouseMessage);
@@ -92,6 +97,7 @@ private:
     bool HandleRegisteredMessage(uint msg, quintptr wParam, qintptr lParam);
     bool HandlePrivateMessage(uint msg, quintptr wParam, qintptr lParam);
     void AddShellRoutes();
+    void AddDeviceRoutes();
     void RouteClick(ui::TNotifyUI& msg);
     ui::CControlUI* Find(const char* name) const;
 
@@ -102,6 +108,7 @@ private:
     std::unique_ptr<ui::CMenuWnd> trayMenu_;
     ui::MenuCheckInfo menuChecks_;
     std::unique_ptr<DeviceScanner> scanner_;
+    std::unique_ptr<DeviceSelector> selector_;
     WorkerSlots workers_;
     DesktopBus* bus_ = nullptr;
     QSize screenSize_;

@@ -1,7 +1,6 @@
 // CMainWnd: size, position, bringing the window to the front, the
 // no-device overlay, language and fonts, and the layout builder's callback.
 
-#include "app/controls/custom_controls.h"
 #include "app/main_wnd.h"
 #include "platform/app_paths.h"
 #include "platform/debug_output.h"
@@ -108,11 +107,6 @@ void CMainWnd::ApplyLanguage(int index) {
     }
     update();
     m_pm.NeedUpdate();
-}
-
-CControlUI* CMainWnd::CreateControl(const QString& tag) {
-    if (CControlUI* control = createShellControl(tag)) return control;
-    return nullptr;
 }
 
 }  // namespace talven

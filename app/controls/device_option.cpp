@@ -1,0 +1,131 @@
+#include "app/controls/device_option.h"
+
+#include "device/usb_device_page.h"
+#include "ui/label_button.h"
+#include "ui/option.h"
+#include "ui/paint_manager.h"
+
+namespace talven {
+
+using namespace ui;
+
+CDeviceOptionUI::CDeviceOptionUI() = default;
+
+void CDeviceOptionUI::SetVisible(bool visible) {
+    visibleFlag_ = visible;
+    CHorizontalLayoutUI::SetVisible(visible);
+}
+
+COptionUI* CDeviceOptionUI::SynchroOption() {
+    if (!synchro_ && GetManager()) {
+        synchro_ = qobject_cast<COptionUI*>(GetManager()->FindSubControlByName(this, QStringLiteral("synchro_device_select")));
+    }
+    return synchro_;
+}
+
+COptionUI* CDeviceOptionUI::DeviceSelectOption() {
+    if (!deviceSelect_ && GetManager()) {
+        deviceSelect_ = qobject_cast<COptionUI*>(GetManager()->FindSubControlByName(this, QStringLiteral("device_select")));
+    }
+    return deviceSelect_;
+}
+
+void CDeviceOptionUI::ShowSynchroOption(bool show) {
+    if (COptionUI* option = SynchroOption()) option->SetVisible(show);
+}
+
+void CDeviceOptionUI::SetSynchroSelected(bool selected) {
+    if (COptionUI* option = SynchroOption()) option->Selected(selected, false);
+}
+
+bool CDeviceOptionUI::IsSynchroSelected() {
+    COptionUI* option = SynchroOption();
+    return option && option->IsSelected();
+}
+
+void CDeviceOptionUI::SetDeviceSelected(bool selected) {
+    if (COptionUI* option = DeviceSelectOption()) option->Selected(selected, false);
+}
+
+bool CDeviceOptionUI::IsDeviceSelected() {
+    COptionUI* option = DeviceSelectOption();
+    return option && option->IsSelected();
+}
+
+void CDeviceOptionUI::BindDeviceTab(const QString& tabLayout, int index) {
+    if (COptionUI* option = DeviceSelectOption()) {
+        option->BindTabLayoutName(tabLayout);
+        option->BindTabIndex(index);
+    }
+}
+
+QString CDeviceOptionUI::BoundTabLayout() {
+    COptionUI* option = DeviceSelectOption();
+    return option ? option->GetBindTabLayoutName() : QString();
+}
+
+int CDeviceOptionUI::BoundTabIndex() {
+    COptionUI* option = DeviceSelectOption();
+    return option ? option->GetBindTabLayoutIndex() : -1;
+}
+
+void CDeviceOptionUI::SetSelectGroup(const QString& group) {
+    if (COptionUI* option = DeviceSelectOption()) option->SetGroup(group);
+}
+
+void CDeviceOptionUI::SetNameText(const QString& text) {
+    if (!GetManager()) return;
+    if (CControlUI* label = GetManager()->FindSubControlByName(this, QStringLiteral("device_select_name"))) {
+        label->SetText(text);
+    }
+}
+
+void CDeviceOptionUI::LinkPage(COrvaneUSBDevice* page) {
+    page_ = page;
+    if (page_) page_->setOptionEntry(this);
+    if (GetManager()) icon_ = GetManager()->FindSubControlByName(this, QStringLiteral("device_icon"));
+}
+
+void CDeviceOptionUI::StartArrivalTimer() {
+    if (GetManager()) GetManager()->SetTimer(this, entryTimer::kArrival, entryTimer::kArrivalMs);
+}
+
+void CDeviceOptionUI::DoEvent(TEventUI& event) {
+    if (event.Type == UIEVENT_TIMER) {
+        OnEntryTimer(static_cast<uint>(event.wParam));
+        return;
+    }
+    CHorizontalLayoutUI::DoEvent(event);
+}
+
+void CDeviceOptionUI::OnEntryTimer(uint id) {
+    CPaintManagerUI* manager = GetManager();
+    if (!manager) return;
+    manager->KillTimer(this, id);
+    if (!page_) return;
+    const bool connected = page_->commandChannel().isConnected();
+    switch (id) {
+    case entryTimer::kArrival:
+        page_->onConnected();
+        manager->SetTimer(this, entryTimer::kRender, entryTimer::kRenderMs);
+        if (page_->powerMode() != 0 && connected) manager->SetTimer(this, entryTimer::kStatus, entryTimer::kStatusMs);
+        break;
+    case entryTimer::kRender:
+        page_->renderFrame();
+        if (icon_ && IsDeviceSelected() && page_->optionPreview()) icon_->Invalidate();
+        if (page_->commandChannel().isConnected()) manager->SetTimer(this, entryTimer::kRender, entryTimer::kRenderMs);
+        break;
+    case entryTimer::kReadSettings: page_->readDeviceSettings(); break;
+    case entryTimer::kReserved1: page_->reservedOperation1(); break;
+    case entryTimer::kReserved2: page_->reservedOperation2(); break;
+    case entryTimer::kStatus:
+        page_->readDeviceStatus();
+        if (page_->powerMode() != 0 && page_->commandChannel().isConnected()) {
+            manager->SetTimer(this, entryTimer::kStatus, entryTimer::kStatusMs);
+        }
+        break;
+    default: break;
+    }
+}
+
+}  // namespace talven

@@ -1,0 +1,70 @@
+#pragma once
+// The device pages of the main window and the selector strip: one page and
+// one entry per product row, built at start-up and hidden until a device of
+// that row is connected. Keeps the selection invariant: while any entry is
+// visible, a visible entry is selected.
+
+#include "device/hid_records.h"
+#include "ui/notify.h"
+
+#include <QWidget>
+
+#include <functional>
+#include <vector>
+
+namespace talven {
+
+class CDeviceOptionUI;
+class CMpDevicePowerUI;
+class COrvaneUSBDevice;
+struct ProductRow;
+
+namespace ui {
+class CPaintManagerUI;
+class CControlUI;
+class IDialogBuilderCallback;
+}  // namespace ui
+
+class DeviceSelector {
+public:
+    struct Hooks {
+        std::function<void()> bringToFront;
+        std::function<void()> beforeSelectedDeviceHidden;  // e.g. remove the input hook
+    };
+    DeviceSelector(ui::CPaintManagerUI& manager, ui::IDialogBuilderCallback* builder, QWidget* window,
+                   Hooks hooks);
+
+    // Start-up: a page, an entry and a power indicator for every product row.
+    void CreatePages(const std::vector<DeviceSlot>& slotList);
+    bool CreateProductPage(const DeviceSlot& slot, int subKind);
+
+    void OnSlotOccupied(const DeviceSlot& slot);
+    void OnSlotVacated(const DeviceSlot& slot);
+    void ShowEntry(int index, bool visible, bool select);
+    void HideEntry(int index);
+    void OnDeviceSelected();
+    COrvaneUSBDevice* CurrentDevicePage() const;
+    // Index of the first visible entry (-1 when none) and how many are visible.
+    int FirstVisibleEntry(int* firstIndex) const;
+
+    const std::vector<COrvaneUSBDevice*>& pages() const { return allPages_; }
+    std::vector<COrvaneUSBDevice*> pagesOfKind(uint16_t kind) const;
+    int currentEntry() const { return currentEntry_; }
+
+private:
+    CDeviceOptionUI* entryAt(int index) const;
+    int entryCount() const;
+    COrvaneUSBDevice* pageForSlot(const DeviceSlot& slot) const;
+    ui::CControlUI* build(const char* layout);
+    void connectCommandInterface(COrvaneUSBDevice& page, const DeviceSlot& slot);
+
+    ui::CPaintManagerUI& manager_;
+    ui::IDialogBuilderCallback* builder_;
+    QWidget* window_;
+    Hooks hooks_;
+    std::vector<COrvaneUSBDevice*> allPages_;
+    std::vector<CMpDevicePowerUI*> powerIndicators_;
+    int currentEntry_ = -1;
+};
+
+}  // namespace talven

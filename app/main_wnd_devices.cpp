@@ -1,0 +1,68 @@
+// CMainWnd: the device pages and the selector strip.
+
+#include "app/controls/custom_controls.h"
+#include "app/controls/device_option.h"
+#include "app/main_wnd.h"
+#include "device/usb_device_page.h"
+#include "editors/power_indicator.h"
+#include "ui/control.h"
+
+namespace talven {
+
+using namespace ui;
+
+namespace {
+
+// Page tags of the layouts. Kinds whose own page class has not been
+// written yet are built as the base page: they show their controls, preview
+// the base effects and send frames.
+bool isDevicePageTag(const QString& tag) {
+    for (const char* name : {"OrvaneUSBDevice", "OrvaneMousePadDevice", "OrvaneHS6533Device", "OrvaneMouseDevice",
+                             "OrvaneKeyboardDevice"}) {
+        if (tag.compare(QLatin1String(name), Qt::CaseInsensitive) == 0) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+CControlUI* CMainWnd::CreateControl(const QString& tag) {
+    if (CControlUI* control = createShellControl(tag)) return control;
+    if (isDevicePageTag(tag)) return new COrvaneUSBDevice;
+    if (tag.compare(QLatin1String("DeviceOption"), Qt::CaseInsensitive) == 0) return new CDeviceOptionUI;
+    if (tag.compare(QLatin1String("MpDevicePower"), Qt::CaseInsensitive) == 0) return new CMpDevicePowerUI;
+    return nullptr;
+}
+
+void CMainWnd::OnSlotOccupied(int slot) {
+    if (!scanner_ || !selector_ || slot < 0 || slot >= static_cast<int>(scanner_->slotList().size())) return;
+    selector_->OnSlotOccupied(scanner_->slot(slot));
+    ApplyActivationState();
+}
+
+void CMainWnd::OnSlotVacated(int slot) {
+    if (!scanner_ || !selector_ || slot < 0 || slot >= static_cast<int>(scanner_->slotList().size())) return;
+    selector_->OnSlotVacated(scanner_->slot(slot));
+    UpdateNoDeviceOverlay();
+}
+
+bool CMainWnd::AnyDeviceVisible() const { return selector_ && selector_->FirstVisibleEntry(nullptr) > 0; }
+
+COrvaneUSBDevice* CMainWnd::CurrentDevicePage() const { return selector_ ? selector_->CurrentDevicePage() : nullptr; }
+
+void CMainWnd::ApplyActivationState() {
+    if (!selector_) return;
+    const bool shown = awake_ && isVisible() && !isMinimized();
+    for (COrvaneUSBDevice* page : selector_->pages()) page->setPreview(shown && lightingControl_);
+}
+
+void CMainWnd::AddDeviceRoutes() {
+    const QString changed = QString::fromLatin1(kNotifySelectChanged);
+    for (const char* name : {"device_select", "synchro_device_select"}) {
+        routes_.add(changed, QString::fromLatin1(name), [this](TNotifyUI&, int) {
+            if (selector_) selector_->OnDeviceSelected();
+        });
+    }
+}
+
+}  // namespace talven

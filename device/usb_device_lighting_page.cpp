@@ -1,0 +1,164 @@
+// COrvaneUSBDevice: the base lighting — effects, the animation thread, the
+// page preview and the frames sent to the device.
+
+#include "device/usb_device_page.h"
+
+#include "device/function_page.h"
+#include "platform/clock.h"
+#include "ui/layouts.h"
+#include "ui/paint_manager.h"
+
+#include <QColor>
+
+#include <array>
+
+namespace talven {
+
+using namespace ui;
+
+namespace {
+
+// Milliseconds between animation steps by speed level 0..4: a breathing
+// cycle of 64 steps then takes from about 2.6 s down to 0.5 s.
+constexpr std::array<int, 5> kStepPeriodMs = {40, 28, 18, 12, 8};
+// A failed send pauses sending so a device that stopped answering is not
+// flooded; frames keep being computed and previewed meanwhile.
+constexpr uint32_t kSendPauseMs = 200;
+// An unchanged frame is sent again after this long, so a device that was
+// reset or missed a frame catches up without a frame every 5 ms.
+constexpr uint32_t kResendMs = 500;
+
+lighting::BaseEffect baseEffectForMode(uint8_t mode) {
+    using lighting::BaseEffect;
+    constexpr std::array<BaseEffect, 7> order = {BaseEffect::BreathingSpectrum, BaseEffect::BreathingFourColours,
+                                                 BaseEffect::Static,            BaseEffect::SpectrumCycle,
+                                                 BaseEffect::Blink,             BaseEffect::BlinkFourColours,
+                                                 BaseEffect::Off};
+    return mode < order.size() ? order[mode] : BaseEffect::Static;
+}
+
+}  // namespace
+
+void COrvaneUSBDevice::setLedCount(int count) {
+    std::lock_guard<std::mutex> lock(frameLock_);
+    ledCount_ = std::max(0, count);
+    lightButtons_.assign(static_cast<size_t>(ledCount_), nullptr);
+    lighting_.setLedCount(ledCount_);
+    std::lock_guard<std::mutex> reactive(animationLock_);
+    reactive_.assign(static_cast<size_t>(ledCount_), {});
+}
+
+void COrvaneUSBDevice::setLightParams(uint32_t word1, uint32_t word2, uint32_t word3) {
+    std::lock_guard<std::mutex> lock(frameLock_);
+    lighting_.setLightParams(word1, word2, word3);
+}
+
+void COrvaneUSBDevice::setLedColour(int index, uint32_t colour) {
+    std::lock_guard<std::mutex> lock(frameLock_);
+    lighting_.setLedColour(index, colour);
+}
+
+uint32_t COrvaneUSBDevice::getLedColour(int index) const {
+    std::lock_guard<std::mutex> lock(frameLock_);
+    return lighting_.getLedColour(index);
+}
+
+std::vector<uint32_t> COrvaneUSBDevice::frameSnapshot() const {
+    std::lock_guard<std::mutex> lock(frameLock_);
+    const auto frame = lighting_.ledFrame();
+    return {frame.begin(), frame.end()};
+}
+
+#define TALVEN_BASE_EFFECT(name)                          \
+    void COrvaneUSBDevice::name() {                       \
+        std::lock_guard<std::mutex> lock(frameLock_);     \
+        lighting_.name();                                 \
+    }
+TALVEN_BASE_EFFECT(effectBreathingSpectrum)
+TALVEN_BASE_EFFECT(effectBreathingFourColours)
+TALVEN_BASE_EFFECT(effectStatic)
+TALVEN_BASE_EFFECT(effectSpectrumCycle)
+TALVEN_BASE_EFFECT(effectBlink)
+TALVEN_BASE_EFFECT(effectBlinkFourColours)
+TALVEN_BASE_EFFECT(effectOff)
+#undef TALVEN_BASE_EFFECT
+
+void COrvaneUSBDevice::rippleDecay(int led, bool fast) { lighting_.rippleDecay(led, fast); }
+void COrvaneUSBDevice::rippleGrow(int led, bool fast) { lighting_.rippleGrow(led, fast); }
+void COrvaneUSBDevice::rippleMarkActive() { lighting_.rippleMarkActive(); }
+void COrvaneUSBDevice::rippleShift(bool forward) { lighting_.rippleShift(forward); }
+void COrvaneUSBDevice::rippleClear() { lighting_.rippleClear(); }
+
+void COrvaneUSBDevice::setFunctionPage(int page) {
+    functionPage_ = page;
+    if (!functionSwitch_ && GetManager()) {
+        functionSwitch_ = GetManager()->FindSubControlByName(this, QStringLiteral("device_function_switch"));
+        keyFunctionSwitch_ = GetManager()->FindSubControlByName(this, QStringLiteral("device_key_function_switch"));
+    }
+    const FunctionPageTabs tabs = functionPageTabs(page);
+    if (auto* tab = qobject_cast<CTabLayoutUI*>(functionSwitch_)) tab->SelectItem(tabs.functionItem);
+    if (auto* tab = qobject_cast<CTabLayoutUI*>(keyFunctionSwitch_); tab && tabs.keyItem) tab->SelectItem(*tabs.keyItem);
+}
+
+void COrvaneUSBDevice::animationStep() {
+    std::lock_guard<std::mutex> lock(frameLock_);
+    lighting_.step(baseEffectForMode(lighting_.lightParams().selectItem), tickCount());
+}
+
+int COrvaneUSBDevice::animationPeriodMs() const {
+    std::lock_guard<std::mutex> lock(frameLock_);
+    const uint8_t speed = lighting_.lightParams().speed;
+    return kStepPeriodMs[std::min<size_t>(speed, kStepPeriodMs.size() - 1)];
+}
+
+void COrvaneUSBDevice::startAnimation() {
+    if (animationThread_.joinable()) return;
+    animationStop_.reset();
+    animationRunning_ = true;
+    animationThread_ = std::thread([this] { animationLoop(); });
+}
+
+void COrvaneUSBDevice::stopAnimation() {
+    if (!animationThread_.joinable()) return;
+    animationStop_.set();
+    animationThread_.join();
+    animationRunning_ = false;
+}
+
+void COrvaneUSBDevice::animationLoop() {
+    while (!animationStop_.wait(animationPeriodMs())) animationStep();
+}
+
+void COrvaneUSBDevice::paintLightControl(CControlUI* control, uint32_t colour, uint8_t brightness) {
+    if (!control) return;
+    const uint32_t shown = lighting::scaledColour(colour, brightness);
+    const QColor colourShown(lighting::ledRed(shown), lighting::ledGreen(shown), lighting::ledBlue(shown));
+    if (control->GetBkColor() != colourShown) control->SetBkColor(colourShown);
+}
+
+void COrvaneUSBDevice::renderFrame() {
+    if (!preview_) return;
+    const std::vector<uint32_t> frame = frameSnapshot();
+    for (size_t i = 0; i < frame.size() && i < lightButtons_.size(); ++i) {
+        CControlUI* control = lightButtons_[i];
+        if (control && control->IsVisible()) {
+            const lighting::LedPreview led = lighting::ledPreview(frame[i]);
+            paintLightControl(control, led.colour, led.brightness);
+        }
+    }
+    if (commandChannel_.slowLink() || !commandChannel_.isConnected()) return;
+    const uint32_t now = tickCount();
+    if (static_cast<int32_t>(now - sendPausedUntil_) < 0) return;
+    const lighting::LightFrameBuffer buffer = lighting::encodeLightFrame(frame);
+    const std::vector<uint8_t> bytes(buffer.view().begin(), buffer.view().end());
+    if (bytes == lastSent_ && now - lastSentAt_ < kResendMs) return;
+    if (commandChannel_.writeLightFrame(buffer.data(), buffer.length) != channel_result::Success) {
+        sendPausedUntil_ = now + kSendPauseMs;
+        lastSent_.clear();
+        return;
+    }
+    lastSent_ = bytes;
+    lastSentAt_ = now;
+}
+
+}  // namespace talven

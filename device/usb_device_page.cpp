@@ -1,0 +1,111 @@
+#include "device/usb_device_page.h"
+
+#include "app/controls/device_option.h"
+#include "editors/power_indicator.h"
+#include "platform/app_paths.h"
+#include "ui/paint_manager.h"
+
+namespace talven {
+
+using namespace ui;
+
+namespace {
+
+// Splits "key_12" at its last "_" into "key_" and 12; false without a
+// number after the "_".
+bool splitAtLastUnderscore(const QString& text, QString& prefix, int& number) {
+    const qsizetype at = text.lastIndexOf(QLatin1Char('_'));
+    if (at < 0) return false;
+    bool ok = false;
+    number = text.mid(at + 1).toInt(&ok);
+    prefix = text.left(at + 1);
+    return ok && number >= 0;
+}
+
+}  // namespace
+
+COrvaneUSBDevice::COrvaneUSBDevice() {
+    // Until a profile says otherwise: a full-brightness breathing spectrum,
+    // so a connected device shows it is alive.
+    lighting::LightParams& params = lighting_.lightParams();
+    params.selectItem = 0;
+    params.light = 4;
+    params.speed = 2;
+    params.fx = 1;
+    params.multiColor = 1;
+    params.red = 255;
+}
+
+COrvaneUSBDevice::~COrvaneUSBDevice() {
+    stopAnimation();
+    std::lock_guard<std::mutex> lock(commandChannel_.ioLock());
+    commandChannel_.setConnected(false);
+    commandChannel_.device().close();
+}
+
+void COrvaneUSBDevice::setKeyCount(int count) {
+    keyCount_ = std::max(0, count);
+    keyButtons_.assign(static_cast<size_t>(keyCount_), nullptr);
+}
+
+void COrvaneUSBDevice::setIdentity(const InterfaceEntry& entry) {
+    identity_ = entry;
+    kind_ = entry.kind;
+    role_ = entry.role;
+}
+
+void COrvaneUSBDevice::setPowerIndicator(CMpDevicePowerUI* indicator) {
+    powerIndicator_ = indicator;
+    if (powerIndicator_) powerIndicator_->SetPowerMode(powerMode_);
+}
+
+void COrvaneUSBDevice::setPowerMode(int mode) {
+    powerMode_ = mode;
+    if (powerIndicator_) powerIndicator_->SetPowerMode(mode);
+}
+
+CControlUI* COrvaneUSBDevice::keyButton(int index) const {
+    return index >= 0 && index < static_cast<int>(keyButtons_.size()) ? keyButtons_[index] : nullptr;
+}
+
+CControlUI* COrvaneUSBDevice::lightButton(int index) const {
+    return index >= 0 && index < static_cast<int>(lightButtons_.size()) ? lightButtons_[index] : nullptr;
+}
+
+std::string COrvaneUSBDevice::defaultDataFolder() const { return paths::defaultDataFolder(); }
+
+std::string COrvaneUSBDevice::defaultProfilePath() const {
+    return defaultDataFolder() + deviceFolderName_ + ".Json";
+}
+
+std::string COrvaneUSBDevice::userDataFolder() const { return paths::deviceDataFolder(deviceFolderName_); }
+
+void COrvaneUSBDevice::bindPageControls() {
+    if (pageName_.empty()) {
+        keyCount_ = ledCount_ = 0;
+        keyButtons_.clear();
+        lightButtons_.clear();
+        setLedCount(0);
+        return;
+    }
+    CPaintManagerUI* manager = GetManager();
+    selectPanel_ = manager ? manager->FindSubControlByClass(this, QStringLiteral("SelectPanel")) : nullptr;
+    if (!selectPanel_) return;
+    const QList<CControlUI*> buttons = manager->FindSubControlsByClass(selectPanel_, QStringLiteral("DeviceKeyButton"));
+    QString prefix;
+    int number = 0;
+    for (CControlUI* button : buttons) {
+        if (splitAtLastUnderscore(button->GetName(), prefix, number) &&
+            prefix.compare(QLatin1String("key_"), Qt::CaseInsensitive) == 0 && number < keyCount_) {
+            keyButtons_[number] = button;
+        }
+        if (splitAtLastUnderscore(button->GetUserData(), prefix, number) &&
+            prefix.compare(QLatin1String("light_"), Qt::CaseInsensitive) == 0 && number < ledCount_) {
+            lightButtons_[number] = button;
+            paintLightControl(button, 0xFF, 255);
+            paintLightControl(button, 0xFFFFFF, 255);
+        }
+    }
+}
+
+}  // namespace talven

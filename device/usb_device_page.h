@@ -1,0 +1,189 @@
+#pragma once
+// COrvaneUSBDevice: a device's page in the main window and the owner of its
+// command channel at once. Every product kind derives from it; the base
+// binds the page's key and LED controls, runs the seven base lighting
+// effects, previews them on the page and sends each frame to the device.
+
+#include "device/command_channel.h"
+#include "device/hid_records.h"
+#include "device/lighting/lighting_engine.h"
+#include "platform/event.h"
+#include "ui/layouts.h"
+
+#include <json/value.h>
+
+#include <QString>
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <map>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace talven {
+
+class CDeviceOptionUI;
+class CMpDevicePowerUI;
+
+class COrvaneUSBDevice : public ui::CHorizontalLayoutUI {
+    Q_OBJECT
+public:
+    COrvaneUSBDevice();
+    ~COrvaneUSBDevice() override;
+
+    QString GetClass() const override { return QStringLiteral("OrvaneUSBDevice"); }
+
+    // ---- set-up by the main window ---------------------------------------
+    void setKeyCount(int count);
+    void setLedCount(int count);
+    void setDeviceFolderName(const std::string& name) { deviceFolderName_ = name; }
+    void setPageName(const std::string& name) { pageName_ = name; }
+    void setIdentity(const InterfaceEntry& entry);
+    void setPreview(bool on) { preview_ = on; }
+    void setOptionPreview(bool on) { optionPreview_ = on; }
+    void setOwnerWindow(QWidget* window) { ownerWindow_ = window; }
+    void setOptionEntry(CDeviceOptionUI* entry) { optionEntry_ = entry; }
+    void setPowerIndicator(CMpDevicePowerUI* indicator);
+    void setPowerMode(int mode);
+    void setMultiDevice(bool on) { multiDevice_ = on; }
+
+    int keyCount() const { return keyCount_; }
+    int ledCount() const { return ledCount_; }
+    int powerMode() const { return powerMode_; }
+    bool preview() const { return preview_; }
+    bool optionPreview() const { return optionPreview_; }
+    bool multiDevice() const { return multiDevice_; }
+    const InterfaceEntry& identity() const { return identity_; }
+    uint16_t kind() const { return kind_; }
+    CDeviceOptionUI* optionEntry() const { return optionEntry_; }
+    CMpDevicePowerUI* powerIndicator() const { return powerIndicator_; }
+    QWidget* ownerWindow() const { return ownerWindow_; }
+    const std::string& deviceFolderName() const { return deviceFolderName_; }
+    ui::CControlUI* keyButton(int index) const;
+    ui::CControlUI* lightButton(int index) const;
+    CommandChannel& commandChannel() { return commandChannel_; }
+    // The lighting state; hold frameLock() while touching it from a thread.
+    lighting::LightingEngine& lighting() { return lighting_; }
+    std::mutex& frameLock() const { return frameLock_; }
+    // The LED values as they are now, taken under the frame lock.
+    std::vector<uint32_t> frameSnapshot() const;
+
+    // ---- paths --------------------------------------------------------------
+    std::string defaultDataFolder() const;
+    std::string defaultProfilePath() const;
+    std::string userDataFolder() const;
+
+    // ---- overridable operations, in the order the kinds override them ------
+    virtual void bindPageControls();
+    virtual void applyProfileLighting() {}
+    virtual void effectBreathingSpectrum();
+    virtual void effectBreathingFourColours();
+    virtual void effectStatic();
+    virtual void effectSpectrumCycle();
+    virtual void effectBlink();
+    virtual void effectBlinkFourColours();
+    virtual void effectOff();
+    virtual void renderFrame();
+    virtual void setLedColour(int index, uint32_t colour);
+    virtual uint32_t getLedColour(int index) const;
+    virtual void onConnected() {}
+    virtual void readDeviceSettings() {}
+    virtual void reservedOperation1() {}
+    virtual void reservedOperation2() {}
+    virtual void readDeviceStatus() {}
+    virtual int reloadProfile() { return 0; }
+    virtual void applyProfileToPage() {}
+    virtual void reservedOperation3() {}
+    virtual void loadStoredProfile() {}
+    virtual int writeKeyTable(int profileIndex, std::vector<uint32_t> keyAssignments) { return 0; }
+    virtual int writeKeyTableFromProfile(int profileIndex) { return 0; }
+    virtual int writeMacros() { return 0; }
+    virtual int writeProfileRecord(int profileIndex, uint32_t value, bool screenSizeFlag, int screenWidth,
+                                   int screenHeight) {
+        return 0;
+    }
+    virtual void loadDefaultData() {}
+    virtual void setLedIndexMap(const std::map<int, int>& map) { ledIndexMap_ = map; }
+    virtual void rippleDecay(int led, bool fast);
+    virtual void rippleGrow(int led, bool fast);
+    virtual void rippleMarkActive();
+    virtual void rippleShift(bool forward);
+    virtual void rippleClear();
+    virtual void setFunctionPage(int page);
+    virtual int getFunctionPage() const { return functionPage_; }
+    virtual void saveProfileFiles() {}
+    virtual std::string getProfileName() const { return {}; }
+    virtual void saveProfile() {}
+    virtual void setLayoutVariant(int index) { layoutVariant_ = index; }
+    virtual int getLayoutVariant() const { return layoutVariant_; }
+    virtual void setLightParams(uint32_t word1, uint32_t word2, uint32_t word3);
+    virtual void selectKey(int index) { selectedKey_ = index; }
+
+    // Runs one step of the effect chosen by the lighting mode; the kinds
+    // with their own modes override it. Called by the animation thread.
+    virtual void animationStep();
+    // How long the animation thread waits between steps.
+    virtual int animationPeriodMs() const;
+
+    // Starts and stops the animation thread (started once connected).
+    void startAnimation();
+    void stopAnimation();
+    bool animating() const { return animationRunning_.load(); }
+
+protected:
+    // Paints an LED control with a colour (red | green << 8 | blue << 16) at
+    // a brightness; nothing when the control is not a key button.
+    static void paintLightControl(ui::CControlUI* control, uint32_t colour, uint8_t brightness);
+
+    CommandChannel commandChannel_;
+    ui::CControlUI* selectPanel_ = nullptr;
+    ui::CControlUI* functionSwitch_ = nullptr;
+    ui::CControlUI* keyFunctionSwitch_ = nullptr;
+    QWidget* ownerWindow_ = nullptr;
+    CDeviceOptionUI* optionEntry_ = nullptr;
+    CMpDevicePowerUI* powerIndicator_ = nullptr;
+    int powerMode_ = 0;
+    std::string pageName_;
+    std::string profileFileName_;
+    std::string configFileName_;
+    std::string deviceFolderName_;
+    int keyCount_ = 0;
+    int ledCount_ = 0;
+    int selectedKey_ = -1;
+    int functionPage_ = 0;
+    InterfaceEntry identity_;
+    uint16_t kind_ = 0;
+    uint16_t role_ = 0;
+    std::vector<ui::CControlUI*> keyButtons_;
+    std::vector<ui::CControlUI*> lightButtons_;
+    std::map<int, int> keyMap_;
+    std::map<int, int> ledBitMap_;
+    std::map<int, int> ledIndexMap_;
+    Json::Value defaultData_;
+    Json::Value profileData_;
+    Json::Value lightData_;
+    lighting::LightingEngine lighting_;
+    mutable std::mutex frameLock_;
+    std::mutex animationLock_;
+    // Per-LED records of the reactive effects, 11 bytes each.
+    std::vector<std::array<uint8_t, 11>> reactive_;
+    bool preview_ = true;
+    bool optionPreview_ = false;
+    bool multiDevice_ = false;
+    int layoutVariant_ = 0;
+
+private:
+    void animationLoop();
+
+    std::thread animationThread_;
+    std::atomic<bool> animationRunning_{false};
+    Event animationStop_{true};
+    uint32_t sendPausedUntil_ = 0;
+    std::vector<uint8_t> lastSent_;
+    uint32_t lastSentAt_ = 0;
+};
+
+}  // namespace talven
