@@ -39,7 +39,8 @@ void printUsage() {
         "\n"
         "Runs until SIGINT, SIGTERM or the control command \"quit\". SIGUSR1 unplugs\n"
         "every product, SIGUSR2 plugs them back. Control commands go to the socket\n"
-        "DIR/.control: list, plug, unplug, fault, notify, quit, help.\n",
+        "DIR/.control: list, plug, unplug, fault, notify, quit, help; keyboards also\n"
+        "key (press a key at a table position) and profile (the onboard profile key).\n",
         kProgram, talven::sim::simProductNames().c_str());
 }
 

@@ -39,6 +39,7 @@ const CommandRule* findRule(uint8_t command) {
 
 constexpr std::string_view kAreaNames[kAreaCount] = {
     "info", "key-table", "light-positions", "config", "macro", "short", "status", "light-frame",
+    "key-assignments",
 };
 
 struct FaultNameEntry {
@@ -95,6 +96,7 @@ FirmwareModel::FirmwareModel(const FirmwareImage& image) {
     };
     fill(Area::Info, kInfoSize, image.info);
     fill(Area::KeyTable, kTableSize, image.keyTable);
+    fill(Area::KeyAssignments, kTableSize, image.keyTable);
     fill(Area::LightPositions, kTableSize, image.lightPositions);
     fill(Area::Config, image.configSize, image.config);
     fill(Area::Short, kShortAreaSize, {});
@@ -175,24 +177,40 @@ void FirmwareModel::runCommand(const Frame& request, Frame& reply, ModelResponse
         break;
     }
     const CommandRule* rule = findRule(command);
-    const size_t length = frameLength(request);
-    const size_t offset = frameOffset(request);
-    if (rule == nullptr || length > kFrameMaxData || offset + length > bytes(rule->area).size()) {
+    if (rule == nullptr) {
         reply[7] = status::Failed;
         return;
     }
-    std::vector<uint8_t>& area = bytes(rule->area);
-    if (rule->access == Access::Read) {
+    transfer(rule->area, rule->access == Access::Write, request, reply, out);
+}
+
+void FirmwareModel::transfer(Area which, bool write, const Frame& request, Frame& reply, ModelResponse& out) {
+    const size_t length = frameLength(request);
+    const size_t offset = frameOffset(request);
+    std::vector<uint8_t>& area = bytes(which);
+    if (length > kFrameMaxData || offset + length > area.size()) {
+        reply[7] = status::Failed;
+        return;
+    }
+    if (!write) {
         std::copy_n(area.begin() + offset, length, reply.begin() + kFrameDataOffset);
         return;
     }
     std::copy_n(request.begin() + kFrameDataOffset, length, area.begin() + offset);
-    afterWrite(rule->area, offset, length, out);
+    afterWrite(which, offset, length, out);
 }
 
 bool FirmwareModel::productCommand(const Frame&, Frame&, ModelResponse&) { return false; }
 void FirmwareModel::afterWrite(Area, size_t, size_t, ModelResponse&) {}
 void FirmwareModel::otherReport(std::span<const uint8_t>, ModelResponse&) {}
+std::optional<std::string> FirmwareModel::productControl(const std::vector<std::string>&, ModelResponse&) {
+    return std::nullopt;
+}
+
+std::optional<std::string> FirmwareModel::control(const std::vector<std::string>& words, ModelResponse& out) {
+    std::lock_guard guard(lock_);
+    return productControl(words, out);
+}
 
 std::optional<std::vector<Report>> FirmwareModel::notificationReports(uint16_t usage) const {
     // The consumer-control collection carries one 16-bit usage per report;

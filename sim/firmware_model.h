@@ -27,15 +27,18 @@ using Report = std::vector<uint8_t>;
 // Memory areas of the firmware, addressed by the commands below.
 enum class Area : uint8_t {
     Info,            // 0x03 read: the 34-byte information record
-    KeyTable,        // 0x07 read, 0x09 write
+    KeyTable,        // 0x07 read, 0x09 write (the factory key table)
     LightPositions,  // 0x1B read
     Config,          // 0x05 read, 0x06 write
     Macro,           // 0x15 write; info byte 6 x 128 bytes
     Short,           // 0x0B write: offset = the frame's value field
     Status,          // 0x1A read
     LightFrame,      // 0x12 write
+    // The keys' current functions, where products that keep the factory key
+    // table apart (the keyboards) take 0x09; it starts as the factory table.
+    KeyAssignments,
 };
-inline constexpr size_t kAreaCount = 8;
+inline constexpr size_t kAreaCount = 9;
 
 inline constexpr size_t kInfoSize = 34;
 inline constexpr size_t kTableSize = 512;
@@ -44,6 +47,7 @@ inline constexpr size_t kStatusSize = 6;
 inline constexpr size_t kMacroUnit = 128;
 inline constexpr size_t kInfoKeyCount = 5;
 inline constexpr size_t kInfoMacroUnits = 6;
+inline constexpr size_t kInfoProfileCount = 7;  // onboard profiles
 
 std::string_view areaName(Area area);
 
@@ -114,6 +118,14 @@ public:
     unsigned endCount() const;
     bool inTransaction() const;
 
+    // A simulator command aimed at this product ("<verb> <name> ..."), for
+    // what only the product can do, such as pressing one of its keys. The
+    // answer line ("ok ..." or "error ..."); nullopt when the product does
+    // not know the verb. Reports the product sends go into `out.reports`.
+    std::optional<std::string> control(const std::vector<std::string>& words, ModelResponse& out);
+    // The product's own verbs, for the simulator's help text.
+    virtual std::string controlHelp() const { return {}; }
+
     // count = number of coming requests affected; 0 = until cleared.
     void setFault(FaultKind kind, unsigned count = 1);
     void clearFault() { setFault(FaultKind::None, 0); }
@@ -132,6 +144,13 @@ protected:
     virtual void afterWrite(Area area, size_t offset, size_t length, ModelResponse& out);
     // Output reports other than command frames; the default only logs them.
     virtual void otherReport(std::span<const uint8_t> report, ModelResponse& out);
+    // The product's control verbs (see control); the default knows none.
+    virtual std::optional<std::string> productControl(const std::vector<std::string>& words, ModelResponse& out);
+
+    // Moves the frame's chunk (length byte, offset field) between the frame
+    // and the area, as the common commands do; status 0xFF when it does not
+    // fit. Writes end in afterWrite.
+    void transfer(Area area, bool write, const Frame& request, Frame& reply, ModelResponse& out);
 
     std::vector<uint8_t>& bytes(Area area) { return areas_[static_cast<size_t>(area)]; }
     const std::vector<uint8_t>& bytes(Area area) const { return areas_[static_cast<size_t>(area)]; }

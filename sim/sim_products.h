@@ -40,10 +40,4 @@ std::string simProductNames();
 // are found, so names sort by row.
 std::string simEntryName(const ProductSpec& product);
 
-// The keyboard firmware's key matrix: 6 rows of 21 keys, each the 3-byte
-// factory code of the key. Exposed for tests that check table contents.
-inline constexpr size_t kKeyboardRows = 6;
-inline constexpr size_t kKeyboardColumns = 21;
-std::span<const uint8_t> keyboardMatrixCodes();
-
 }  // namespace talven::sim

@@ -85,6 +85,16 @@ bool SimDevice::notify(uint16_t usage, std::string* error) {
     return true;
 }
 
+std::optional<std::string> SimDevice::control(const std::vector<std::string>& words) {
+    ModelResponse response;
+    auto answer = model_->control(words, response);
+    if (!answer) return std::nullopt;
+    for (const Report& r : response.reports) {
+        if (!hid_.sendInput(r)) return "error " + std::string(name()) + " is not plugged";
+    }
+    return answer;
+}
+
 std::string SimDevice::interfacePath(uint16_t wantedRole) const {
     for (const InterfaceEntry& row : recognitionTable()) {
         if (row.vendorId == spec_.vendorId && row.productId == spec_.productId && row.kind == spec_.kind &&
@@ -212,7 +222,7 @@ std::string Simulator::runCommand(std::string_view line) {
     const auto words = splitWords(line);
     if (words.empty()) return errorLine("empty command");
     const std::string& verb = words[0];
-    if (verb == "help") return kHelp;
+    if (verb == "help") return helpText();
     if (verb == "list" && words.size() == 1) return listCommand();
     if (verb == "quit" && words.size() == 1) {
         quit_.set();
@@ -225,7 +235,24 @@ std::string Simulator::runCommand(std::string_view line) {
     }
     if (verb == "fault") return faultCommand(words);
     if (verb == "notify") return notifyCommand(words);
+    if (words.size() >= 2) {
+        if (SimDevice* d = device(words[1])) {
+            if (auto answer = d->control(words)) return *answer;
+        }
+    }
     return errorLine("unknown command '" + std::string(line) + "' (try help)");
+}
+
+std::string Simulator::helpText() {
+    std::string text = kHelp;
+    std::vector<std::string> seen;
+    for (auto& d : devices_) {
+        std::string own = d->model().controlHelp();
+        if (own.empty() || std::find(seen.begin(), seen.end(), own) != seen.end()) continue;
+        seen.push_back(own);
+        text += " | " + own;
+    }
+    return text;
 }
 
 std::string Simulator::listCommand() {

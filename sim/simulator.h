@@ -13,6 +13,7 @@
 #include "sim/sim_products.h"
 
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -42,6 +43,9 @@ public:
     // that usage or is unplugged.
     bool notify(uint16_t usage, std::string* error = nullptr);
     bool sendInput(std::span<const uint8_t> report) { return hid_.sendInput(report); }
+    // A product verb (see FirmwareModel::control): the answer line, after the
+    // reports it caused are sent; nullopt when the product lacks the verb.
+    std::optional<std::string> control(const std::vector<std::string>& words);
 
     // The interface path the enumerator gives the collection of this role
     // (role::Command or role::Event); empty when the product has none.
@@ -104,6 +108,7 @@ private:
     std::string listCommand();
     std::string faultCommand(const std::vector<std::string>& words);
     std::string notifyCommand(const std::vector<std::string>& words);
+    std::string helpText();
 
     std::string dir_;
     std::vector<std::unique_ptr<SimDevice>> devices_;

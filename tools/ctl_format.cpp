@@ -73,4 +73,13 @@ std::string describeResult(int result) {
     }
 }
 
+int fail(std::string message, int status) {
+    // Parser errors come in several lines; a failure is always one.
+    for (char& c : message)
+        if (c == '\n' || c == '\r') c = ' ';
+    while (!message.empty() && message.back() == ' ') message.pop_back();
+    std::fprintf(stderr, "talvenctl: %s\n", message.c_str());
+    return status;
+}
+
 }  // namespace talven::ctl

@@ -23,4 +23,8 @@ std::optional<std::vector<uint8_t>> parseHexBytes(const std::vector<std::string>
 // Why a channel operation failed, for the error line.
 std::string describeResult(int result);
 
+// Prints "talvenctl: <message>" as one line on standard error (line breaks
+// in the message become spaces) and returns `status`.
+int fail(std::string message, int status = 1);
+
 }  // namespace talven::ctl

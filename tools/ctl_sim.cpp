@@ -9,7 +9,7 @@ namespace talven::ctl {
 
 int runSimCommand(const std::vector<std::string>& words) {
     if (words.empty()) {
-        std::fprintf(stderr, "talvenctl: sim needs a command (list, plug, unplug, fault, notify)\n");
+        std::fprintf(stderr, "talvenctl: sim needs a command (list, plug, unplug, fault, notify, key, profile)\n");
         return 2;
     }
     std::string line;

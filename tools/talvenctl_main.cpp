@@ -4,6 +4,7 @@
 #include "device/command_channel.h"
 #include "tools/ctl_device.h"
 #include "tools/ctl_format.h"
+#include "tools/ctl_keyboard.h"
 #include "tools/ctl_sim.h"
 
 #include <cstdio>
@@ -29,8 +30,15 @@ const char kUsage[] =
     "  read-third-table [SIZE]     read the light-position table (SIZE / 3 bytes)\n"
     "  read-short OFFSET LENGTH    single-frame read (at most 56 bytes)\n"
     "  write-short VALUE HEX...    single-frame write (at most 56 bytes)\n"
+    "  keyboard info               the keyboard's key count and macro capacity\n"
+    "  keyboard keys               key table: each key's position, code and light bit\n"
+    "  keyboard profile            the active onboard profile and its record\n"
+    "  keyboard apply [--data-dir DIR]\n"
+    "                              write the selected profile of the keyboard's data\n"
+    "                              folder (or DIR): profile record, macros, key table\n"
     "  sim COMMAND...              control the device simulator (list, plug NAME,\n"
-    "                              unplug NAME, fault NAME KIND [COUNT], notify NAME USAGE)\n"
+    "                              unplug NAME, fault NAME KIND [COUNT], notify NAME USAGE,\n"
+    "                              key NAME POSITION [press|release|tap], profile NAME INDEX)\n"
     "\n"
     "  --trace    print every report written ('> ') and read ('< ') in hexadecimal\n"
     "  --device   product name (keyboard, mouse, mousepad, headset, keyboard7440),\n"
@@ -44,11 +52,6 @@ struct Options {
     std::string device;
     std::vector<std::string> args;  // command and its arguments
 };
-
-int fail(const std::string& message, int status = 1) {
-    std::fprintf(stderr, "talvenctl: %s\n", message.c_str());
-    return status;
-}
 
 bool parseOptions(int argc, char** argv, Options& options, std::string& error) {
     for (int i = 1; i < argc; ++i) {
@@ -208,6 +211,8 @@ int run(int argc, char** argv) {
     }
     if (name == "list") return listInterfaces();
     if (name == "sim") return runSimCommand({options.args.begin() + 1, options.args.end()});
+    if (name == "keyboard")
+        return runKeyboardCommand({options.device, options.trace, {options.args.begin() + 1, options.args.end()}});
     auto it = channelCommands().find(name);
     if (it == channelCommands().end()) return fail("unknown command '" + name + "' (try --help)", 2);
     return runChannelCommand(options, it->second);

@@ -82,7 +82,7 @@ TEST_F(ChannelTest, WriteTableRefusesAnyIndexButZeroWithoutSending) {
     EXPECT_TRUE(sent().empty());
     ASSERT_TRUE(channel.setTableSize(6));
     EXPECT_EQ(channel.writeTable(table.data(), 0), Success);
-    EXPECT_EQ(product.model().read(Area::KeyTable, 0, 6), std::vector<uint8_t>(6, 7));
+    EXPECT_EQ(product.model().read(Area::KeyAssignments, 0, 6), std::vector<uint8_t>(6, 7));
 }
 
 TEST_F(ChannelTest, ShortCommandsCarryLengthAndValueInOneFrame) {

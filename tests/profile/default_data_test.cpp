@@ -4,7 +4,7 @@
 #include "profile/profile_data_headset.h"
 #include "profile/profile_data_keyboard.h"
 #include "profile/profile_data_mouse.h"
-#include "sim/sim_products.h"
+#include "device/keyboard/keyboard_layout.h"
 
 #include "profile_test_support.h"
 
@@ -72,9 +72,8 @@ TEST_P(ShippedProfile, ParsesAndHoldsWhatItsKindReads) {
         expectLighting(profile);
         const std::vector<KeySlot> keys = profile.ReadKeyList();
         ASSERT_EQ(keys.size(), static_cast<size_t>(row.keyCount));
-        const auto codes = sim::keyboardMatrixCodes();
         for (size_t i = 0; i < keys.size(); ++i) {
-            const KeyCode code = {codes[3 * i], codes[3 * i + 1], codes[3 * i + 2]};
+            const KeyCode code = keyboard::kDefaultCodes[i];
             EXPECT_EQ(keys[i].defaultAssignment, code) << i;
             EXPECT_EQ(keys[i].assignment, code) << i;
         }

@@ -1,3 +1,4 @@
+#include "device/keyboard/keyboard_layout.h"
 #include "sim/firmware_model.h"
 #include "sim/sim_products.h"
 
@@ -70,7 +71,8 @@ TEST(FirmwareModelTest, ReadCommandsReturnTheAddressedBytes) {
 
 TEST(FirmwareModelTest, WriteCommandsStoreAtTheOffsetOnly) {
     const AreaCase cases[] = {
-        {cmd::WriteBlock, Area::Config, 25, 25},     {cmd::WriteTable, Area::KeyTable, 56, 56},
+        // The keyboard keeps the keys' current functions apart from its factory table.
+        {cmd::WriteBlock, Area::Config, 25, 25},     {cmd::WriteTable, Area::KeyAssignments, 56, 56},
         {cmd::WriteShort, Area::Short, 16, 1},       {cmd::WriteLightFrame, Area::LightFrame, 504, 8},
         {cmd::WriteBuffer, Area::Macro, 4040, 56},
     };
@@ -236,12 +238,12 @@ TEST(FirmwareModelTest, NotificationsPressThenRelease) {
 // Both keyboards hold every matrix key once, each with its own light bit;
 // the flagship lists them in a scan order that differs from the key numbers.
 TEST(FirmwareModelTest, KeyboardTablesDescribeTheMatrix) {
-    const auto codes = keyboardMatrixCodes();
+    const auto& codes = keyboard::kDefaultCodes;
     for (std::string_view name : {"keyboard", "keyboard7440"}) {
         SCOPED_TRACE(name);
         auto model = makeProduct(name);
         const size_t keys = model->keyCount();
-        ASSERT_EQ(keys, kKeyboardRows * kKeyboardColumns);
+        ASSERT_EQ(keys, keyboard::kOnScreenKeys);
         const auto table = model->area(Area::KeyTable);
         const auto light = model->area(Area::LightPositions);
         std::vector<bool> seen(keys, false);
@@ -251,7 +253,7 @@ TEST(FirmwareModelTest, KeyboardTablesDescribeTheMatrix) {
             ASSERT_LT(key, keys);
             EXPECT_FALSE(seen[key]);
             seen[key] = true;
-            EXPECT_TRUE(std::equal(table.begin() + 3 * pos, table.begin() + 3 * pos + 3, codes.begin() + 3 * key));
+            EXPECT_TRUE(std::equal(codes[key].begin(), codes[key].end(), table.begin() + 3 * pos));
             moved += key != pos;
         }
         EXPECT_EQ(moved > 0, name == "keyboard");

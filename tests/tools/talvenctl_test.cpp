@@ -3,25 +3,19 @@
 
 #include "sim/simulator.h"
 #include "support/temp_dir.h"
+#include "tools/ctl_run.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <sstream>
 #include <string>
-#include <sys/wait.h>
 #include <vector>
 
 namespace talven {
 namespace {
 
+using test::CtlRun;
+using test::lines;
 using test::TempDir;
-
-struct CtlRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
 
 class TalvenctlTest : public ::testing::Test {
 protected:
@@ -31,24 +25,7 @@ protected:
         ASSERT_TRUE(sim.startControl());
     }
 
-    CtlRun run(const std::string& args) {
-        const auto out = scratch / "out", err = scratch / "err";
-        const std::string command = "TALVEN_SIM_DIR=" + dir.str() + " " + TALVEN_BINARY_DIR +
-                                    "/tools/talvenctl " + args + " >" + out.string() + " 2>" + err.string();
-        CtlRun r;
-        int raw = std::system(command.c_str());
-        r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        r.out = test::readFile(out);
-        r.err = test::readFile(err);
-        return r;
-    }
-
-    static std::vector<std::string> lines(const std::string& text) {
-        std::vector<std::string> out;
-        std::istringstream in(text);
-        for (std::string line; std::getline(in, line);) out.push_back(line);
-        return out;
-    }
+    CtlRun run(const std::string& args) { return test::runTalvenctl(dir.str(), scratch, args); }
 
     TempDir dir, scratch;
     sim::Simulator sim{dir.str()};

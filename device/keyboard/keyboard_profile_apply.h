@@ -1,0 +1,38 @@
+#pragma once
+// A keyboard profile as the keyboard takes it, and the sequence that puts it
+// into the keyboard: the record of profile 0, the macro memory and the key
+// table, after the keyboard's tables have been read for the key maps.
+
+#include "device/keyboard/keyboard_protocol.h"
+
+#include <string>
+#include <vector>
+
+namespace talven::keyboard {
+
+struct KeyboardProfileValues {
+    LightSettings light;
+    KeyboardSystemWords system{};
+    std::vector<KeyCode> keys;           // assignments by key number
+    std::vector<EncodedMacro> macros;    // in macro-number order
+};
+
+// Loads the profile file the way the page does (a profile lacking its entry
+// is completed from the factory file `defaultPath`) and the macros of
+// `dataFolder` ("macro.config" and the ".mac" files). False, with `error`
+// saying why, when the file is damaged or no entry can be had: the factory
+// settings the page would fall back to are not what the user chose.
+bool loadKeyboardProfile(const std::string& profilePath, const std::string& defaultPath,
+                         const std::string& dataFolder, KeyboardProfileValues& values, std::string* error);
+
+struct ApplyOutcome {
+    int readResult = channel_result::Refused;  // readKeyboardData
+    int macroResult = 0;                       // writeMacros
+};
+
+// readKeyboardData, then profile 0's record (byte 0 = 0), the macros and the
+// key table. Nothing is written when the keyboard's tables cannot be read:
+// without the key maps the key table would be sent empty.
+ApplyOutcome applyKeyboardProfile(KeyboardProtocol& keyboard, const KeyboardProfileValues& values);
+
+}  // namespace talven::keyboard

@@ -1,0 +1,142 @@
+#include "device/keyboard/keyboard_protocol.h"
+
+#include <algorithm>
+
+namespace talven::keyboard {
+
+using namespace channel_result;
+
+int KeyboardProtocol::refreshInfo() {
+    DeviceInfo fresh{};
+    const int result = channel_.readInfo(fresh);
+    if (result == Success) info_ = fresh;
+    return result;
+}
+
+template <typename Write>
+void KeyboardProtocol::inTransaction(Write write) {
+    if (channel_.isConnected()) channel_.begin();
+    write();
+    channel_.end();
+}
+
+int KeyboardProtocol::readKeyboardData() {
+    if (!channel_.isConnected()) return Refused;
+    channel_.begin();
+    int result = refreshInfo();
+    // Without the information the key count is unknown: keep the old maps
+    // rather than rebuilding them from nothing.
+    if (result != Success) {
+        channel_.end();
+        return result;
+    }
+    // A transaction once begun is always ended, even when the tables are
+    // too long to read, so the keyboard does not wait for more.
+    if (!channel_.setTableSize(static_cast<uint16_t>(keyCount() * 3))) {
+        channel_.end();
+        return kTableTooLarge;
+    }
+    std::array<uint8_t, kCopySize> table{};
+    result = channel_.readTable(table.data());
+    if (result == Success) keyTable_ = table;
+    std::array<uint8_t, kCopySize> light{};
+    const int lightResult = channel_.readThirdTable(light.data());
+    if (lightResult == Success) lightTable_ = light;
+    channel_.end();
+
+    maps_ = buildKeyMaps(std::span(keyTable_).first(keyCount() * 3u), std::span(lightTable_).first(keyCount()),
+                         keyCount());
+    return result != Success ? result : lightResult;
+}
+
+ProfileReading KeyboardProtocol::readProfileRecord() {
+    previousRecord_ = record_;
+    channel_.setPaused(false);
+    ProfileReading reading;
+    if (channel_.isConnected()) {
+        uint8_t index = 0;
+        ProfileRecord record{};
+        reading.result = channel_.readBlock(&index, 1, 0);
+        if (reading.result == Success)
+            reading.result = channel_.readBlock(record.data(), record.size(), static_cast<uint16_t>(index * kRecordSize));
+        // The index and the record belong together: keep both or neither.
+        if (reading.result == Success) {
+            activeProfile_ = index;
+            record_ = record;
+        }
+    }
+    reading.activeProfile = activeProfile_;
+    reading.decoded = decodeProfileRecord(record_);
+    return reading;
+}
+
+int KeyboardProtocol::readStatus(StatusRecord& status) {
+    if (!channel_.isConnected()) return Refused;
+    StatusRecord fresh{};
+    const int result = channel_.readShort(fresh.data(), static_cast<uint8_t>(fresh.size()), 0);
+    if (result != Success) return result;
+    fresh[kStatusLinkByte] = channel_.slowLink() ? 1 : 0;
+    status_ = fresh;
+    status = fresh;
+    return result;
+}
+
+int KeyboardProtocol::writeKeyTable(int profileIndex, std::span<const KeyCode> assignments) {
+    if (channel_.isConnected()) refreshInfo();
+    const unsigned count = keyCount();
+    std::array<uint8_t, kCopySize> buffer{};
+    // A key count whose table the channel cannot carry sends no table.
+    const bool fits = count * 3 <= kCopySize;
+    if (fits) {
+        const std::vector<uint8_t> table = buildKeyTable(maps_, assignments, keyTable_, count);
+        std::copy(table.begin(), table.end(), buffer.begin());
+    }
+    inTransaction([&] {
+        if (fits && channel_.setTableSize(static_cast<uint16_t>(count * 3)))
+            channel_.writeTable(buffer.data(), profileIndex);
+    });
+    return Success;
+}
+
+int KeyboardProtocol::writeMacros(std::span<const EncodedMacro> macros) {
+    if (channel_.isConnected()) refreshInfo();
+    if (macros.empty()) return 0;
+    const size_t total = macroBlobLength(macros);
+    if (total > macroCapacity()) return macroEventsToRemove(total, macroCapacity());
+    const auto blob = buildMacroBlob(macros);
+    if (!blob) return -1;  // cannot happen below the largest capacity, 255 x 128
+    inTransaction([&] {
+        if (channel_.isConnected()) channel_.writeBuffer(blob->data(), blob->size());
+    });
+    return 0;
+}
+
+int KeyboardProtocol::writeProfileRecord(int profileIndex, uint8_t first, const LightSettings& light,
+                                         const KeyboardSwitches& switches) {
+    const ProfileRecord record = encodeProfileRecord(first, light, switches);
+    const long offset = static_cast<long>(profileIndex) * static_cast<long>(kRecordSize);
+    // The offset field has 16 bits; an index past it addresses no record.
+    const bool addressable = offset >= 0 && offset + static_cast<long>(kRecordSize) <= 0xFFFF;
+    inTransaction([&] {
+        if (addressable) channel_.writeBlock(record.data(), record.size(), static_cast<uint16_t>(offset));
+    });
+    return Success;
+}
+
+int KeyboardProtocol::writeCustomBitmap(const CustomBitmap& bitmap) {
+    bitmap_ = bitmap;
+    return channel_.writeShort(bitmap_.data(), static_cast<uint8_t>(bitmap_.size()), 0);
+}
+
+int KeyboardProtocol::writeCustomBit(uint8_t position, bool on) {
+    if (!setCustomBit(bitmap_, position, on)) return Refused;
+    const size_t byte = customBitByte(position);
+    return channel_.writeShort(&bitmap_[byte], 1, static_cast<uint16_t>(byte));
+}
+
+int KeyboardProtocol::setAllCustomBits(bool on) {
+    bitmap_.fill(on ? 0xFF : 0x00);
+    return channel_.writeShort(bitmap_.data(), static_cast<uint8_t>(bitmap_.size()), 0);
+}
+
+}  // namespace talven::keyboard

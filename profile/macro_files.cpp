@@ -1,0 +1,84 @@
+#include "profile/macro_files.h"
+
+#include "profile/json_fields.h"
+#include "profile/json_file.h"
+
+#include <cctype>
+#include <cstdlib>
+
+namespace talven {
+
+using namespace json_fields;
+
+namespace {
+
+// The value a C decimal conversion gives: optional blanks and sign, then
+// digits up to the first non-digit; no digits at all gives 0. Only the low
+// 16 bits reach the device, so the value is reduced as it is read and never
+// overflows.
+uint16_t delayFromText(const std::string& text) {
+    size_t i = 0;
+    while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    uint32_t value = 0;
+    for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i)
+        value = (value * 10 + static_cast<uint32_t>(text[i] - '0')) & 0xFFFF;
+    return static_cast<uint16_t>(negative ? 0x10000 - value : value);
+}
+
+uint16_t delayOf(const Json::Value& delay) {
+    // The editor writes the delay as text; a hand-made file may hold a number.
+    if (delay.isString()) return delayFromText(delay.asString());
+    return toWord(delay);
+}
+
+}  // namespace
+
+std::vector<MacroListEntry> ReadMacroList(const std::string& path) {
+    const Json::Value root = ReadJsonValue(path);
+    const Json::Value& info = member(root, "MacroInfo");
+    std::vector<MacroListEntry> list;
+    if (!info.isArray()) return list;
+    for (const Json::Value& entry : info)
+        list.push_back({toText(member(entry, "MacroName")), toText(member(entry, "Guid"))});
+    return list;
+}
+
+std::vector<Json::Value> ReadMacroEvents(const std::string& path) {
+    const Json::Value root = ReadJsonValue(path);
+    const Json::Value& events = member(root, "Events");
+    std::vector<Json::Value> list;
+    if (!events.isArray()) return list;
+    for (const Json::Value& event : events) list.push_back(event);
+    return list;
+}
+
+MacroEventBytes EncodeMacroEvent(const Json::Value& event) {
+    const uint16_t delay = delayOf(member(event, "Delay"));
+    const bool down = toText(member(event, "Action")) == "down";
+    const uint8_t type = toByte(member(event, "Type"));
+    return {static_cast<uint8_t>(delay & 0xFF), static_cast<uint8_t>(delay >> 8),
+            static_cast<uint8_t>(down ? type | 0x80 : type), toByte(member(event, "Button"))};
+}
+
+std::string macroFilePath(const std::string& folder, const std::string& guid) {
+    if (guid.empty() || guid == "." || guid == ".." || guid.find('/') != std::string::npos ||
+        guid.find('\0') != std::string::npos)
+        return {};
+    return folder + guid + kMacroFileExtension;
+}
+
+std::vector<std::vector<MacroEventBytes>> ReadEncodedMacros(const std::string& folder,
+                                                            const std::string& listFileName) {
+    std::vector<std::vector<MacroEventBytes>> macros;
+    for (const MacroListEntry& entry : ReadMacroList(folder + listFileName)) {
+        std::vector<MacroEventBytes>& events = macros.emplace_back();
+        const std::string path = macroFilePath(folder, entry.guid);
+        if (path.empty()) continue;
+        for (const Json::Value& event : ReadMacroEvents(path)) events.push_back(EncodeMacroEvent(event));
+    }
+    return macros;
+}
+
+}  // namespace talven
