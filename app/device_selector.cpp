@@ -95,6 +95,15 @@ std::vector<COrvaneUSBDevice*> DeviceSelector::pagesOfKind(uint16_t k) const {
     return pages;
 }
 
+std::vector<COrvaneUSBDevice*> DeviceSelector::pagesOfProduct(const DeviceSlot& slot) const {
+    std::vector<COrvaneUSBDevice*> pages;
+    for (COrvaneUSBDevice* page : allPages_) {
+        const InterfaceEntry& id = page->identity();
+        if (id.vendorId == slot.vendorId && id.productId == slot.productId && id.kind == slot.kind) pages.push_back(page);
+    }
+    return pages;
+}
+
 int DeviceSelector::entryCount() const {
     auto* strip = qobject_cast<CContainerUI*>(manager_.FindControl(QStringLiteral("device_select_layout")));
     return strip ? strip->GetCount() : 0;

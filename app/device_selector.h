@@ -49,6 +49,8 @@ public:
 
     const std::vector<COrvaneUSBDevice*>& pages() const { return allPages_; }
     std::vector<COrvaneUSBDevice*> pagesOfKind(uint16_t kind) const;
+    // The pages of the product a slot belongs to (same vendor, product, kind).
+    std::vector<COrvaneUSBDevice*> pagesOfProduct(const DeviceSlot& slot) const;
     int currentEntry() const { return currentEntry_; }
 
 private:

@@ -41,14 +41,17 @@ void DeviceSelector::OnSlotOccupied(const DeviceSlot& slot) {
             }
         }
     } else if (slot.role == role::Event) {
-        // The pages that read event interfaces take them with their kinds.
-        debugOutputf("event interface %s for kind %u", slot.path.c_str(), slot.kind);
+        for (COrvaneUSBDevice* page : pagesOfProduct(slot)) page->onEventInterfaceArrived(slot);
     }
     if (hooks_.bringToFront) hooks_.bringToFront();
 }
 
 void DeviceSelector::OnSlotVacated(const DeviceSlot& slot) {
     debugOutput(logText(slot.kind, false));
+    if (slot.role == role::Event) {
+        for (COrvaneUSBDevice* page : pagesOfProduct(slot)) page->onEventInterfaceRemoved(slot);
+        return;
+    }
     if (slot.role != role::Command) return;
     COrvaneUSBDevice* page = pageForSlot(slot);
     if (!page) return;

@@ -122,6 +122,11 @@ public:
     virtual void setLightParams(uint32_t word1, uint32_t word2, uint32_t word3);
     virtual void selectKey(int index) { selectedKey_ = index; }
 
+    // The device's notification interface arrived or left; the kinds that
+    // read one open it here. The base has none.
+    virtual void onEventInterfaceArrived(const DeviceSlot& slot) {}
+    virtual void onEventInterfaceRemoved(const DeviceSlot& slot) {}
+
     // Runs one step of the effect chosen by the lighting mode; the kinds
     // with their own modes override it. Called by the animation thread.
     virtual void animationStep();
