@@ -6,6 +6,7 @@
 // data of the source tree, with per-user folders in a temporary folder so no
 // test touches the real user's files.
 
+#include "app/app_messages.h"
 #include "app/app_setup.h"
 
 #include <QApplication>
@@ -33,6 +34,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     talven::setupResources();
+    talven::registerAppMessages();
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
