@@ -1,9 +1,13 @@
 #include "device/usb_device_page.h"
 
 #include "app/controls/device_option.h"
+#include "device/power_status.h"
 #include "editors/power_indicator.h"
 #include "platform/app_paths.h"
 #include "ui/paint_manager.h"
+#include "ui/window_impl_base.h"
+
+#include <array>
 
 namespace talven {
 
@@ -79,6 +83,20 @@ std::string COrvaneUSBDevice::defaultProfilePath() const {
 }
 
 std::string COrvaneUSBDevice::userDataFolder() const { return paths::deviceDataFolder(deviceFolderName_); }
+
+// The battery poll of pages with a power mode: the six-byte power report,
+// its link byte filled in from the channel, goes to the indicator and its
+// byte 4 to the main window.
+void COrvaneUSBDevice::readDeviceStatus() {
+    if (!powerPollActive(powerMode_, commandChannel_.isConnected()) || !powerIndicator_) return;
+    std::array<uint8_t, kPowerReportSize> read{};
+    if (commandChannel_.readShort(read.data(), kPowerReportSize, 0) != channel_result::Success) return;
+    const auto report = indicatorReport(read, commandChannel_.slowLink());
+    powerIndicator_->ShowPower(report);
+    if (auto* window = qobject_cast<ui::WindowImplBase*>(ownerWindow_)) {
+        window->PostMessage(kPowerStatusMessage, report[power_byte::MainWindow], 0);
+    }
+}
 
 void COrvaneUSBDevice::bindPageControls() {
     if (pageName_.empty()) {

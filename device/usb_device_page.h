@@ -28,6 +28,9 @@ namespace talven {
 class CDeviceOptionUI;
 class CMpDevicePowerUI;
 
+// Posted to the main window after each battery poll (wParam: report byte 4).
+inline constexpr uint kPowerStatusMessage = 0x0D01;
+
 class COrvaneUSBDevice : public ui::CHorizontalLayoutUI {
     Q_OBJECT
 public:
@@ -93,7 +96,7 @@ public:
     virtual void readDeviceSettings() {}
     virtual void reservedOperation1() {}
     virtual void reservedOperation2() {}
-    virtual void readDeviceStatus() {}
+    virtual void readDeviceStatus();
     virtual int reloadProfile() { return 0; }
     virtual void applyProfileToPage() {}
     virtual void reservedOperation3() {}

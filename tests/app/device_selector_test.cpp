@@ -4,6 +4,7 @@
 #include "app/controls/device_option.h"
 #include "app/main_wnd.h"
 #include "device/usb_device_page.h"
+#include "editors/power_indicator.h"
 #include "qt_test_support.h"
 #include "sim/simulator.h"
 #include "support/temp_dir.h"
@@ -108,6 +109,28 @@ TEST_F(SelectorTest, AConnectedPageAnimatesAndSendsFramesOfItsLedCount) {
         return count;
     };
     EXPECT_TRUE(test::waitUntil([&] { return frames() > 2; }, 5000)) << "frames reach the device";
+}
+
+}  // namespace
+}  // namespace talven
+
+namespace talven {
+namespace {
+
+TEST_F(SelectorTest, APageWithAPowerModePollsTheBatteryIntoItsIndicator) {
+    ASSERT_TRUE(plug("mousepad", 1));
+    COrvaneUSBDevice* page = window->CurrentDevicePage();
+    ASSERT_NE(page, nullptr);
+    const uint8_t report[] = {85, 2, 0, 0, 0, 3};
+    ASSERT_TRUE(sim.device("mousepad")->model().write(sim::Area::Status, 0, report));
+    page->readDeviceStatus();  // power mode 0: no poll
+    auto* value = window->GetPaintManager().FindSubControlByName(page->powerIndicator(),
+                                                                 QStringLiteral("device_power_value"));
+    ASSERT_NE(value, nullptr);
+    EXPECT_NE(value->GetText(), QStringLiteral("85%"));
+    page->setPowerMode(1);
+    page->readDeviceStatus();
+    EXPECT_EQ(value->GetText(), QStringLiteral("85%"));
 }
 
 }  // namespace
