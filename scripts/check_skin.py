@@ -12,13 +12,18 @@ Reports one line per problem and exits 1 when there is any:
   - every key a layout shows in resource-text mode is in every language file;
   - all language files have the same keys, no duplicate or empty entries, and
     the same printf placeholders per key;
-  - the controls, resources and text keys the program looks up by name exist.
+  - the controls, resources and text keys the program looks up by name exist;
+  - the device pages, selector entries and power indicator agree with the
+    product table (skin_device_checks.py).
 """
 
 import re
 import sys
 import xml.etree.ElementTree as ET
 from pathlib import Path
+
+sys.dont_write_bytecode = True  # run from the tests: leave no cache in the source tree
+from skin_device_checks import DeviceChecks  # noqa: E402
 
 # What the program finds by name; a skin without them breaks the program.
 REQUIRED_RESOURCES = ("XML_MAIN", "XML_MSG")
@@ -227,6 +232,8 @@ class Checker:
             for name in required:
                 if name not in present:
                     self.report(self.skin / file, f"control '{name}' is missing")
+
+        DeviceChecks(self).run(layouts)
 
         languages = {path: texts for path in language_paths
                      if (texts := self.read_language(path)) is not None}
