@@ -36,6 +36,12 @@ AppOptions parseAppOptions(const QStringList& arguments) {
                 break;
             }
             options.screenshotFile = arguments[++i];
+        } else if (arg == QLatin1String("--page")) {
+            if (i + 1 >= arguments.size()) {
+                options.error = QStringLiteral("--page needs a device folder name");
+                break;
+            }
+            options.page = arguments[++i];
         } else if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
             options.help = true;
         } else {
@@ -48,8 +54,9 @@ AppOptions parseAppOptions(const QStringList& arguments) {
 
 QString appUsage() {
     return QStringLiteral(
-        "usage: talven-k88 [--demo] [--screenshot FILE]\n"
+        "usage: talven-k88 [--demo] [--page NAME] [--screenshot FILE]\n"
         "  --demo             also show simulated devices (every product)\n"
+        "  --page NAME        show this device's page first: mouse, keyboard, MousePad, HD, keyboard7440\n"
         "  --screenshot FILE  save the window as PNG after the first device scan, then quit\n");
 }
 

@@ -20,6 +20,7 @@ void setupResources();
 struct AppOptions {
     bool demo = false;           // simulated devices in this process
     QString screenshotFile;      // save the window after the first scan pass, then quit
+    QString page;                // the device page to show first ("keyboard", "mouse", ...)
     bool help = false;
     QString error;               // set when the command line is wrong
 };

@@ -44,6 +44,9 @@ public:
     void HideEntry(int index);
     void OnDeviceSelected();
     COrvaneUSBDevice* CurrentDevicePage() const;
+    // Selects the visible entry whose page keeps its files in `folder`
+    // ("keyboard", "mouse", ...); false when none is shown.
+    bool SelectByFolder(const std::string& folder);
     // Index of the first visible entry (-1 when none) and how many are visible.
     int FirstVisibleEntry(int* firstIndex) const;
 

@@ -147,6 +147,17 @@ COrvaneUSBDevice* DeviceSelector::CurrentDevicePage() const {
     return nullptr;
 }
 
+bool DeviceSelector::SelectByFolder(const std::string& folder) {
+    for (int i = 0; i < entryCount(); ++i) {
+        CDeviceOptionUI* entry = entryAt(i);
+        if (!entry || !entry->EntryVisible() || !entry->Page() || entry->Page()->deviceFolderName() != folder) continue;
+        ShowEntry(i, true, true);
+        OnDeviceSelected();
+        return true;
+    }
+    return false;
+}
+
 int DeviceSelector::FirstVisibleEntry(int* firstIndex) const {
     int count = 0;
     if (firstIndex) *firstIndex = -1;

@@ -25,11 +25,12 @@ namespace {
 
 // --screenshot: once the first scan pass has shown the window, let the
 // pages settle, save the window and end the program.
-void scheduleScreenshot(CMainWnd& window, const QString& file) {
+void scheduleScreenshot(CMainWnd& window, const QString& file, const QString& page) {
     auto* poll = new QTimer(&window);
-    QObject::connect(poll, &QTimer::timeout, &window, [&window, poll, file] {
+    QObject::connect(poll, &QTimer::timeout, &window, [&window, poll, file, page] {
         if (!window.firstScanDone() || !window.isVisible()) return;
         poll->stop();
+        if (!page.isEmpty() && window.selector()) window.selector()->SelectByFolder(page.toStdString());
         QTimer::singleShot(1500, &window, [&window, file] {
             const bool saved = window.grab().save(file, "PNG");
             std::fprintf(saved ? stdout : stderr, "%s %s\n", saved ? "saved" : "could not save",
@@ -38,6 +39,17 @@ void scheduleScreenshot(CMainWnd& window, const QString& file) {
         });
     });
     poll->start(50);
+}
+
+// --page: once the devices are shown, bring that page up.
+void schedulePage(CMainWnd& window, const QString& page) {
+    auto* poll = new QTimer(&window);
+    QObject::connect(poll, &QTimer::timeout, &window, [&window, poll, page] {
+        if (!window.firstScanDone() || !window.selector()) return;
+        if (window.selector()->SelectByFolder(page.toStdString())) poll->stop();
+    });
+    poll->start(100);
+    QTimer::singleShot(5000, poll, [poll] { poll->stop(); });
 }
 
 void connectPlatform(CMainWnd& window, SingleInstance& instance, PowerMonitor& power) {
@@ -78,7 +90,8 @@ int runMainWindow(const AppOptions& options) {
         window.CenterWindow();
         QObject::connect(&window, &CMainWnd::quitRequested, qApp, &QApplication::quit, Qt::QueuedConnection);
         UnixSignals stopSignals([&window](int) { window.Close(0); });
-        if (!options.screenshotFile.isEmpty()) scheduleScreenshot(window, options.screenshotFile);
+        if (!options.screenshotFile.isEmpty()) scheduleScreenshot(window, options.screenshotFile, options.page);
+        else if (!options.page.isEmpty()) schedulePage(window, options.page);
         result = QApplication::exec();
     }
     ui::CResourceManager::GetInstance()->Release();

@@ -112,6 +112,10 @@ void COrvaneUSBDevice::bindPageControls() {
     const QList<CControlUI*> buttons = manager->FindSubControlsByClass(selectPanel_, QStringLiteral("DeviceKeyButton"));
     QString prefix;
     int number = 0;
+    // The pad and the headset list no LEDs in the product table: each of
+    // their key controls is one LED. Until their own pages take over, the
+    // base previews and sends one LED per key control.
+    if (ledCount_ == 0) setLedCount(keyCount_);
     for (CControlUI* button : buttons) {
         if (splitAtLastUnderscore(button->GetName(), prefix, number) &&
             prefix.compare(QLatin1String("key_"), Qt::CaseInsensitive) == 0 && number < keyCount_) {
