@@ -72,6 +72,7 @@ bool DeviceSelector::CreateProductPage(const DeviceSlot& slot, int subKind) {
     page->setPowerIndicator(power);
     page->setIdentity(slot);
     page->bindPageControls();
+    page->initProfilePanel(row->kind);
     pageSwitch->Add(page);
     allPages_.push_back(page);
 

@@ -19,6 +19,8 @@ CMainWnd::CMainWnd(std::vector<hid::HidRoot> hidRoots) : hidRoots_(std::move(hid
     MapNotify(QStringLiteral("setfocus"), &CMainWnd::OnControlSetFocus);
     AddShellRoutes();
     AddDeviceRoutes();
+    AddProfileRoutes();
+    AddKeyboardRoutes();
 }
 
 CMainWnd::~CMainWnd() {

@@ -7,6 +7,7 @@
 
 #include "app/control_routes.h"
 #include "app/device_selector.h"
+#include "app/profile_dialogs.h"
 #include "app/worker_slots.h"
 #include "device/device_scan.h"
 #include "profile/language_config.h"
@@ -60,6 +61,8 @@ public:
     void setDesktopBus(DesktopBus* bus);
 
     ControlRoutes& routes() { return routes_; }
+    // The profile panel's file dialogs and confirmations (tests set their own).
+    void setProfileDialogs(ProfileDialogs dialogs) { profileDialogs_ = std::move(dialogs); }
     DeviceSelector* selector() { return selector_.get(); }
     // The page of the selected, visible selector entry, or null.
     COrvaneUSBDevice* CurrentDevicePage() const;
@@ -98,12 +101,17 @@ private:
     bool HandlePrivateMessage(uint msg, quintptr wParam, qintptr lParam);
     void AddShellRoutes();
     void AddDeviceRoutes();
+    // The profile panels: their combos, actions and editor tabs.
+    void AddProfileRoutes();
+    // The keyboard page's settings and key controls.
+    void AddKeyboardRoutes();
     void RouteClick(ui::TNotifyUI& msg);
     ui::CControlUI* Find(const char* name) const;
 
     std::vector<hid::HidRoot> hidRoots_;
     std::vector<LanguageEntry> languages_;
     ControlRoutes routes_;
+    ProfileDialogs profileDialogs_ = defaultProfileDialogs();
     ui::CTrayIcon tray_;
     std::unique_ptr<ui::CMenuWnd> trayMenu_;
     ui::MenuCheckInfo menuChecks_;

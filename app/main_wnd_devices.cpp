@@ -2,10 +2,13 @@
 
 #include "app/controls/custom_controls.h"
 #include "app/controls/device_option.h"
+#include "app/controls/device_profile.h"
 #include "app/main_wnd.h"
+#include "device/keyboard/keyboard_device_page.h"
 #include "device/usb_device_page.h"
 #include "editors/power_indicator.h"
 #include "ui/control.h"
+#include "ui/dialog_builder.h"
 
 namespace talven {
 
@@ -17,8 +20,7 @@ namespace {
 // written yet are built as the base page: they show their controls, preview
 // the base effects and send frames.
 bool isDevicePageTag(const QString& tag) {
-    for (const char* name : {"OrvaneUSBDevice", "OrvaneMousePadDevice", "OrvaneHS6533Device", "OrvaneMouseDevice",
-                             "OrvaneKeyboardDevice"}) {
+    for (const char* name : {"OrvaneUSBDevice", "OrvaneMousePadDevice", "OrvaneHS6533Device", "OrvaneMouseDevice"}) {
         if (tag.compare(QLatin1String(name), Qt::CaseInsensitive) == 0) return true;
     }
     return false;
@@ -28,9 +30,15 @@ bool isDevicePageTag(const QString& tag) {
 
 CControlUI* CMainWnd::CreateControl(const QString& tag) {
     if (CControlUI* control = createShellControl(tag)) return control;
+    if (tag.compare(QLatin1String("OrvaneKeyboardDevice"), Qt::CaseInsensitive) == 0) return new COrvaneKeyboardDevice;
     if (isDevicePageTag(tag)) return new COrvaneUSBDevice;
     if (tag.compare(QLatin1String("DeviceOption"), Qt::CaseInsensitive) == 0) return new CDeviceOptionUI;
     if (tag.compare(QLatin1String("MpDevicePower"), Qt::CaseInsensitive) == 0) return new CMpDevicePowerUI;
+    if (tag.compare(QLatin1String("DeviceProfile"), Qt::CaseInsensitive) == 0) return new CDeviceProfileUI;
+    if (tag.compare(QLatin1String("DeviceProfileUI"), Qt::CaseInsensitive) == 0) {
+        CDialogBuilder builder;
+        return builder.Create(QStringLiteral("XML\\CustomControlXML\\DeviceProfile.xml"), {}, this, &m_pm);
+    }
     return nullptr;
 }
 

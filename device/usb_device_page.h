@@ -26,6 +26,7 @@
 namespace talven {
 
 class CDeviceOptionUI;
+class CDeviceProfileUI;
 class CMpDevicePowerUI;
 
 // Posted to the main window after each battery poll (wParam: report byte 4).
@@ -78,6 +79,21 @@ public:
     std::string defaultDataFolder() const;
     std::string defaultProfilePath() const;
     std::string userDataFolder() const;
+
+    // ---- profiles ----------------------------------------------------------
+    // Finds the page's profile panel (its first "DeviceProfile" control),
+    // gives it the kind and folders, reads the profile list and points the
+    // page at the listed profile. Once, after bindPageControls.
+    void initProfilePanel(int profileKind);
+    CDeviceProfileUI* profilePanel() const { return profileUi_; }
+    // Points the page at a profile without loading it; a UUID that is not a
+    // plain file name is ignored.
+    void setProfileUuid(const std::string& uuid);
+    // data folder + UUID + ".Json"; empty before a profile was chosen.
+    std::string profilePath() const;
+    // The profile list chose `uuid`: the page loads the profile and shows
+    // it. Kinds that keep settings on the device also send them there.
+    virtual void selectProfile(const std::string& uuid);
 
     // ---- overridable operations, in the order the kinds override them ------
     virtual void bindPageControls();
@@ -153,6 +169,7 @@ protected:
     QWidget* ownerWindow_ = nullptr;
     CDeviceOptionUI* optionEntry_ = nullptr;
     CMpDevicePowerUI* powerIndicator_ = nullptr;
+    CDeviceProfileUI* profileUi_ = nullptr;
     int powerMode_ = 0;
     std::string pageName_;
     std::string profileFileName_;

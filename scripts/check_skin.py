@@ -35,6 +35,10 @@ REQUIRED_CONTROLS = {
         "device_power_switch", "No_device_Link", "nodevice_ok_btn", "str_test"),
     "XML/msgwnd.xml": ("MessageTitle", "MessageText", "confirm_btn", "cancel_btn", "closebtn"),
     "XML/CustomControlXML/ComboEditElementItem.xml": ("text1", "text2", "delay_edit"),
+    "XML/CustomControlXML/DeviceProfile.xml": (
+        "device_profile_combo", "device_profile_name_edit", "profile_menu_layout",
+        "deng_Op_tab", "key_Op_tab", "macro_Op_tab", "system_Op_tab", "cursor_Op_tab",
+        "6533_voice_Op_tab", "magic_Op_tab"),
     "menu.xml": ("exit",),
 }
 # Keys the program passes to controls or to the message box itself.
@@ -42,6 +46,8 @@ REQUIRED_KEYS = (
     "控制灯光", "不控制灯光",
     "message_text_4", "message_text_5", "message_text_6", "message_text_7",
     "message_text_9", "message_text_16", "message_text_22",
+    "message_text_profile_reset", "message_text_import_invalid", "message_text_profile_file",
+    "device_tab_buttons", "device_tab_performance",
 )
 
 # Image-valued attributes that do not end in "image".

@@ -2,8 +2,7 @@
 
 #include "device/keyboard/keyboard_profile_apply.h"
 #include "platform/app_paths.h"
-#include "profile/json_document.h"
-#include "profile/json_fields.h"
+#include "profile/profile_list.h"
 #include "tools/ctl_device.h"
 #include "tools/ctl_format.h"
 
@@ -90,9 +89,10 @@ int applyProfile(KeyboardProtocol& kb, const FoundInterface& target, std::string
             return fail(e.what());
         }
     }
+    const SelectedProfile selected = readSelectedProfile(dataFolder);
+    if (selected.path.empty()) return fail(selected.error);
+    const std::string& profilePath = selected.path;
     std::string error;
-    const std::string profilePath = selectedProfilePath(dataFolder, &error);
-    if (profilePath.empty()) return fail(error);
     KeyboardProfileValues values;
     const std::string defaultPath = paths::defaultDataFolder() + target.productName + ".Json";
     if (!loadKeyboardProfile(profilePath, defaultPath, dataFolder, values, &error)) return fail(error);
@@ -110,28 +110,6 @@ int applyProfile(KeyboardProtocol& kb, const FoundInterface& target, std::string
 }
 
 }  // namespace
-
-std::string selectedProfilePath(const std::string& dataFolder, std::string* error) {
-    using namespace json_fields;
-    const std::string listPath = dataFolder + "ProfileList.ini";
-    const JsonDocument list = readJsonDocument(listPath);
-    if (list.state != JsonFileState::ok) {
-        *error = list.state == JsonFileState::missing ? "no profile list " + listPath
-                                                      : listPath + " is damaged: " + list.error;
-        return {};
-    }
-    const int64_t index = toInteger(member(list.value, "profileselect"));
-    std::string uuid;
-    if (index >= 0 && index <= static_cast<int64_t>(Json::Value::maxUInt)) {
-        const Json::Value& entry = element(member(list.value, "profilelist"), static_cast<Json::ArrayIndex>(index));
-        uuid = toText(member(entry, "profileUUID"));
-    }
-    if (uuid.empty() || uuid.find('/') != std::string::npos || uuid == "." || uuid == "..") {
-        *error = listPath + " selects no usable profile (profileselect " + std::to_string(index) + ")";
-        return {};
-    }
-    return dataFolder + uuid + ".Json";
-}
 
 int runKeyboardCommand(const KeyboardRequest& request) {
     if (request.args.empty()) return fail("keyboard needs info, keys, profile or apply", 2);

@@ -16,9 +16,4 @@ struct KeyboardRequest {
 // Runs "keyboard info|keys|profile|apply [--data-dir DIR]"; the exit status.
 int runKeyboardCommand(const KeyboardRequest& request);
 
-// The profile file "ProfileList.ini" in `dataFolder` selects: data folder +
-// its UUID + ".Json". Empty with `error` set when the list is missing,
-// damaged or selects nothing usable.
-std::string selectedProfilePath(const std::string& dataFolder, std::string* error);
-
 }  // namespace talven::ctl

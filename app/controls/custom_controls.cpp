@@ -2,13 +2,17 @@
 
 #include "app/controls/circle_progress.h"
 #include "app/controls/device_option.h"
+#include "app/controls/device_profile.h"
 #include "app/controls/hand_buttons.h"
 #include "app/controls/key_button.h"
 #include "app/controls/list_rows.h"
 #include "app/controls/select_panel.h"
+#include "device/usb_device_page.h"
+#include "editors/power_indicator.h"
 #include "ui/control_factory.h"
 
 #include <array>
+#include <utility>
 
 namespace talven {
 
@@ -21,39 +25,46 @@ ui::CControlUI* make() {
     return new T;
 }
 
-struct ShellControl {
-    const char* className;  // registered with the control factory
-    const char* tag;        // layout tag the main window's builder knows, or nullptr
-    Create create;
-};
-
-// In the order the classes are registered.
-constexpr std::array<ShellControl, 10> kShellControls = {{
-    {"CCircleProgressUI", "CircleProgress", make<CCircleProgressUI>},
-    {"CChartViewUI", nullptr, make<CChartViewUI>},
-    {"CWndUI", nullptr, make<CWndUI>},
-    {"CSelectPanelUI", "SelectPanel", make<CSelectPanelUI>},
-    {"CDeviceKeyButtonUI", "DeviceKeyButton", make<CDeviceKeyButtonUI>},
-    {"CCloudShareListItemUI", nullptr, make<CCloudShareListItemUI>},
-    {"CComboEditContainerElementUI", "ComboEditContainerElement", make<CComboEditContainerElementUI>},
-    {"CHandImgButtonUI", "HandImgButton", make<CHandImgButtonUI>},
-    {"CHandImgSelectButtonUI", "HandImgSelectButton", make<CHandImgSelectButtonUI>},
-    {"CRedioMacroButtonUI", "RedioMacroButton", make<CRedioMacroButtonUI>},
+// Layout tags of the shell's controls that the main window's builder knows.
+constexpr std::array<std::pair<const char*, Create>, 7> kShellTags = {{
+    {"CircleProgress", make<CCircleProgressUI>},
+    {"SelectPanel", make<CSelectPanelUI>},
+    {"DeviceKeyButton", make<CDeviceKeyButtonUI>},
+    {"HandImgButton", make<CHandImgButtonUI>},
+    {"HandImgSelectButton", make<CHandImgSelectButtonUI>},
+    {"RedioMacroButton", make<CRedioMacroButtonUI>},
+    {"ComboEditContainerElement", make<CComboEditContainerElementUI>},
 }};
 
 }  // namespace
 
+// Every class the program has so far, in registration order; the
+// editors' classes join as they are written.
+constexpr std::array<std::pair<const char*, Create>, 14> kRegisteredClasses = {{
+    {"CCircleProgressUI", make<CCircleProgressUI>},
+    {"CChartViewUI", make<CChartViewUI>},
+    {"CWndUI", make<CWndUI>},
+    {"CSelectPanelUI", make<CSelectPanelUI>},
+    {"CDeviceKeyButtonUI", make<CDeviceKeyButtonUI>},
+    {"CCloudShareListItemUI", make<CCloudShareListItemUI>},
+    {"CDeviceOptionUI", make<CDeviceOptionUI>},
+    {"CMpDevicePowerUI", make<CMpDevicePowerUI>},
+    {"CComboEditContainerElementUI", make<CComboEditContainerElementUI>},
+    {"CHandImgButtonUI", make<CHandImgButtonUI>},
+    {"CHandImgSelectButtonUI", make<CHandImgSelectButtonUI>},
+    {"CRedioMacroButtonUI", make<CRedioMacroButtonUI>},
+    {"CDeviceProfileUI", make<CDeviceProfileUI>},
+    {"COrvaneUSBDevice", make<COrvaneUSBDevice>},
+}};
+
 void registerShellControlClasses() {
     auto* factory = ui::CControlFactory::GetInstance();
-    for (const ShellControl& control : kShellControls) {
-        factory->RegistControl(QString::fromLatin1(control.className), control.create);
-    }
-    factory->RegistControl(QStringLiteral("CDeviceOptionUI"), make<CDeviceOptionUI>);
+    for (const auto& [className, create] : kRegisteredClasses) factory->RegistControl(QString::fromLatin1(className), create);
 }
 
 ui::CControlUI* createShellControl(const QString& tag) {
-    for (const ShellControl& control : kShellControls) {
-        if (control.tag && tag.compare(QLatin1String(control.tag), Qt::CaseInsensitive) == 0) return control.create();
+    for (const auto& [name, create] : kShellTags) {
+        if (tag.compare(QLatin1String(name), Qt::CaseInsensitive) == 0) return create();
     }
     return nullptr;
 }

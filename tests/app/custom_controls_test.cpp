@@ -155,7 +155,8 @@ TEST(ShellControlsTest, TheRecordButtonPulsesBetweenItsFadesWhileRecording) {
 TEST(ShellControlsTest, EveryClassIsRegisteredAndTagsAreCaseInsensitive) {
     for (const char* name : {"CCircleProgressUI", "CChartViewUI", "CWndUI", "CSelectPanelUI", "CDeviceKeyButtonUI",
                              "CCloudShareListItemUI", "CComboEditContainerElementUI", "CHandImgButtonUI",
-                             "CHandImgSelectButtonUI", "CRedioMacroButtonUI", "CDeviceOptionUI"}) {
+                             "CHandImgSelectButtonUI", "CRedioMacroButtonUI", "CDeviceOptionUI", "CMpDevicePowerUI",
+                             "CDeviceProfileUI", "COrvaneUSBDevice"}) {
         EXPECT_TRUE(ui::CControlFactory::GetInstance()->IsRegistered(QString::fromLatin1(name))) << name;
     }
     std::unique_ptr<ui::CControlUI> panel(createShellControl(QStringLiteral("selectpanel")));

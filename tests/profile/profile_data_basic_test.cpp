@@ -6,8 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <optional>
 
@@ -103,22 +101,6 @@ TEST_F(BasicProfile, ADamagedProfileIsReportedAndNeverOverwritten) {
     }
 }
 
-// Runs `body` as an unprivileged user when the tests run as root, since root
-// writes into read-only folders. Returns the child's exit code, or nullopt
-// when no unprivileged user can be had.
-template <typename Body>
-std::optional<int> runUnprivileged(Body body) {
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(77);
-        ::_exit(body());
-    }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) == 77) return std::nullopt;
-    return WEXITSTATUS(status);
-}
-
 TEST_F(BasicProfile, AFailedWriteLeavesTheOldFileIntact) {
     const auto folder = dir / "readonly";
     std::filesystem::create_directory(folder);
@@ -130,7 +112,7 @@ TEST_F(BasicProfile, AFailedWriteLeavesTheOldFileIntact) {
     ::chmod(defaultPath().c_str(), 0644);
     ::chmod(folder.c_str(), 0555);
 
-    const auto result = runUnprivileged([&] {
+    const auto result = test::runUnprivileged([&] {
         CBasicProfiledata profile;
         profile.SetDefaultPath(defaultPath());
         profile.SetProfilePath(path);

@@ -10,7 +10,11 @@
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace talven::test {
 
@@ -25,6 +29,22 @@ inline Json::Value parseJson(const std::string& text) {
 
 inline size_t fileCount(const std::filesystem::path& folder) {
     return static_cast<size_t>(std::distance(std::filesystem::directory_iterator(folder), {}));
+}
+
+// Runs `body` as an unprivileged user when the tests run as root, since root
+// writes into read-only folders. Returns the child's exit code, or nullopt
+// when no unprivileged user can be had.
+template <typename Body>
+std::optional<int> runUnprivileged(Body body) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(77);
+        ::_exit(body());
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) == 77) return std::nullopt;
+    return WEXITSTATUS(status);
 }
 
 // A temporary data folder with "default.Json" holding a factory entry that

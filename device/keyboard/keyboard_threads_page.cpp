@@ -1,0 +1,151 @@
+// COrvaneKeyboardDevice: the two worker threads — the lighting preview (the
+// base's animation thread stepping the keyboard's preview) and the reader of
+// the keyboard's notification interface — and what the notifications do.
+
+#include "device/keyboard/keyboard_device_page.h"
+
+#include "app/controls/device_option.h"
+#include "device/keyboard/keyboard_notifications.h"
+#include "platform/clock.h"
+#include "platform/debug_output.h"
+#include "ui/paint_manager.h"
+
+#include <QMetaObject>
+
+namespace talven {
+
+namespace {
+
+// A read waits at most this long, so the reader sees its stop event in time.
+constexpr int kEventReadMs = 100;
+// After a read that ends at once without a code (a report without one, a
+// device that went away) the reader pauses this long rather than spin.
+constexpr int kEmptyReadPauseMs = 10;
+constexpr int kStopWaitMs = 1000;
+// While the keyboard is away the preview only looks now and then.
+constexpr int kDisconnectedPeriodMs = 100;
+// The keyboard's request to synchronise is answered this much later.
+constexpr uint kSynchroniseDelayMs = 100;
+constexpr uint8_t kCounterLimit = 4;
+
+void logThreadStop(bool inTime) {
+    debugOutput(inTime ? "线程退出：：对象处于激发状态\n" : "线程退出：：对象处于非激发状态，超时\n");
+}
+
+}  // namespace
+
+// ---- lighting preview ------------------------------------------------------------------
+
+void COrvaneKeyboardDevice::startLightingThread() {
+    stopLightingThread();
+    writeCustomBitmap();
+    startAnimation();
+}
+
+void COrvaneKeyboardDevice::stopLightingThread() {
+    if (!animating()) return;
+    const uint32_t start = tickCount();
+    stopAnimation();
+    logThreadStop(tickCount() - start <= static_cast<uint32_t>(kStopWaitMs));
+    debugOutput("KB灯光线程设定退出");
+}
+
+// One pass of the preview thread: whatever ticks have passed, each running
+// the mode's generator when its period is due. The wait between passes is on
+// the stop event, one tick long.
+void COrvaneKeyboardDevice::animationStep() {
+    if (!commandChannel_.isConnected() || commandChannel_.paused()) return;
+    std::lock_guard<std::mutex> lock(frameLock_);
+    keyPreview_.advance(tickCount());
+}
+
+int COrvaneKeyboardDevice::animationPeriodMs() const {
+    return commandChannel_.isConnected() ? static_cast<int>(keyboard::kPreviewTickMs) : kDisconnectedPeriodMs;
+}
+
+// ---- event interface ------------------------------------------------------------------
+
+void COrvaneKeyboardDevice::onEventInterfaceArrived(const DeviceSlot& slot) {
+    if (slot.kind != kind::Keyboard) return;
+    {
+        std::lock_guard<std::mutex> lock(eventLock_);
+        if (!eventOpen_) {
+            if (!events_.open(slot.path, true, true, true, false)) {
+                debugOutputf("cannot open %s", slot.path.c_str());
+                return;
+            }
+            eventOpen_ = true;
+        }
+    }
+    startEventReader();
+}
+
+void COrvaneKeyboardDevice::onEventInterfaceRemoved(const DeviceSlot&) {
+    stopEventReader();
+    std::lock_guard<std::mutex> lock(eventLock_);
+    eventOpen_ = false;
+    events_.close();
+}
+
+void COrvaneKeyboardDevice::startEventReader() {
+    if (eventThread_.joinable()) return;
+    eventStop_.reset();
+    eventDone_.reset();
+    eventThread_ = std::thread([this] { eventLoop(); });
+}
+
+void COrvaneKeyboardDevice::stopEventReader() {
+    if (!eventThread_.joinable()) return;
+    eventStop_.set();
+    const bool inTime = eventDone_.wait(kStopWaitMs);
+    eventThread_.join();
+    logThreadStop(inTime);
+}
+
+// Each notification goes to the UI thread, which owns the page, the key maps
+// and the preview; a notification still queued when the page goes is dropped
+// with it.
+void COrvaneKeyboardDevice::eventLoop() {
+    while (!eventStop_.isSet()) {
+        if (!eventOpen_) {
+            eventStop_.wait(kEventReadMs);
+            continue;
+        }
+        const uint32_t start = tickCount();
+        const std::optional<uint16_t> code = keyboard::readNotificationCode(events_, kEventReadMs);
+        if (!code) {
+            if (tickCount() - start < static_cast<uint32_t>(kEmptyReadPauseMs)) eventStop_.wait(kEmptyReadPauseMs);
+            continue;
+        }
+        debugOutput("接收到自动添加设备的同步信息要求  TEST");
+        if (*code == keyboard::notification::Synchronise) debugOutput("接收到自动添加设备的同步信息要求");
+        QMetaObject::invokeMethod(
+            this, [this, value = *code] { onNotification(value); }, Qt::QueuedConnection);
+    }
+    debugOutput("MS设备同步线程设定退出");
+    eventDone_.set();
+}
+
+void COrvaneKeyboardDevice::onNotification(uint16_t code) {
+    const keyboard::KeyboardNotification n = keyboard::decodeNotification(code, protocol_.maps());
+    switch (n.kind) {
+    case keyboard::NotificationKind::Synchronise:
+        if (optionEntry_ && optionEntry_->GetManager())
+            optionEntry_->GetManager()->SetTimer(optionEntry_, entryTimer::kReadSettings, kSynchroniseDelayMs);
+        break;
+    case keyboard::NotificationKind::GameMode: gameModeFromDevice_ = true; break;
+    case keyboard::NotificationKind::Counter:
+        notificationCounter_ = static_cast<uint8_t>((notificationCounter_ + 1) % kCounterLimit);
+        break;
+    case keyboard::NotificationKind::KeyEvent: onKeyEvent(n.key, n.keyEventKind); break;
+    case keyboard::NotificationKind::Ignored: break;
+    }
+}
+
+void COrvaneKeyboardDevice::onKeyEvent(int key, int kind) {
+    if (key < 0 || key >= static_cast<int>(keyboard::kOnScreenKeys)) return;
+    std::lock_guard<std::mutex> lock(frameLock_);
+    keyPreview_.keyEvent(static_cast<uint8_t>(key), static_cast<uint8_t>(kind), tickCount());
+}
+
+}  // namespace talven

@@ -1,0 +1,305 @@
+#include "profile/profile_list.h"
+
+#include "platform/debug_output.h"
+#include "profile/json_fields.h"
+#include "profile/json_file.h"
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+namespace talven {
+
+using namespace json_fields;
+
+namespace {
+
+constexpr const char* kListKey = "profilelist";
+constexpr const char* kSelectKey = "profileselect";
+constexpr const char* kNameKey = "profilename";
+constexpr const char* kUuidKey = "profileUUID";
+
+struct OutcomeMessage {
+    ProfileOutcome outcome;
+    const char* key;
+};
+
+constexpr std::array<OutcomeMessage, 6> kOutcomeMessages = {{
+    {ProfileOutcome::nameRefused, "message_text_5"},
+    {ProfileOutcome::wrongKind, "message_text_9"},
+    {ProfileOutcome::notAProfile, "message_text_import_invalid"},
+    {ProfileOutcome::damagedFile, "message_text_profile_file"},
+    {ProfileOutcome::missingFile, "message_text_profile_file"},
+    {ProfileOutcome::writeFailed, "message_text_profile_file"},
+}};
+
+constexpr TabVisibility K = TabVisibility::keep;
+constexpr TabVisibility S = TabVisibility::shown;
+constexpr TabVisibility H = TabVisibility::hidden;
+
+// Columns: deng, key, macro, system, cursor, 6533_voice, magic.
+constexpr std::array<TabVisibilityRow, 6> kTabVisibility = {{
+    {profile_kind::Keyboard, {K, K, S, K, H, K, K}},
+    {profile_kind::Mouse, {K, K, H, K, K, K, K}},
+    {profile_kind::MousePad, {K, H, H, H, H, K, K}},
+    {4, {K, H, H, K, H, K, K}},
+    {5, {K, H, H, H, H, K, K}},
+    {profile_kind::Headset, {K, H, H, H, H, S, S}},
+}};
+
+char asciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool taken(const std::string& name, const std::vector<ProfileEntry>& entries) {
+    for (const ProfileEntry& e : entries)
+        if (sameProfileName(e.name, name)) return true;
+    return false;
+}
+
+// A list we understand: a JSON object whose "profilelist", if any, is an
+// array. Anything else that exists is someone's data and is kept aside.
+bool understood(const JsonDocument& doc) {
+    if (doc.state != JsonFileState::ok) return false;
+    if (!doc.value.isObject()) return false;
+    const Json::Value& list = member(doc.value, kListKey);
+    return list.isNull() || list.isArray();
+}
+
+bool hasProfiles(const JsonDocument& doc) {
+    return understood(doc) && member(doc.value, kListKey).isArray() && !member(doc.value, kListKey).empty();
+}
+
+Json::Value entryValue(const std::string& name, const std::string& uuid) {
+    Json::Value entry(Json::objectValue);
+    entry[kNameKey] = name;
+    entry[kUuidKey] = uuid;
+    entry["profileislink"] = 0;
+    entry["profilelinkmame"] = "";
+    return entry;
+}
+
+}  // namespace
+
+const char* profileMessageKey(ProfileOutcome outcome) {
+    for (const OutcomeMessage& m : kOutcomeMessages)
+        if (m.outcome == outcome) return m.key;
+    return "";
+}
+
+// ---- names ------------------------------------------------------------------
+
+bool sameProfileName(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (asciiLower(a[i]) != asciiLower(b[i])) return false;
+    return true;
+}
+
+std::string newProfileName(const std::vector<ProfileEntry>& entries) {
+    for (size_t n = 1;; ++n) {
+        std::string name = "Profile" + std::to_string(n);
+        if (!taken(name, entries)) return name;
+    }
+}
+
+std::string copyProfileName(const std::string& source, const std::vector<ProfileEntry>& entries) {
+    std::string name = source + " copy";
+    while (taken(name, entries)) name += " copy";
+    return name;
+}
+
+std::string importProfileName(const std::string& path, const std::vector<ProfileEntry>& entries) {
+    std::string name = std::filesystem::path(path).filename().string();
+    if (const size_t dot = name.rfind('.'); dot != std::string::npos && dot > 0) name.erase(dot);
+    for (int n = 1; taken(name, entries); ++n) name += "(" + std::to_string(n) + ")";
+    return name;
+}
+
+std::string profileFilePath(const std::string& dataFolder, const std::string& uuid) {
+    if (uuid.empty() || uuid == "." || uuid == ".." || uuid.find('/') != std::string::npos ||
+        uuid.find('\0') != std::string::npos)
+        return {};
+    return dataFolder + uuid + kProfileFileExtension;
+}
+
+ProfileOutcome checkImportedProfile(const JsonDocument& doc, int kind) {
+    if (doc.state != JsonFileState::ok || !doc.value.isObject() || !doc.value.isMember(kNameKey) ||
+        !doc.value.isMember(kUuidKey))
+        return ProfileOutcome::notAProfile;
+    const Json::Value& stages = member(member(element(member(doc.value, "Device"), 0), "DPIStages"), "StageDPIs");
+    if (kind == profile_kind::Keyboard && !stages.empty()) return ProfileOutcome::wrongKind;
+    if (kind == profile_kind::Mouse && stages.empty()) return ProfileOutcome::wrongKind;
+    return ProfileOutcome::done;
+}
+
+std::string keepDamagedFileAside(const std::string& path) {
+    std::string aside = path + kDamagedFileSuffix;
+    std::error_code ec;
+    for (int n = 2; std::filesystem::exists(aside, ec) && n < 1000; ++n)
+        aside = path + kDamagedFileSuffix + "." + std::to_string(n);
+    std::filesystem::rename(path, aside, ec);
+    if (ec) {
+        debugOutput(path + " cannot be understood nor moved aside: " + ec.message());
+        return {};
+    }
+    debugOutput(path + " cannot be understood; kept as " + aside);
+    return aside;
+}
+
+const TabVisibilityRow* tabVisibilityFor(int kind) {
+    for (const TabVisibilityRow& row : kTabVisibility)
+        if (row.kind == kind) return &row;
+    return nullptr;
+}
+
+SelectedProfile readSelectedProfile(const std::string& dataFolder) {
+    SelectedProfile selected;
+    const std::string listPath = dataFolder + kProfileListFileName;
+    const JsonDocument list = readJsonDocument(listPath);
+    if (list.state != JsonFileState::ok) {
+        selected.error = list.state == JsonFileState::missing ? "no profile list " + listPath
+                                                              : listPath + " is damaged: " + list.error;
+        return selected;
+    }
+    const int64_t index = toInteger(member(list.value, kSelectKey));
+    if (index >= 0 && index <= static_cast<int64_t>(Json::Value::maxUInt)) {
+        const Json::Value& entry = element(member(list.value, kListKey), static_cast<Json::ArrayIndex>(index));
+        selected.uuid = toText(member(entry, kUuidKey));
+    }
+    selected.path = profileFilePath(dataFolder, selected.uuid);
+    if (selected.path.empty()) {
+        selected.uuid.clear();
+        selected.error = listPath + " selects no usable profile (profileselect " + std::to_string(index) + ")";
+    }
+    return selected;
+}
+
+// ---- the list ----------------------------------------------------------------------
+
+void ProfileList::setFolders(std::string dataFolder, std::string defaultProfilePath) {
+    dataFolder_ = std::move(dataFolder);
+    defaultPath_ = std::move(defaultProfilePath);
+}
+
+std::string ProfileList::currentUuid() const {
+    return selected_ >= 0 && selected_ < count() ? entries_[static_cast<size_t>(selected_)].uuid : std::string();
+}
+
+std::string ProfileList::profilePath(int index) const {
+    if (index < 0 || index >= count()) return {};
+    return profileFilePath(dataFolder_, entries_[static_cast<size_t>(index)].uuid);
+}
+
+ProfileResult ProfileList::init() {
+    doc_ = Json::Value();
+    entries_.clear();
+    selected_ = -1;
+    const JsonDocument list = readJsonDocument(listPath());
+    ProfileResult created;
+    if (hasProfiles(list)) adopt(list.value);
+    else created = createFresh();
+    const ProfileResult selected = select(selected_ < 0 ? 0 : selected_);
+    return created.ok() ? selected : created;
+}
+
+void ProfileList::adopt(const Json::Value& doc) {
+    doc_ = doc;
+    entries_.clear();
+    for (const Json::Value& e : member(doc_, kListKey))
+        entries_.push_back({toText(member(e, kNameKey)), toText(member(e, kUuidKey))});
+    const int64_t select = toInteger(member(doc_, kSelectKey));
+    // A selection outside the list would leave the device on no profile.
+    selected_ = entries_.empty() ? -1 : (select >= 0 && select < count() ? static_cast<int>(select) : 0);
+}
+
+void ProfileList::restore(Snapshot s) {
+    doc_ = std::move(s.doc);
+    entries_ = std::move(s.entries);
+    selected_ = s.selected;
+}
+
+void ProfileList::refresh() {
+    const JsonDocument list = readJsonDocument(listPath());
+    // A list emptied or broken behind our back is not adopted: the copy in
+    // memory still matches what the user sees, and writeList puts it back.
+    if (hasProfiles(list)) adopt(list.value);
+}
+
+ProfileResult ProfileList::writeList() {
+    const std::string path = listPath();
+    const JsonDocument onDisk = readJsonDocument(path);
+    if (onDisk.state != JsonFileState::missing && !understood(onDisk) && keepDamagedFileAside(path).empty())
+        return {ProfileOutcome::writeFailed, path + " cannot be understood nor kept aside"};
+    if (wirtejsonFile(path, doc_) != 0) return {ProfileOutcome::writeFailed, path + " cannot be written"};
+    return {};
+}
+
+ProfileResult ProfileList::createFresh() {
+    const std::string uuid = newUuid();
+    Json::Value content = factoryProfile();
+    if (!content.isObject()) content = Json::Value(Json::objectValue);
+    content[kNameKey] = "Profile1";
+    content[kUuidKey] = uuid;
+    Json::Value doc(Json::objectValue);
+    doc[kListKey].append(entryValue("Profile1", uuid));
+    doc[kSelectKey] = 0;
+    adopt(doc);
+    const std::string path = profileFilePath(dataFolder_, uuid);
+    if (wirtejsonFile(path, content) != 0) return {ProfileOutcome::writeFailed, path + " cannot be written"};
+    return writeList();
+}
+
+ProfileResult ProfileList::select(int index) {
+    refresh();
+    if (index < 0 || index >= count()) return {ProfileOutcome::unchanged, {}};
+    selected_ = index;
+    doc_[kSelectKey] = index;
+    return writeList();
+}
+
+ProfileResult ProfileList::appendProfile(const std::string& name, Json::Value content) {
+    const Snapshot before = snapshot();
+    const std::string uuid = newUuid();
+    const std::string path = profileFilePath(dataFolder_, uuid);
+    if (!content.isObject()) content = Json::Value(Json::objectValue);
+    content[kNameKey] = name;
+    content[kUuidKey] = uuid;
+    if (wirtejsonFile(path, content) != 0) return {ProfileOutcome::writeFailed, path + " cannot be written"};
+    if (!doc_.isObject()) doc_ = Json::Value(Json::objectValue);
+    if (!doc_[kListKey].isArray()) doc_[kListKey] = Json::Value(Json::arrayValue);
+    doc_[kListKey].append(entryValue(name, uuid));
+    doc_[kSelectKey] = static_cast<int>(doc_[kListKey].size()) - 1;
+    adopt(doc_);
+    if (ProfileResult r = writeList(); !r.ok()) {
+        std::error_code ec;
+        std::filesystem::remove(path, ec);  // unlisted, it would only be litter
+        restore(before);
+        return r;
+    }
+    return {};
+}
+
+// Time stamps have millisecond resolution: two profiles made in the same
+// millisecond would share a file. Waiting for the next stamp keeps the form.
+std::string ProfileList::newUuid() const {
+    for (int attempt = 0;; ++attempt) {
+        std::string uuid = MakeTimeStamp();
+        if (attempt > 2000) uuid += "_" + std::to_string(attempt);
+        bool used = false;
+        for (const ProfileEntry& e : entries_) used = used || e.uuid == uuid;
+        std::error_code ec;
+        if (!used && !std::filesystem::exists(dataFolder_ + uuid + kProfileFileExtension, ec)) return uuid;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
+
+bool ProfileList::nameTaken(const std::string& name, int except) const {
+    for (int i = 0; i < count(); ++i)
+        if (i != except && sameProfileName(entries_[static_cast<size_t>(i)].name, name)) return true;
+    return false;
+}
+
+// The factory profile; null when it is missing or damaged (a new profile
+// then holds only its names and the page completes it when it loads).
+Json::Value ProfileList::factoryProfile() const { return ReadJsonValue(defaultPath_); }
+
+}  // namespace talven

@@ -1,0 +1,262 @@
+// The keyboard page in a main window with a simulated keyboard: what it sends
+// when the keyboard arrives, the notifications it answers, its settings page
+// and its threads.
+
+#include "app/main_wnd.h"
+#include "device/command_frame.h"
+#include "device/keyboard/keyboard_device_page.h"
+#include "platform/app_paths.h"
+#include "platform/clock.h"
+#include "profile/json_fields.h"
+#include "profile/json_file.h"
+#include "qt_test_support.h"
+#include "sim/simulator.h"
+#include "support/temp_dir.h"
+#include "ui/option.h"
+#include "ui/resource_manager.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace talven {
+namespace {
+
+constexpr const char* kProfileUuid = "2024_03_07_14_05_09_042";
+
+class KeyboardPageTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        test::qtApp();
+        sim.addAllProducts();
+        window = std::make_unique<CMainWnd>(std::vector<hid::HidRoot>{{dir.str(), dir.str()}});
+        ASSERT_TRUE(window->Create(nullptr, QStringLiteral("test"), ui::WS_POPUP, 0, 0, 0, 800, 572));
+        ASSERT_TRUE(test::waitUntil([&] { return window->firstScanDone(); }));
+        for (COrvaneUSBDevice* candidate : window->selector()->pages()) {
+            if (candidate->deviceFolderName() == "keyboard") page = qobject_cast<COrvaneKeyboardDevice*>(candidate);
+        }
+        ASSERT_NE(page, nullptr) << "the keyboard row gets a keyboard page";
+        auto settings = std::make_unique<StoredInputSettings>(SettingsStore(dir.str() + "/input.ini"));
+        input = settings.get();
+        page->setInputSettings(std::move(settings));
+    }
+    void TearDown() override {
+        window.reset();
+        std::filesystem::remove_all(paths::deviceDataFolder("keyboard"));
+    }
+
+    std::vector<Frame> requests() { return sim.device("keyboard")->model().requests(); }
+    size_t count(uint8_t command) {
+        size_t n = 0;
+        for (const Frame& r : requests()) n += r[3] == command;
+        return n;
+    }
+    // Plugs the keyboard and waits for the connection sequence to end with
+    // the custom bitmap.
+    void plugAndConnect() {
+        const size_t bitmaps = count(cmd::WriteShort);
+        std::string error;
+        ASSERT_TRUE(sim.plug("keyboard", &error)) << error;
+        ASSERT_TRUE(test::waitUntil([&] { return count(cmd::WriteShort) > bitmaps && page->eventReaderRunning(); }));
+    }
+    uint8_t mode() {
+        std::lock_guard<std::mutex> lock(page->frameLock());
+        return page->lighting().lightParams().selectItem;
+    }
+    uint8_t recordByte(size_t offset) { return sim.device("keyboard")->model().area(sim::Area::Config).at(offset); }
+    void writeProfileList() {
+        Json::Value list;
+        list["profilelist"][0]["profilename"] = "Profile1";
+        list["profilelist"][0]["profileUUID"] = kProfileUuid;
+        list["profileselect"] = 0;
+        ASSERT_EQ(wirtejsonFile(folder() + "ProfileList.ini", list), 0);
+    }
+    std::string folder() { return paths::deviceDataFolder("keyboard"); }
+    ui::CControlUI* control(const char* name) {
+        return window->GetPaintManager().FindSubControlByName(page, QString::fromLatin1(name));
+    }
+
+    test::TempDir dir;
+    sim::Simulator sim{dir.str()};
+    std::unique_ptr<CMainWnd> window;
+    COrvaneKeyboardDevice* page = nullptr;
+    InputSettings* input = nullptr;
+};
+
+TEST_F(KeyboardPageTest, ConnectingReadsTheTablesWritesRecordZeroAndTheBitmapAndNoFrames) {
+    writeProfileList();
+    ASSERT_TRUE(input->setKeyboardSpeed(5));
+    ASSERT_TRUE(input->setKeyboardDelay(2));
+    plugAndConnect();
+    std::vector<uint8_t> order;
+    for (const Frame& r : requests()) {
+        if (r[3] == cmd::ReadInfo || r[3] == cmd::ReadTable || r[3] == cmd::ReadThirdTable ||
+            r[3] == cmd::WriteBlock || r[3] == cmd::WriteShort) {
+            if (order.empty() || order.back() != r[3]) order.push_back(r[3]);
+        }
+    }
+    EXPECT_EQ(order, (std::vector<uint8_t>{cmd::ReadInfo, cmd::ReadTable, cmd::ReadThirdTable, cmd::WriteBlock,
+                                           cmd::WriteShort}));
+    for (const Frame& r : requests()) {
+        if (r[3] == cmd::WriteBlock) {
+            EXPECT_EQ(r[5] | r[6] << 8, 0) << "record of profile 0";
+            EXPECT_EQ(r[kFrameDataOffset], 0) << "byte 0 = 0";
+        }
+        if (r[3] != cmd::WriteShort) continue;
+        EXPECT_EQ(r[4], 21) << "the whole custom bitmap";
+    }
+    EXPECT_EQ(recordByte(1), 0) << "the profile's mode";
+    EXPECT_EQ(recordByte(22), 3) << "the profile's polling rate";
+    // The desktop's key repeat went into the profile, and the profile was saved.
+    const Json::Value saved = ReadJsonValue(folder() + kProfileUuid + ".Json");
+    EXPECT_EQ(saved["Device"][0]["SystemStages"]["Repeat"].asInt(), 5);
+    EXPECT_EQ(saved["Device"][0]["SystemStages"]["RepeatDelay"].asInt(), 2);
+    // The panels' lists: the keyboard's row of the factory names.
+    EXPECT_EQ(page->nameLists().defaultLightNames.size(), 23u);
+    EXPECT_EQ(page->nameLists().defaultLightVisible.size(), 23u);
+    // The preview runs, but the keyboard draws its own lighting.
+    const auto before = page->frameSnapshot();
+    ASSERT_TRUE(test::waitUntil([&] { return page->frameSnapshot() != before; }, 3000));
+    EXPECT_EQ(count(cmd::WriteLightFrame), 0u);
+}
+
+TEST_F(KeyboardPageTest, AKeyPressedOnTheKeyboardLightsItsKeyInAReactiveMode) {
+    plugAndConnect();
+    LightSettings ripple;
+    ripple.selectItem = 7;
+    ripple.light = 4;
+    ripple.speed = 4;
+    page->setLightParams(ripple.word1(), ripple.word2(), ripple.word3());
+    page->applyProfileLighting();
+    ASSERT_EQ(sim.runCommand("key keyboard 6 press"), "ok");  // F1 on this keyboard
+    EXPECT_TRUE(test::waitUntil([&] { return page->previewIntensity(2) > 0; }, 3000)) << "the ripple reaches F2";
+    EXPECT_EQ(page->previewIntensity(1), 255) << "F1 stays lit while held";
+    EXPECT_EQ(lighting::ledBrightness(page->frameSnapshot()[1]), 255 * 255 / 256);
+    ASSERT_EQ(sim.runCommand("key keyboard 6 release"), "ok");
+    EXPECT_TRUE(test::waitUntil([&] { return page->previewIntensity(1) == 0; }, 3000)) << "and fades";
+}
+
+TEST_F(KeyboardPageTest, TheKeyboardsRequestToSynchroniseMakesThePageReadItsRecord) {
+    plugAndConnect();
+    ASSERT_EQ(page->activeProfile(), 0);
+    const size_t reads = count(cmd::ReadBlock);
+    // The onboard profile key: profile 2, whose record holds mode 3.
+    ASSERT_EQ(sim.runCommand("profile keyboard 2"), "ok");
+    EXPECT_TRUE(test::waitUntil([&] { return page->activeProfile() == 2; }, 3000));
+    EXPECT_EQ(mode(), 3);
+    EXPECT_GE(count(cmd::ReadBlock), reads + 2) << "index, then the record";
+    EXPECT_EQ(page->profileData().currentLightSettings().selectItem, 3);
+}
+
+TEST_F(KeyboardPageTest, CustomModeFromTheKeyboardSendsItsBitmapAndEachKeyEditOneByte) {
+    plugAndConnect();
+    const uint8_t custom = keyboard::kCustomLightMode;
+    ASSERT_TRUE(sim.device("keyboard")->model().write(sim::Area::Config, 3 * keyboard::kRecordSize + 1, {&custom, 1}));
+    const size_t bitmaps = count(cmd::WriteShort);
+    ASSERT_EQ(sim.runCommand("profile keyboard 3"), "ok");
+    ASSERT_TRUE(test::waitUntil([&] { return mode() == custom; }, 3000));
+    ASSERT_EQ(count(cmd::WriteShort), bitmaps + 1);
+    EXPECT_EQ(requests().back()[4], keyboard::kBitmapSize);
+    page->setLedColour(64, lighting::makeLed(255, 0, 0, 255));  // A on
+    page->writeCustomBit(64);
+    const Frame one = requests().back();
+    EXPECT_EQ(one[3], cmd::WriteShort);
+    EXPECT_EQ(one[4], 1) << "one byte";
+    const uint8_t position = page->protocol().maps().lightPosition[64];
+    EXPECT_EQ(one[5], keyboard::customBitByte(position));
+    EXPECT_EQ(one[kFrameDataOffset], keyboard::customBitMask(position));
+}
+
+TEST_F(KeyboardPageTest, UnpluggingMidAnimationStopsBothThreads) {
+    plugAndConnect();
+    ASSERT_TRUE(page->animating());
+    ASSERT_TRUE(page->eventInterfaceOpen());
+    sleepMs(100);
+    const uint32_t start = tickCount();
+    sim.unplug("keyboard");
+    EXPECT_TRUE(test::waitUntil([&] { return !page->animating() && !page->eventReaderRunning(); }, 3000));
+    EXPECT_FALSE(page->eventInterfaceOpen());
+    EXPECT_LT(tickCount() - start, 3000u);
+    // Plugged again, it starts over.
+    plugAndConnect();
+    EXPECT_TRUE(page->animating());
+}
+
+TEST_F(KeyboardPageTest, SettingsPageShowsAndSendsTheSettings) {
+    writeProfileList();
+    plugAndConnect();
+    // Through the main window's routes, as a click would.
+    auto* polling = qobject_cast<ui::COptionUI*>(control("polling_rate_option_1"));
+    ASSERT_NE(polling, nullptr);
+    polling->Selected(true);
+    EXPECT_EQ(recordByte(22), 1);
+    auto* winLock = qobject_cast<ui::COptionUI*>(control("winlockflag_option"));
+    ASSERT_NE(winLock, nullptr);
+    winLock->Selected(true);
+    EXPECT_EQ(recordByte(21), 1);
+    auto* delay = qobject_cast<ui::COptionUI*>(control("repeat_delay_check_2"));
+    ASSERT_NE(delay, nullptr);
+    delay->Selected(true);
+    EXPECT_TRUE(control("repeat_delay_time_label1")->GetText().endsWith(QStringLiteral("750ms")));
+    EXPECT_EQ(input->keyboardRepeat()->delay, 2u);
+    auto* fastest = qobject_cast<ui::COptionUI*>(control("repeat_rate_check_3"));
+    ASSERT_NE(fastest, nullptr);
+    fastest->Selected(true);
+    EXPECT_EQ(input->keyboardRepeat()->speed, 31u);
+    page->setRepeatRate(12);
+    EXPECT_TRUE(qobject_cast<ui::COptionUI*>(control("repeat_rate_check_1"))->IsSelected());
+    EXPECT_FALSE(fastest->IsSelected());
+    const keyboard::KeyboardSystemSettings expected{12, 2, 0, 1, 0, 1};
+    EXPECT_EQ(page->systemSettings(), expected);
+    const Json::Value saved = ReadJsonValue(folder() + kProfileUuid + ".Json");
+    EXPECT_EQ(saved["Device"][0]["SystemStages"]["PollingRate"].asInt(), 1);
+    EXPECT_EQ(saved["Device"][0]["SystemStages"]["WinFlag"].asInt(), 1);
+}
+
+TEST_F(KeyboardPageTest, KeysShowTheirNameAndAssignmentAndFollowTheFunctionPage) {
+    writeProfileList();
+    Json::Value macros;
+    macros["MacroInfo"][0]["MacroName"] = "Reload";
+    macros["MacroInfo"][0]["Guid"] = "2024_01_01_00_00_00_000";
+    ASSERT_EQ(wirtejsonFile(folder() + "macro.config", macros), 0);
+    plugAndConnect();
+    EXPECT_EQ(page->nameLists().macroNames, std::vector<std::string>{"Reload"});
+    Json::Value profile = ReadJsonValue(folder() + kProfileUuid + ".Json");
+    profile["Device"][0]["KeyList"][64]["Assignment"] = 0x200005;  // A does B
+    ASSERT_EQ(wirtejsonFile(folder() + kProfileUuid + ".Json", profile), 0);
+    page->reloadProfile();
+    page->applyProfileToPage();
+    auto text = [](const char* key) { return ui::CResourceManager::GetInstance()->GetText(QString::fromLatin1(key)); };
+    ui::CControlUI* a = control("key_64");
+    ASSERT_NE(a, nullptr);
+    EXPECT_EQ(a->GetToolTip(), text("keyboard_key_A") + QLatin1Char('\n') + text("Key_Set") + text("keyboard_key_B"));
+    EXPECT_EQ(control("key_65")->GetToolTip(),
+              text("keyboard_key_S") + QLatin1Char('\n') + text("Key_Set") + text("keyboard_key_S"));
+    // The COLOR and FN keys keep their functions: not offered for assignment.
+    page->setFunctionPage(2);
+    EXPECT_FALSE(control("key_17")->IsEnabled());
+    EXPECT_FALSE(control("key_110")->IsEnabled());
+    page->setFunctionPage(1);
+    EXPECT_TRUE(control("key_17")->IsEnabled());
+}
+
+TEST_F(KeyboardPageTest, ChoosingAProfileAppliesItsKeyRepeatToTheDesktop) {
+    writeProfileList();
+    plugAndConnect();
+    Json::Value profile = ReadJsonValue(folder() + kProfileUuid + ".Json");
+    ASSERT_TRUE(profile.isObject());
+    profile["Device"][0]["SystemStages"]["Repeat"] = 7;
+    profile["Device"][0]["SystemStages"]["RepeatDelay"] = 3;
+    profile["Device"][0]["LightInfo"]["SelectItem"] = 9;
+    const std::string other = "2024_03_07_14_05_10_000";
+    ASSERT_EQ(wirtejsonFile(folder() + other + ".Json", profile), 0);
+    page->selectProfile(other);
+    EXPECT_EQ(input->keyboardRepeat(), (KeyboardRepeat{7, 3}));
+    EXPECT_EQ(mode(), 9);
+    EXPECT_EQ(recordByte(1), 9) << "the keyboard got the profile's record";
+    page->resetRepeat();
+    EXPECT_EQ(input->keyboardRepeat(), (KeyboardRepeat{kDefaultKeyboardSpeed, kDefaultKeyboardDelay}));
+}
+
+}  // namespace
+}  // namespace talven
