@@ -3,10 +3,9 @@
 #include "platform/debug_output.h"
 #include "profile/json_fields.h"
 #include "profile/json_file.h"
+#include "profile/user_names.h"
 
-#include <chrono>
 #include <filesystem>
-#include <thread>
 
 namespace talven {
 
@@ -47,11 +46,9 @@ constexpr std::array<TabVisibilityRow, 6> kTabVisibility = {{
     {profile_kind::Headset, {K, H, H, H, H, S, S}},
 }};
 
-char asciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
 bool taken(const std::string& name, const std::vector<ProfileEntry>& entries) {
     for (const ProfileEntry& e : entries)
-        if (sameProfileName(e.name, name)) return true;
+        if (sameUserName(e.name, name)) return true;
     return false;
 }
 
@@ -86,13 +83,6 @@ const char* profileMessageKey(ProfileOutcome outcome) {
 }
 
 // ---- names ------------------------------------------------------------------
-
-bool sameProfileName(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (asciiLower(a[i]) != asciiLower(b[i])) return false;
-    return true;
-}
 
 std::string newProfileName(const std::vector<ProfileEntry>& entries) {
     for (size_t n = 1;; ++n) {
@@ -278,23 +268,18 @@ ProfileResult ProfileList::appendProfile(const std::string& name, Json::Value co
     return {};
 }
 
-// Time stamps have millisecond resolution: two profiles made in the same
-// millisecond would share a file. Waiting for the next stamp keeps the form.
 std::string ProfileList::newUuid() const {
-    for (int attempt = 0;; ++attempt) {
-        std::string uuid = MakeTimeStamp();
-        if (attempt > 2000) uuid += "_" + std::to_string(attempt);
-        bool used = false;
-        for (const ProfileEntry& e : entries_) used = used || e.uuid == uuid;
+    return uniqueTimeStamp([this](const std::string& uuid) {
+        for (const ProfileEntry& e : entries_)
+            if (e.uuid == uuid) return true;
         std::error_code ec;
-        if (!used && !std::filesystem::exists(dataFolder_ + uuid + kProfileFileExtension, ec)) return uuid;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
+        return std::filesystem::exists(dataFolder_ + uuid + kProfileFileExtension, ec);
+    });
 }
 
 bool ProfileList::nameTaken(const std::string& name, int except) const {
     for (int i = 0; i < count(); ++i)
-        if (i != except && sameProfileName(entries_[static_cast<size_t>(i)].name, name)) return true;
+        if (i != except && sameUserName(entries_[static_cast<size_t>(i)].name, name)) return true;
     return false;
 }
 

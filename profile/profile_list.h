@@ -69,9 +69,6 @@ struct ProfileResult {
 
 // ---- names ------------------------------------------------------------------
 
-// Profile names compare without regard to the case of ASCII letters; other
-// characters must match exactly.
-bool sameProfileName(const std::string& a, const std::string& b);
 // "Profile%d" with the smallest n from 1 that no entry uses.
 std::string newProfileName(const std::vector<ProfileEntry>& entries);
 // "<source> copy", with " copy" added again while the name is taken.

@@ -3,6 +3,7 @@
 #include "platform/debug_output.h"
 #include "profile/json_fields.h"
 #include "profile/json_file.h"
+#include "profile/user_names.h"
 #include "profile/profile_list.h"
 
 #include <filesystem>
@@ -27,17 +28,6 @@ ProfileResult readProfileFile(const std::string& path, JsonDocument& doc) {
     if (doc.state == JsonFileState::ok && !doc.value.isObject())
         return {ProfileOutcome::damagedFile, path + ": its top level is not a JSON object"};
     return {};
-}
-
-// Printable text that is not only spaces: a name the combo can show and the
-// user can tell apart.
-bool usableName(const std::string& name) {
-    bool visible = false;
-    for (unsigned char c : name) {
-        if (c < 0x20 || c == 0x7F) return false;
-        visible = visible || c != ' ';
-    }
-    return visible;
 }
 
 }  // namespace
@@ -110,7 +100,7 @@ ProfileResult ProfileList::exportTo(const std::string& path) {
 ProfileResult ProfileList::rename(const std::string& name) {
     refresh();
     if (selected_ < 0) return {ProfileOutcome::unchanged, {}};
-    if (!usableName(name) || nameTaken(name, selected_))
+    if (!usableUserName(name) || nameTaken(name, selected_))
         return {ProfileOutcome::nameRefused, "\"" + name + "\" is empty or used by another profile"};
     const std::string path = currentProfilePath();
     JsonDocument doc;

@@ -75,7 +75,9 @@ TEST_F(BasicProfile, WithoutAUsableFactoryFileAnIncompleteProfileLoadsNothing) {
         EXPECT_NE(profile.lastError().find("default.Json"), std::string::npos) << profile.lastError();
         EXPECT_EQ(profile.ReadLightInfo(), LightSettings{});
         EXPECT_EQ(ReadJsonValue(profilePath())["profilename"], "Mine");
-        if (factoryText) EXPECT_EQ(readFile(defaultPath()), *factoryText);
+        if (factoryText) {
+            EXPECT_EQ(readFile(defaultPath()), *factoryText);
+        }
     }
 }
 
