@@ -3,6 +3,7 @@
 // and the keys of the on-screen keyboard.
 
 #include "app/main_wnd.h"
+#include "app/route_helpers.h"
 #include "device/keyboard/keyboard_device_page.h"
 #include "ui/option.h"
 #include "ui/slider_progress.h"
@@ -13,23 +14,7 @@ using namespace ui;
 
 namespace {
 
-// The page a control belongs to: both keyboard pages use the same control
-// names, so the sender decides, not the current selection.
-template <typename Page>
-Page* pageOf(CControlUI* control) {
-    for (CControlUI* c = control; c; c = c->GetParent())
-        if (auto* page = qobject_cast<Page*>(c)) return page;
-    return nullptr;
-}
-
-COrvaneKeyboardDevice* keyboardOf(TNotifyUI& msg) { return pageOf<COrvaneKeyboardDevice>(msg.pSender); }
-
-// Options report both their selection and their deselection; only the first
-// is a choice.
-bool chosen(TNotifyUI& msg) {
-    auto* option = qobject_cast<COptionUI*>(msg.pSender);
-    return option && option->IsSelected();
-}
+COrvaneKeyboardDevice* keyboardOf(TNotifyUI& msg) { return ancestorOf<COrvaneKeyboardDevice>(msg.pSender); }
 
 }  // namespace
 
@@ -74,7 +59,7 @@ void CMainWnd::AddKeyboardRoutes() {
     // A key of the on-screen keyboard (or a mouse's button picture) picked
     // for assignment.
     routes_.add(click, QStringLiteral("key_"), [](TNotifyUI& msg, int index) {
-        if (COrvaneUSBDevice* page = pageOf<COrvaneUSBDevice>(msg.pSender)) page->selectKey(index);
+        if (COrvaneUSBDevice* page = ancestorOf<COrvaneUSBDevice>(msg.pSender)) page->selectKey(index);
     });
 }
 

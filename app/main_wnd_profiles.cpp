@@ -5,6 +5,7 @@
 #include "app/controls/device_profile.h"
 #include "app/main_wnd.h"
 #include "app/msg_wnd.h"
+#include "app/route_helpers.h"
 #include "device/usb_device_page.h"
 #include "ui/option.h"
 
@@ -17,19 +18,6 @@ using namespace ui;
 namespace {
 
 const QString kProfileFilter = QStringLiteral("Profile Files(*.json)");
-
-template <typename Target>
-Target* ancestorOf(CControlUI* control) {
-    for (CControlUI* c = control; c; c = c->GetParent())
-        if (auto* found = qobject_cast<Target*>(c)) return found;
-    return nullptr;
-}
-
-// Options report their deselection too; only a selection is a choice.
-bool chosen(TNotifyUI& msg) {
-    auto* option = qobject_cast<COptionUI*>(msg.pSender);
-    return option && option->IsSelected();
-}
 
 // Shown when an operation did not happen for a reason the user can act on.
 void reportOutcome(const ProfileResult& result, const std::function<void(const QString&)>& show) {

@@ -27,6 +27,25 @@ QString EditorStyle(const char* widget, const QColor& bk, const QColor& text, co
              Css(disabled));
 }
 
+// The style of an inner editor in the text colours of the control that holds
+// it, falling back on the window's defaults.
+QString EditorStyleOf(const CLabelUI& owner, const char* widget, const QColor& bk) {
+    const CPaintManagerUI* manager = owner.GetManager();
+    const QColor text = owner.GetTextColor().isValid() ? owner.GetTextColor()
+                        : manager                      ? manager->GetDefaultFontColor()
+                                                       : QColor(0xE6, 0xE8, 0xEC);
+    const QColor disabled = owner.GetDisabledTextColor().isValid() ? owner.GetDisabledTextColor()
+                            : manager ? manager->GetDefaultDisabledColor()
+                                      : QColor(0x7A, 0x7F, 0x89);
+    return EditorStyle(widget, bk, text, disabled);
+}
+
+// Label attributes that change how the inner editor lays out its text.
+bool ChangesTextLayout(const QString& n) {
+    return n == QLatin1String("textpadding") || n == QLatin1String("align") || n == QLatin1String("wordbreak") ||
+           n == QLatin1String("singleline") || n == QLatin1String("multiline");
+}
+
 Qt::Alignment AlignmentOf(uint style) {
     Qt::Alignment a = Qt::AlignVCenter;
     if (style & DT_CENTER) a |= Qt::AlignHCenter;
@@ -135,21 +154,12 @@ void CEditUI::SetAttribute(const QString& name, const QString& value) {
         else SetNativeEditBkColor(*c);
     } else {
         CLabelUI::SetAttribute(name, value);
-        if (n == QLatin1String("textpadding") || n == QLatin1String("align") || n == QLatin1String("wordbreak") ||
-            n == QLatin1String("singleline") || n == QLatin1String("multiline")) {
-            ApplyEditStyle();
-        }
+        if (ChangesTextLayout(n)) ApplyEditStyle();
     }
 }
 
 void CEditUI::ApplyEditStyle() {
-    const QColor text = GetTextColor().isValid() ? GetTextColor()
-                        : GetManager()            ? GetManager()->GetDefaultFontColor()
-                                                  : QColor(0xE6, 0xE8, 0xEC);
-    const QColor disabled = GetDisabledTextColor().isValid() ? GetDisabledTextColor()
-                            : GetManager() ? GetManager()->GetDefaultDisabledColor()
-                                           : QColor(0x7A, 0x7F, 0x89);
-    edit_->setStyleSheet(EditorStyle("QLineEdit", nativeBkColor_, text, disabled));
+    edit_->setStyleSheet(EditorStyleOf(*this, "QLineEdit", nativeBkColor_));
     QPalette palette = edit_->palette();
     palette.setColor(QPalette::PlaceholderText, tipValueColor_);
     edit_->setPalette(palette);
@@ -264,23 +274,14 @@ void CRichEditUI::SetAttribute(const QString& name, const QString& value) {
         }
     } else {
         CLabelUI::SetAttribute(name, value);
-        if (n == QLatin1String("textpadding") || n == QLatin1String("align") || n == QLatin1String("wordbreak") ||
-            n == QLatin1String("singleline") || n == QLatin1String("multiline")) {
-            ApplyEditStyle();
-        }
+        if (ChangesTextLayout(n)) ApplyEditStyle();
     }
 }
 
 void CRichEditUI::ApplyEditStyle() {
-    const QColor text = GetTextColor().isValid() ? GetTextColor()
-                        : GetManager()            ? GetManager()->GetDefaultFontColor()
-                                                  : QColor(0xE6, 0xE8, 0xEC);
-    const QColor disabled = GetDisabledTextColor().isValid() ? GetDisabledTextColor()
-                            : GetManager() ? GetManager()->GetDefaultDisabledColor()
-                                           : QColor(0x7A, 0x7F, 0x89);
     const int bar = ScaleValue(6);
     edit_->setStyleSheet(
-        EditorStyle("QPlainTextEdit", nativeBkColor_, text, disabled) +
+        EditorStyleOf(*this, "QPlainTextEdit", nativeBkColor_) +
         QStringLiteral("QScrollBar:vertical { background: transparent; width: %1px; border: none; margin: 0; }"
                        "QScrollBar::handle:vertical { background: #FF5A5F69; border-radius: %2px; min-height: 20px; }"
                        "QScrollBar::add-line, QScrollBar::sub-line { height: 0; border: none; background: none; }"
