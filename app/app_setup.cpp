@@ -42,6 +42,13 @@ AppOptions parseAppOptions(const QStringList& arguments) {
                 break;
             }
             options.page = arguments[++i];
+        } else if (arg == QLatin1String("--tab")) {
+            bool ok = false;
+            options.tab = i + 1 < arguments.size() ? arguments[++i].toInt(&ok) : 0;
+            if (!ok || options.tab < 1 || options.tab > 7) {
+                options.error = QStringLiteral("--tab needs an editor tab number from 1 to 7");
+                break;
+            }
         } else if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
             options.help = true;
         } else {
@@ -54,9 +61,10 @@ AppOptions parseAppOptions(const QStringList& arguments) {
 
 QString appUsage() {
     return QStringLiteral(
-        "usage: talven-k88 [--demo] [--page NAME] [--screenshot FILE]\n"
+        "usage: talven-k88 [--demo] [--page NAME [--tab N]] [--screenshot FILE]\n"
         "  --demo             also show simulated devices (every product)\n"
         "  --page NAME        show this device's page first: mouse, keyboard, MousePad, HD, keyboard7440\n"
+        "  --tab N            on that page, open editor tab N (1 lighting, 2 keys, 3 macros, 4 settings, ...)\n"
         "  --screenshot FILE  save the window as PNG after the first device scan, then quit\n");
 }
 

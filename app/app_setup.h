@@ -21,6 +21,7 @@ struct AppOptions {
     bool demo = false;           // simulated devices in this process
     QString screenshotFile;      // save the window after the first scan pass, then quit
     QString page;                // the device page to show first ("keyboard", "mouse", ...)
+    int tab = 0;                 // the editor tab of that page to show (1 lighting .. 7), 0 to leave it
     bool help = false;
     QString error;               // set when the command line is wrong
 };

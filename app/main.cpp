@@ -10,8 +10,11 @@
 #include "app/power_monitor.h"
 #include "app/single_instance.h"
 #include "app/unix_signals.h"
+#include "device/usb_device_page.h"
+#include "profile/profile_list.h"
 #include "sim/simulator.h"
 #include "ui/messages.h"
+#include "ui/option.h"
 #include "ui/resource_manager.h"
 
 #include <QApplication>
@@ -23,15 +26,28 @@ using namespace talven;
 
 namespace {
 
+// --page and --tab: bring a device page up and open one of its editor tabs
+// the way a click on the tab would. False while the page is not there yet.
+bool showPage(CMainWnd& window, const AppOptions& options) {
+    if (options.page.isEmpty() || !window.selector()) return true;
+    if (!window.selector()->SelectByFolder(options.page.toStdString())) return false;
+    COrvaneUSBDevice* page = window.selector()->CurrentDevicePage();
+    if (options.tab < 1 || !page) return true;
+    const QString name = QString::fromLatin1(kProfileTabNames[static_cast<size_t>(options.tab - 1)]);
+    if (auto* tab = qobject_cast<ui::COptionUI*>(window.GetPaintManager().FindSubControlByName(page, name)))
+        tab->Selected(true);
+    return true;
+}
+
 // --screenshot: once the first scan pass has shown the window, let the
 // pages settle, save the window and end the program.
-void scheduleScreenshot(CMainWnd& window, const QString& file, const QString& page) {
+void scheduleScreenshot(CMainWnd& window, const AppOptions& options) {
     auto* poll = new QTimer(&window);
-    QObject::connect(poll, &QTimer::timeout, &window, [&window, poll, file, page] {
+    QObject::connect(poll, &QTimer::timeout, &window, [&window, poll, options] {
         if (!window.firstScanDone() || !window.isVisible()) return;
         poll->stop();
-        if (!page.isEmpty() && window.selector()) window.selector()->SelectByFolder(page.toStdString());
-        QTimer::singleShot(1500, &window, [&window, file] {
+        showPage(window, options);
+        QTimer::singleShot(1500, &window, [&window, file = options.screenshotFile] {
             const bool saved = window.grab().save(file, "PNG");
             std::fprintf(saved ? stdout : stderr, "%s %s\n", saved ? "saved" : "could not save",
                          file.toLocal8Bit().constData());
@@ -41,12 +57,11 @@ void scheduleScreenshot(CMainWnd& window, const QString& file, const QString& pa
     poll->start(50);
 }
 
-// --page: once the devices are shown, bring that page up.
-void schedulePage(CMainWnd& window, const QString& page) {
+// --page without --screenshot: once the devices are shown, bring that page up.
+void schedulePage(CMainWnd& window, const AppOptions& options) {
     auto* poll = new QTimer(&window);
-    QObject::connect(poll, &QTimer::timeout, &window, [&window, poll, page] {
-        if (!window.firstScanDone() || !window.selector()) return;
-        if (window.selector()->SelectByFolder(page.toStdString())) poll->stop();
+    QObject::connect(poll, &QTimer::timeout, &window, [&window, poll, options] {
+        if (window.firstScanDone() && showPage(window, options)) poll->stop();
     });
     poll->start(100);
     QTimer::singleShot(5000, poll, [poll] { poll->stop(); });
@@ -90,8 +105,8 @@ int runMainWindow(const AppOptions& options) {
         window.CenterWindow();
         QObject::connect(&window, &CMainWnd::quitRequested, qApp, &QApplication::quit, Qt::QueuedConnection);
         UnixSignals stopSignals([&window](int) { window.Close(0); });
-        if (!options.screenshotFile.isEmpty()) scheduleScreenshot(window, options.screenshotFile, options.page);
-        else if (!options.page.isEmpty()) schedulePage(window, options.page);
+        if (!options.screenshotFile.isEmpty()) scheduleScreenshot(window, options);
+        else if (!options.page.isEmpty()) schedulePage(window, options);
         result = QApplication::exec();
     }
     ui::CResourceManager::GetInstance()->Release();
