@@ -5,6 +5,7 @@
 #include "app/main_wnd.h"
 #include "device/command_frame.h"
 #include "device/keyboard/keyboard_device_page.h"
+#include "device/keyboard/keyboard_profile_apply.h"
 #include "platform/app_paths.h"
 #include "platform/clock.h"
 #include "profile/json_fields.h"
@@ -85,6 +86,16 @@ protected:
 
 TEST_F(KeyboardPageTest, ConnectingReadsTheTablesWritesRecordZeroAndTheBitmapAndNoFrames) {
     writeProfileList();
+    // A profile that differs from the factory one in every record field.
+    Json::Value profile = ReadJsonValue(page->defaultProfilePath());
+    profile["profilename"] = "Profile1";
+    profile["profileUUID"] = kProfileUuid;
+    Json::Value& light = profile["Device"][0]["LightInfo"];
+    light["SelectItem"] = 5, light["Light"] = 2, light["Speed"] = 1, light["Fx"] = 1;
+    light["MultiColor"] = 0, light["Red"] = 10, light["Green"] = 20, light["Blue"] = 30;
+    Json::Value& system = profile["Device"][0]["SystemStages"];
+    system["PollingRate"] = 1, system["WinFlag"] = 1, system["Key6Flag"] = 1;
+    ASSERT_EQ(wirtejsonFile(folder() + kProfileUuid + ".Json", profile), 0);
     ASSERT_TRUE(input->setKeyboardSpeed(5));
     ASSERT_TRUE(input->setKeyboardDelay(2));
     plugAndConnect();
@@ -105,8 +116,17 @@ TEST_F(KeyboardPageTest, ConnectingReadsTheTablesWritesRecordZeroAndTheBitmapAnd
         if (r[3] != cmd::WriteShort) continue;
         EXPECT_EQ(r[4], 21) << "the whole custom bitmap";
     }
-    EXPECT_EQ(recordByte(1), 0) << "the profile's mode";
-    EXPECT_EQ(recordByte(22), 3) << "the profile's polling rate";
+    // The keyboard holds exactly the record the saved profile makes.
+    keyboard::KeyboardProfileValues values;
+    std::string error;
+    ASSERT_TRUE(keyboard::loadKeyboardProfile(folder() + kProfileUuid + ".Json", page->defaultProfilePath(), folder(),
+                                              values, &error))
+        << error;
+    EXPECT_EQ(values.light.selectItem, 5);
+    const keyboard::ProfileRecord expected =
+        keyboard::encodeProfileRecord(0, values.light, keyboard::switchesFromSystemWords(values.system));
+    for (size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(recordByte(i), expected[i]) << "record byte " << i;
+    EXPECT_EQ(recordByte(22), 1) << "the profile's polling rate";
     // The desktop's key repeat went into the profile, and the profile was saved.
     const Json::Value saved = ReadJsonValue(folder() + kProfileUuid + ".Json");
     EXPECT_EQ(saved["Device"][0]["SystemStages"]["Repeat"].asInt(), 5);
