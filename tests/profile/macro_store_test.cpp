@@ -164,8 +164,7 @@ TEST_F(MacroStoreTest, AFailedWriteLeavesEveryFileAsItWas) {
     addMacros(2);
     ASSERT_TRUE(store.save(0, {step("down", 10, 4, 1)}).ok());
     writeFile(dir / "in.mac", "{}");
-    std::map<std::string, std::string> before;
-    for (const auto& f : fs::directory_iterator(dir / "data")) before[f.path().string()] = readFile(f.path());
+    const auto before = test::folderContents(dir / "data");
     ::chmod(dir.str().c_str(), 0755);
     ::chmod((dir / "data").c_str(), 0555);
 
@@ -180,9 +179,7 @@ TEST_F(MacroStoreTest, AFailedWriteLeavesEveryFileAsItWas) {
     ::chmod((dir / "data").c_str(), 0755);
     if (!result) GTEST_SKIP() << "no unprivileged user to run as";
     EXPECT_EQ(*result, 0);
-    std::map<std::string, std::string> after;
-    for (const auto& f : fs::directory_iterator(dir / "data")) after[f.path().string()] = readFile(f.path());
-    EXPECT_EQ(after, before);
+    EXPECT_EQ(test::folderContents(dir / "data"), before);
 }
 
 }  // namespace

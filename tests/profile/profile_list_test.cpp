@@ -355,8 +355,7 @@ TEST_F(ProfileListTest, ResetRepairsADamagedProfileButKeepsItsText) {
 TEST_F(ProfileListTest, AFailedWriteLeavesEveryFileAsItWas) {
     ASSERT_TRUE(list.init().ok());
     addNamed("Second");
-    std::map<std::string, std::string> before;
-    for (const auto& f : fs::directory_iterator(dir / "data")) before[f.path().string()] = readFile(f.path());
+    const auto before = test::folderContents(dir / "data");
     ::chmod(dir.str().c_str(), 0755);
     ::chmod((dir / "data").c_str(), 0555);
     for (const auto& [path, text] : before) ::chmod(path.c_str(), 0644);
@@ -377,9 +376,7 @@ TEST_F(ProfileListTest, AFailedWriteLeavesEveryFileAsItWas) {
     ::chmod((dir / "data").c_str(), 0755);
     if (!result) GTEST_SKIP() << "no unprivileged user to run as";
     EXPECT_EQ(*result, 0);
-    std::map<std::string, std::string> after;
-    for (const auto& f : fs::directory_iterator(dir / "data")) after[f.path().string()] = readFile(f.path());
-    EXPECT_EQ(after, before);
+    EXPECT_EQ(test::folderContents(dir / "data"), before);
 }
 
 TEST(SelectedProfile, ReadsTheListWithoutChangingIt) {

@@ -9,6 +9,7 @@
 #include <json/reader.h>
 
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -29,6 +30,13 @@ inline Json::Value parseJson(const std::string& text) {
 
 inline size_t fileCount(const std::filesystem::path& folder) {
     return static_cast<size_t>(std::distance(std::filesystem::directory_iterator(folder), {}));
+}
+
+// Every file of a folder with its contents, to compare before and after.
+inline std::map<std::string, std::string> folderContents(const std::filesystem::path& folder) {
+    std::map<std::string, std::string> files;
+    for (const auto& f : std::filesystem::directory_iterator(folder)) files[f.path().string()] = readFile(f.path());
+    return files;
 }
 
 // Runs `body` as an unprivileged user when the tests run as root, since root
