@@ -9,6 +9,25 @@ namespace talven {
 
 using namespace ui;
 
+namespace {
+
+// The picture an entry layout shared by several products starts with.
+const QString kGeneralPicture = QStringLiteral("common/device_ico/device.svg");
+
+// What such an entry shows instead, by the kind of its product.
+QString kindPicture(int kind) {
+    switch (kind) {
+    case kind::Keyboard: return QStringLiteral("common/device_ico/keyboard.svg");
+    case kind::Mouse:
+    case kind::WirelessMouse: return QStringLiteral("common/device_ico/mouse.svg");
+    case kind::MousePad: return QStringLiteral("common/device_ico/mousepad.svg");
+    case kind::Headset: return QStringLiteral("common/device_ico/headset.svg");
+    default: return {};
+    }
+}
+
+}  // namespace
+
 CDeviceOptionUI::CDeviceOptionUI() = default;
 
 void CDeviceOptionUI::SetVisible(bool visible) {
@@ -84,6 +103,9 @@ void CDeviceOptionUI::LinkPage(COrvaneUSBDevice* page) {
     page_ = page;
     if (page_) page_->setOptionEntry(this);
     if (GetManager()) icon_ = GetManager()->FindSubControlByName(this, QStringLiteral("device_icon"));
+    // A layout of its own keeps its picture; a shared one gets the kind's.
+    if (icon_ && icon_->GetBkImage() == kGeneralPicture && !kindPicture(kind_).isEmpty())
+        icon_->SetBkImage(kindPicture(kind_));
 }
 
 void CDeviceOptionUI::StartArrivalTimer() {

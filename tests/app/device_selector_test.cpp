@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 namespace talven {
 namespace {
 
@@ -54,6 +56,20 @@ protected:
     sim::Simulator sim{dir.str()};
     std::unique_ptr<CMainWnd> window;
 };
+
+TEST_F(SelectorTest, EveryEntryShowsAPictureOfItsKindOfProduct) {
+    const std::map<std::string, QString> pictures = {{"mouse", "mouse.svg"},       {"keyboard", "keyboard.svg"},
+                                                      {"MousePad", "mousepad.svg"}, {"HD", "headset.svg"},
+                                                      {"keyboard7440", "keyboard.svg"}};
+    for (COrvaneUSBDevice* page : window->selector()->pages()) {
+        ASSERT_NE(page->optionEntry(), nullptr);
+        ui::CControlUI* icon =
+            window->GetPaintManager().FindSubControlByName(page->optionEntry(), QStringLiteral("device_icon"));
+        ASSERT_NE(icon, nullptr) << page->deviceFolderName();
+        EXPECT_EQ(icon->GetBkImage(), QStringLiteral("common/device_ico/") + pictures.at(page->deviceFolderName()))
+            << page->deviceFolderName();
+    }
+}
 
 TEST_F(SelectorTest, TheFirstDeviceIsSelectedAndASecondLeavesTheSelectionAlone) {
     EXPECT_TRUE(overlayShown());
