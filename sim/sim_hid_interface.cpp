@@ -163,6 +163,7 @@ void SimHidInterface::serve() {
     for (;;) {
         fds.clear();
         fds.push_back({stop_.fd(), POLLIN, 0});
+        fds.push_back({clientsChanged_.fd(), POLLIN, 0});
         {
             std::lock_guard guard(clientsLock_);
             if (listenFd_ < 0) return;  // the device was yanked
@@ -174,24 +175,27 @@ void SimHidInterface::serve() {
             return;
         }
         if (fds[0].revents) return;  // unplug() closes the sockets after joining
-        if (fds[1].revents & POLLIN) {
+        if (fds[1].revents) clientsChanged_.consume();
+        if (fds[2].revents & POLLIN) {
             std::lock_guard guard(clientsLock_);
             acceptPending();
         }
-        for (size_t i = 2; i < fds.size() && !yanked_; ++i) {
+        for (size_t i = 3; i < fds.size() && !yanked_; ++i) {
             if (fds[i].revents && !serviceClient(fds[i].fd)) dropClient(fds[i].fd);
         }
     }
 }
 
-void SimHidInterface::acceptPending() {
+bool SimHidInterface::acceptPending() {
     // Also called before every input report: a client whose connect() has
     // returned must get every later report, as after open() on a hidraw node.
-    if (listenFd_ < 0) return;
+    bool taken = false;
+    if (listenFd_ < 0) return taken;
     for (;;) {
         int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
-        if (fd < 0) return;
+        if (fd < 0) return taken;
         clients_.push_back(fd);
+        taken = true;
     }
 }
 
@@ -224,7 +228,7 @@ void SimHidInterface::dropClient(int fd) {
 bool SimHidInterface::sendInput(std::span<const uint8_t> report) {
     std::lock_guard guard(clientsLock_);
     if (!plugged_ || listenFd_ < 0) return false;
-    acceptPending();
+    if (acceptPending() && tlsServing != this) clientsChanged_.set();
     for (int fd : clients_) {
         // Never block the device on a slow reader: hidraw drops reports for a
         // reader whose queue is full, and so do we.

@@ -74,8 +74,9 @@ private:
     // the listening socket, or -1 with a reason.
     int createEntry(std::string* why);
     void serve();
-    // Takes every connection waiting on the node; clientsLock_ held.
-    void acceptPending();
+    // Takes every connection waiting on the node; clientsLock_ held. True
+    // when one was taken.
+    bool acceptPending();
     // True when the client is still connected after reading what it sent.
     bool serviceClient(int fd);
     void dropClient(int fd);
@@ -92,6 +93,9 @@ private:
     std::atomic<bool> yanked_{false};  // the service thread is removing the device itself
     std::thread service_;
     Event stop_{true};
+    // Set when another thread took a connection: the service loop must add
+    // it to the sockets it waits on, or the client's requests go unanswered.
+    Event clientsChanged_{false};
 
     mutable std::mutex clientsLock_;  // guards the sockets below
     int listenFd_ = -1;
