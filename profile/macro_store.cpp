@@ -28,13 +28,6 @@ bool inRange(int index, const std::vector<MacroListEntry>& entries) {
     return index >= 0 && static_cast<size_t>(index) < entries.size();
 }
 
-// A list we understand: an object whose "MacroInfo", if any, is an array.
-bool understood(const JsonDocument& doc) {
-    if (doc.state != JsonFileState::ok || !doc.value.isObject()) return false;
-    const Json::Value& info = member(doc.value, kInfoKey);
-    return info.isNull() || info.isArray();
-}
-
 std::vector<MacroListEntry> entriesOf(const Json::Value& doc) {
     std::vector<MacroListEntry> entries;
     for (const Json::Value& e : member(doc, kInfoKey))
@@ -62,18 +55,13 @@ std::string MacroStore::macroPath(int index) const {
 
 MacroStore::List MacroStore::load() const {
     const JsonDocument doc = readJsonDocument(listPath());
-    if (doc.state == JsonFileState::ok && understood(doc)) return {doc.value, entriesOf(doc.value)};
+    if (isListDocument(doc, kInfoKey)) return {doc.value, entriesOf(doc.value)};
     return {Json::Value(Json::objectValue), {}};
 }
 
 MacroResult MacroStore::write(const Json::Value& doc) const {
-    const JsonDocument onDisk = readJsonDocument(listPath());
-    // Someone's list we cannot read is kept, not overwritten.
-    if (onDisk.state == JsonFileState::damaged || (onDisk.state == JsonFileState::ok && !understood(onDisk))) {
-        if (keepDamagedFileAside(listPath()).empty())
-            return {MacroOutcome::writeFailed, -1, listPath() + " is damaged and cannot be moved aside"};
-    }
-    if (wirtejsonFile(listPath(), doc) != 0) return {MacroOutcome::writeFailed, -1, listPath() + " cannot be written"};
+    if (std::string error = writeListFile(listPath(), doc, kInfoKey); !error.empty())
+        return {MacroOutcome::writeFailed, -1, std::move(error)};
     return {};
 }
 
@@ -121,8 +109,9 @@ MacroResult MacroStore::remove(int index) {
     list.doc[kInfoKey].removeIndex(static_cast<Json::ArrayIndex>(index), &removed);
     // The list goes first: if it cannot be written the macro is still whole.
     if (MacroResult r = write(list.doc); !r.ok()) return r;
+    list.entries.erase(list.entries.begin() + index);
     bool shared = false;  // a hand-edited list may name one file twice
-    for (const MacroListEntry& e : entriesOf(list.doc)) shared = shared || e.guid == gone.guid;
+    for (const MacroListEntry& e : list.entries) shared = shared || e.guid == gone.guid;
     const std::string path = macroFilePath(folder_, gone.guid);
     std::error_code ec;
     if (!shared && !path.empty() && !std::filesystem::remove(path, ec) && ec)

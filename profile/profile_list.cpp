@@ -52,17 +52,8 @@ bool taken(const std::string& name, const std::vector<ProfileEntry>& entries) {
     return false;
 }
 
-// A list we understand: a JSON object whose "profilelist", if any, is an
-// array. Anything else that exists is someone's data and is kept aside.
-bool understood(const JsonDocument& doc) {
-    if (doc.state != JsonFileState::ok) return false;
-    if (!doc.value.isObject()) return false;
-    const Json::Value& list = member(doc.value, kListKey);
-    return list.isNull() || list.isArray();
-}
-
 bool hasProfiles(const JsonDocument& doc) {
-    return understood(doc) && member(doc.value, kListKey).isArray() && !member(doc.value, kListKey).empty();
+    return isListDocument(doc, kListKey) && member(doc.value, kListKey).isArray() && !member(doc.value, kListKey).empty();
 }
 
 Json::Value entryValue(const std::string& name, const std::string& uuid) {
@@ -133,6 +124,21 @@ std::string keepDamagedFileAside(const std::string& path) {
     }
     debugOutput(path + " cannot be understood; kept as " + aside);
     return aside;
+}
+
+bool isListDocument(const JsonDocument& doc, const char* arrayKey) {
+    if (doc.state != JsonFileState::ok || !doc.value.isObject()) return false;
+    const Json::Value& list = member(doc.value, arrayKey);
+    return list.isNull() || list.isArray();
+}
+
+std::string writeListFile(const std::string& path, const Json::Value& doc, const char* arrayKey) {
+    const JsonDocument onDisk = readJsonDocument(path);
+    if (onDisk.state != JsonFileState::missing && !isListDocument(onDisk, arrayKey) &&
+        keepDamagedFileAside(path).empty())
+        return path + " cannot be understood nor kept aside";
+    if (wirtejsonFile(path, doc) != 0) return path + " cannot be written";
+    return {};
 }
 
 const TabVisibilityRow* tabVisibilityFor(int kind) {
@@ -215,11 +221,8 @@ void ProfileList::refresh() {
 }
 
 ProfileResult ProfileList::writeList() {
-    const std::string path = listPath();
-    const JsonDocument onDisk = readJsonDocument(path);
-    if (onDisk.state != JsonFileState::missing && !understood(onDisk) && keepDamagedFileAside(path).empty())
-        return {ProfileOutcome::writeFailed, path + " cannot be understood nor kept aside"};
-    if (wirtejsonFile(path, doc_) != 0) return {ProfileOutcome::writeFailed, path + " cannot be written"};
+    if (std::string error = writeListFile(listPath(), doc_, kListKey); !error.empty())
+        return {ProfileOutcome::writeFailed, std::move(error)};
     return {};
 }
 

@@ -85,6 +85,15 @@ std::string profileFilePath(const std::string& dataFolder, const std::string& uu
 // it. Returns where it went; empty when it could not be moved.
 std::string keepDamagedFileAside(const std::string& path);
 
+// A list file we understand: a JSON object whose `arrayKey`, if present, is
+// an array. Anything else that exists is someone's data.
+bool isListDocument(const JsonDocument& doc, const char* arrayKey);
+
+// Writes a list file through wirtejsonFile. A file already there that is not
+// such a list is kept aside first, never overwritten. Empty on success, else
+// what went wrong (nothing was written then).
+std::string writeListFile(const std::string& path, const Json::Value& doc, const char* arrayKey);
+
 // Whether an import file may become a profile of a device kind: it must be
 // a JSON object with "profilename" and "profileUUID"; a keyboard refuses a
 // file with DPI stages, a mouse one without.
