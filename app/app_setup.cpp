@@ -1,6 +1,6 @@
 #include "app/app_setup.h"
 
-#include "app/controls/custom_controls.h"
+#include "app/custom_controls.h"
 #include "platform/app_paths.h"
 #include "platform/debug_output.h"
 #include "sim/sim_control.h"

@@ -1,8 +1,8 @@
 #include "app/device_selector.h"
 
-#include "app/controls/device_option.h"
+#include "app/device_option.h"
 #include "device/product_table.h"
-#include "device/usb_device_page.h"
+#include "pages/usb_device_page.h"
 #include "editors/power_indicator.h"
 #include "platform/debug_output.h"
 #include "ui/dialog_builder.h"

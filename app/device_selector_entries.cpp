@@ -1,8 +1,8 @@
 // DeviceSelector: arrivals, removals and the selection of the current device.
 
-#include "app/controls/device_option.h"
+#include "app/device_option.h"
 #include "app/device_selector.h"
-#include "device/usb_device_page.h"
+#include "pages/usb_device_page.h"
 #include "platform/debug_output.h"
 #include "ui/layouts.h"
 #include "ui/paint_manager.h"

@@ -10,7 +10,7 @@
 #include "app/power_monitor.h"
 #include "app/single_instance.h"
 #include "app/unix_signals.h"
-#include "device/usb_device_page.h"
+#include "pages/usb_device_page.h"
 #include "profile/profile_list.h"
 #include "sim/simulator.h"
 #include "ui/messages.h"

@@ -2,7 +2,7 @@
 
 #include "app/app_messages.h"
 #include "app/desktop_bus.h"
-#include "device/usb_device_page.h"
+#include "pages/usb_device_page.h"
 #include "platform/app_paths.h"
 #include "platform/debug_output.h"
 #include "platform/settings_store.h"

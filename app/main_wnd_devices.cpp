@@ -1,11 +1,11 @@
 // CMainWnd: the device pages and the selector strip.
 
-#include "app/controls/custom_controls.h"
-#include "app/controls/device_option.h"
-#include "app/controls/device_profile.h"
+#include "app/custom_controls.h"
+#include "app/device_option.h"
+#include "editors/device_profile.h"
 #include "app/main_wnd.h"
-#include "device/keyboard/keyboard_device_page.h"
-#include "device/usb_device_page.h"
+#include "pages/keyboard/keyboard_device_page.h"
+#include "pages/usb_device_page.h"
 #include "editors/power_indicator.h"
 #include "ui/control.h"
 #include "ui/dialog_builder.h"

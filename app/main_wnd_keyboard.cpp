@@ -4,7 +4,7 @@
 
 #include "app/main_wnd.h"
 #include "app/route_helpers.h"
-#include "device/keyboard/keyboard_device_page.h"
+#include "pages/keyboard/keyboard_device_page.h"
 #include "ui/option.h"
 #include "ui/slider_progress.h"
 

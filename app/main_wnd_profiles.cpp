@@ -2,11 +2,11 @@
 // the combo, the profile actions with their file dialogs and messages, and
 // the editor tabs.
 
-#include "app/controls/device_profile.h"
+#include "editors/device_profile.h"
 #include "app/main_wnd.h"
 #include "app/msg_wnd.h"
 #include "app/route_helpers.h"
-#include "device/usb_device_page.h"
+#include "pages/usb_device_page.h"
 #include "ui/option.h"
 
 #include <QFileDialog>

@@ -1,9 +1,9 @@
 // COrvaneKeyboardDevice: the page itself — its controls, the key labels, the
 // connection sequence and the preview painted on the keys.
 
-#include "device/keyboard/keyboard_device_page.h"
+#include "pages/keyboard/keyboard_device_page.h"
 
-#include "app/controls/key_button.h"
+#include "controls/key_button.h"
 #include "device/key_functions.h"
 #include "device/keyboard/keyboard_layout.h"
 #include "device/power_status.h"

@@ -2,9 +2,9 @@
 // base's animation thread stepping the keyboard's preview) and the reader of
 // the keyboard's notification interface — and what the notifications do.
 
-#include "device/keyboard/keyboard_device_page.h"
+#include "pages/keyboard/keyboard_device_page.h"
 
-#include "app/controls/device_option.h"
+#include "pages/entry_timers.h"
 #include "device/keyboard/keyboard_notifications.h"
 #include "platform/clock.h"
 #include "platform/debug_output.h"

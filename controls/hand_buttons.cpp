@@ -1,4 +1,4 @@
-#include "app/controls/hand_buttons.h"
+#include "controls/hand_buttons.h"
 
 #include "ui/paint_manager.h"
 

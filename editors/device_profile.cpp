@@ -1,4 +1,4 @@
-#include "app/controls/device_profile.h"
+#include "editors/device_profile.h"
 
 #include "platform/debug_output.h"
 #include "ui/combo.h"

@@ -1,7 +1,7 @@
 // COrvaneUSBDevice: the base lighting — effects, the animation thread, the
 // page preview and the frames sent to the device.
 
-#include "device/usb_device_page.h"
+#include "pages/usb_device_page.h"
 
 #include "device/function_page.h"
 #include "platform/clock.h"

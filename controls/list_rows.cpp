@@ -1,4 +1,4 @@
-#include "app/controls/list_rows.h"
+#include "controls/list_rows.h"
 
 #include "ui/dialog_builder.h"
 #include "ui/messages.h"

@@ -13,7 +13,7 @@
 #include "device/keyboard/keyboard_lighting.h"
 #include "device/keyboard/keyboard_protocol.h"
 #include "device/keyboard/keyboard_settings.h"
-#include "device/usb_device_page.h"
+#include "pages/usb_device_page.h"
 #include "platform/input_settings.h"
 #include "profile/profile_data_keyboard.h"
 

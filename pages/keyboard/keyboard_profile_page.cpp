@@ -1,7 +1,7 @@
 // COrvaneKeyboardDevice: the profile — loading, saving, the light parameters
 // it keeps — and the transactions that carry it to and from the keyboard.
 
-#include "device/keyboard/keyboard_device_page.h"
+#include "pages/keyboard/keyboard_device_page.h"
 
 #include "platform/clock.h"
 #include "profile/json_fields.h"

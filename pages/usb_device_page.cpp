@@ -1,6 +1,5 @@
-#include "device/usb_device_page.h"
+#include "pages/usb_device_page.h"
 
-#include "app/controls/device_option.h"
 #include "device/power_status.h"
 #include "editors/power_indicator.h"
 #include "platform/app_paths.h"

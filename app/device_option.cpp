@@ -1,6 +1,6 @@
-#include "app/controls/device_option.h"
+#include "app/device_option.h"
 
-#include "device/usb_device_page.h"
+#include "pages/usb_device_page.h"
 #include "ui/label_button.h"
 #include "ui/option.h"
 #include "ui/paint_manager.h"

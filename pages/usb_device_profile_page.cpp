@@ -1,7 +1,7 @@
 // COrvaneUSBDevice: the page's profile panel and the profile it points at.
 
-#include "app/controls/device_profile.h"
-#include "device/usb_device_page.h"
+#include "editors/device_profile.h"
+#include "pages/usb_device_page.h"
 #include "profile/profile_list.h"
 #include "ui/paint_manager.h"
 

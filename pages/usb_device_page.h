@@ -25,7 +25,6 @@
 
 namespace talven {
 
-class CDeviceOptionUI;
 class CDeviceProfileUI;
 class CMpDevicePowerUI;
 
@@ -49,7 +48,8 @@ public:
     void setPreview(bool on) { preview_ = on; }
     void setOptionPreview(bool on) { optionPreview_ = on; }
     void setOwnerWindow(QWidget* window) { ownerWindow_ = window; }
-    void setOptionEntry(CDeviceOptionUI* entry) { optionEntry_ = entry; }
+    // The selector entry that drives this page with its timers.
+    void setOptionEntry(ui::CControlUI* entry) { optionEntry_ = entry; }
     void setPowerIndicator(CMpDevicePowerUI* indicator);
     void setPowerMode(int mode);
     void setMultiDevice(bool on) { multiDevice_ = on; }
@@ -62,7 +62,7 @@ public:
     bool multiDevice() const { return multiDevice_; }
     const InterfaceEntry& identity() const { return identity_; }
     uint16_t kind() const { return kind_; }
-    CDeviceOptionUI* optionEntry() const { return optionEntry_; }
+    ui::CControlUI* optionEntry() const { return optionEntry_; }
     CMpDevicePowerUI* powerIndicator() const { return powerIndicator_; }
     QWidget* ownerWindow() const { return ownerWindow_; }
     const std::string& deviceFolderName() const { return deviceFolderName_; }
@@ -167,7 +167,7 @@ protected:
     ui::CControlUI* functionSwitch_ = nullptr;
     ui::CControlUI* keyFunctionSwitch_ = nullptr;
     QWidget* ownerWindow_ = nullptr;
-    CDeviceOptionUI* optionEntry_ = nullptr;
+    ui::CControlUI* optionEntry_ = nullptr;
     CMpDevicePowerUI* powerIndicator_ = nullptr;
     CDeviceProfileUI* profileUi_ = nullptr;
     int powerMode_ = 0;

@@ -1,4 +1,4 @@
-#include "app/controls/circle_progress.h"
+#include "controls/circle_progress.h"
 
 #include "ui/paint_manager.h"
 #include "ui/render_engine.h"

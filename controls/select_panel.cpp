@@ -1,6 +1,6 @@
-#include "app/controls/select_panel.h"
+#include "controls/select_panel.h"
 
-#include "app/controls/key_button.h"
+#include "controls/key_button.h"
 
 #include <QPainter>
 

@@ -2,7 +2,7 @@
 // three key switches), the desktop's key repeat, and the name lists the
 // keyboard's panels show.
 
-#include "device/keyboard/keyboard_device_page.h"
+#include "pages/keyboard/keyboard_device_page.h"
 
 #include "profile/default_light.h"
 #include "profile/json_fields.h"

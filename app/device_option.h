@@ -4,6 +4,7 @@
 // "device_select" option and drives the page from its control timers while
 // the device is connected.
 
+#include "pages/entry_timers.h"
 #include "ui/layouts.h"
 
 #include <QString>
@@ -16,18 +17,6 @@ namespace ui {
 class COptionUI;
 class CLabelUI;
 }  // namespace ui
-
-namespace entryTimer {
-inline constexpr uint kRender = 1000;       // every 5 ms: render and send a frame
-inline constexpr uint kArrival = 1001;      // 500 ms after arrival: onConnected
-inline constexpr uint kReadSettings = 1002;
-inline constexpr uint kReserved1 = 1003;
-inline constexpr uint kReserved2 = 1004;
-inline constexpr uint kStatus = 1005;       // every 5 s while the page has a power mode
-inline constexpr uint kRenderMs = 5;
-inline constexpr uint kArrivalMs = 500;
-inline constexpr uint kStatusMs = 5000;
-}  // namespace entryTimer
 
 class CDeviceOptionUI : public ui::CHorizontalLayoutUI {
     Q_OBJECT

@@ -1,4 +1,4 @@
-#include "app/controls/key_button.h"
+#include "controls/key_button.h"
 
 #include "ui/paint_manager.h"
 

@@ -1,0 +1,22 @@
+#pragma once
+// The timers a selector entry runs for its page. The page asks its entry for
+// one of them (for example after the device asked to be read again); the
+// entry's timer handler runs the page operation.
+
+#include <QtGlobal>
+
+namespace talven {
+
+namespace entryTimer {
+inline constexpr uint kRender = 1000;       // every 5 ms: render and send a frame
+inline constexpr uint kArrival = 1001;      // 500 ms after arrival: onConnected
+inline constexpr uint kReadSettings = 1002;
+inline constexpr uint kReserved1 = 1003;
+inline constexpr uint kReserved2 = 1004;
+inline constexpr uint kStatus = 1005;       // every 5 s while the page has a power mode
+inline constexpr uint kRenderMs = 5;
+inline constexpr uint kArrivalMs = 500;
+inline constexpr uint kStatusMs = 5000;
+}  // namespace entryTimer
+
+}  // namespace talven
