@@ -1,12 +1,12 @@
 // The program's own controls, built from layout text in an offscreen window
 // and driven with real mouse and key events.
 
-#include "app/controls/circle_progress.h"
-#include "app/controls/custom_controls.h"
-#include "app/controls/hand_buttons.h"
-#include "app/controls/key_button.h"
-#include "app/controls/list_rows.h"
-#include "app/controls/select_panel.h"
+#include "controls/circle_progress.h"
+#include "app/custom_controls.h"
+#include "controls/hand_buttons.h"
+#include "controls/key_button.h"
+#include "controls/list_rows.h"
+#include "controls/select_panel.h"
 #include "ui/control_factory.h"
 #include "ui/ui_test_support.h"
 

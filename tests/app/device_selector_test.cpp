@@ -1,9 +1,9 @@
 // The device selector with simulated devices plugged and unplugged while the
 // main window runs.
 
-#include "app/controls/device_option.h"
+#include "app/device_option.h"
 #include "app/main_wnd.h"
-#include "device/usb_device_page.h"
+#include "pages/usb_device_page.h"
 #include "editors/power_indicator.h"
 #include "qt_test_support.h"
 #include "sim/simulator.h"

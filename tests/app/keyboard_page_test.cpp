@@ -4,7 +4,7 @@
 
 #include "app/main_wnd.h"
 #include "device/command_frame.h"
-#include "device/keyboard/keyboard_device_page.h"
+#include "pages/keyboard/keyboard_device_page.h"
 #include "device/keyboard/keyboard_profile_apply.h"
 #include "platform/app_paths.h"
 #include "platform/clock.h"

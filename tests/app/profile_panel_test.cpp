@@ -2,9 +2,9 @@
 // keyboard: the actions reach the files through the window's routes, the
 // page follows the profile in use, and a new window finds what was left.
 
-#include "app/controls/device_profile.h"
+#include "editors/device_profile.h"
 #include "app/main_wnd.h"
-#include "device/usb_device_page.h"
+#include "pages/usb_device_page.h"
 #include "platform/app_paths.h"
 #include "profile/json_file.h"
 #include "qt_test_support.h"
