@@ -48,6 +48,7 @@ REQUIRED_KEYS = (
     "message_text_9", "message_text_16", "message_text_22",
     "message_text_profile_reset", "message_text_import_invalid", "message_text_profile_file",
     "device_tab_buttons", "device_tab_performance",
+    "message_text_profile_damaged", "message_text_profile_not_saved", "kb_game_mode_on", "kb_game_mode_off",
 )
 
 # Image-valued attributes that do not end in "image".

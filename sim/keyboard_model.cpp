@@ -9,6 +9,11 @@ namespace talven::sim {
 
 namespace {
 
+// The game-mode key: the keyboard keeps the state in status byte 4 and
+// tells the host that it changed.
+constexpr uint16_t kGameModeChanged = 0x0403;
+constexpr size_t kStatusGameMode = 4;
+
 std::optional<unsigned> parseDecimal(const std::string& text) {
     unsigned value = 0;
     auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
@@ -25,7 +30,7 @@ bool KeyboardModel::productCommand(const Frame& request, Frame& reply, ModelResp
 }
 
 std::string KeyboardModel::controlHelp() const {
-    return "key <name> <position> [press|release|tap] | profile <name> <index>";
+    return "key <name> <position> [press|release|tap] | profile <name> <index> | gamemode <name> on|off";
 }
 
 std::optional<std::string> KeyboardModel::productControl(const std::vector<std::string>& words,
@@ -33,6 +38,7 @@ std::optional<std::string> KeyboardModel::productControl(const std::vector<std::
     if (words.empty()) return std::nullopt;
     if (words[0] == "key") return keyCommand(words, out);
     if (words[0] == "profile") return profileCommand(words, out);
+    if (words[0] == "gamemode") return gameModeCommand(words, out);
     return std::nullopt;
 }
 
@@ -62,6 +68,13 @@ std::string KeyboardModel::profileCommand(const std::vector<std::string>& words,
         return "error no onboard profile '" + words[2] + "' (the keyboard has " + std::to_string(profiles) + ")";
     bytes(Area::Config)[0] = static_cast<uint8_t>(*index);
     announce(keyboard::notification::Synchronise, out);
+    return "ok";
+}
+
+std::string KeyboardModel::gameModeCommand(const std::vector<std::string>& words, ModelResponse& out) {
+    if (words.size() != 3 || (words[2] != "on" && words[2] != "off")) return "error usage: gamemode <name> on|off";
+    bytes(Area::Status)[kStatusGameMode] = words[2] == "on" ? 1 : 0;
+    announce(kGameModeChanged, out);
     return "ok";
 }
 

@@ -9,6 +9,9 @@
 //   profile <name> <index>
 //       the onboard profile key: record 0's byte 0 becomes <index> and the
 //       keyboard asks the host to synchronise (0x0401).
+//   gamemode <name> on|off
+//       the keyboard's game-mode key: status byte 4 becomes 1 (on) or 0
+//       (off) and the keyboard announces the change (0x0403).
 //
 // The keyboard keeps its factory key table apart from the keys' current
 // functions: 0x07 always reads the factory codes, which is how the host finds
@@ -34,6 +37,7 @@ protected:
 private:
     std::string keyCommand(const std::vector<std::string>& words, ModelResponse& out);
     std::string profileCommand(const std::vector<std::string>& words, ModelResponse& out);
+    std::string gameModeCommand(const std::vector<std::string>& words, ModelResponse& out);
     void announce(uint16_t usage, ModelResponse& out) const;
 };
 

@@ -44,13 +44,26 @@ TEST(KeyboardModelTest, ProfileKeySwitchesAndAsksForASync) {
     EXPECT_EQ(out.reports, (std::vector<Report>{{3, 0x01, 0x04}, {3, 0, 0}}));
 }
 
+TEST(KeyboardModelTest, GameModeKeySetsStatusByteFourAndAnnouncesIt) {
+    auto kb = makeProduct("keyboard");
+    for (const auto& [state, byte] : {std::pair{"on", uint8_t{1}}, std::pair{"off", uint8_t{0}}}) {
+        SCOPED_TRACE(state);
+        ModelResponse out;
+        EXPECT_EQ(kb->control(words({"gamemode", "keyboard", state}), out), "ok");
+        EXPECT_EQ(kb->read(Area::Status, 4, 1), std::vector<uint8_t>{byte});
+        EXPECT_EQ(out.reports, (std::vector<Report>{{3, 0x03, 0x04}, {3, 0, 0}}));
+    }
+}
+
 TEST(KeyboardModelTest, BadRequestsChangeNothing) {
     auto kb = makeProduct("keyboard");
     const auto config = kb->area(Area::Config);
+    const auto status = kb->area(Area::Status);
     for (const auto& bad : {words({"key", "keyboard"}), words({"key", "keyboard", "126"}),
                             words({"key", "keyboard", "-1"}), words({"key", "keyboard", "5", "hold"}),
                             words({"key", "keyboard", "5", "tap", "x"}), words({"profile", "keyboard", "5"}),
-                            words({"profile", "keyboard", "one"}), words({"profile", "keyboard"})}) {
+                            words({"profile", "keyboard", "one"}), words({"profile", "keyboard"}),
+                            words({"gamemode", "keyboard"}), words({"gamemode", "keyboard", "1"})}) {
         ModelResponse out;
         const auto answer = kb->control(bad, out);
         ASSERT_TRUE(answer);
@@ -58,6 +71,7 @@ TEST(KeyboardModelTest, BadRequestsChangeNothing) {
         EXPECT_TRUE(out.reports.empty());
     }
     EXPECT_EQ(kb->area(Area::Config), config);
+    EXPECT_EQ(kb->area(Area::Status), status);
     ModelResponse out;
     EXPECT_FALSE(kb->control(words({"reboot", "keyboard"}), out));
     EXPECT_FALSE(makeProduct("mouse")->control(words({"key", "mouse", "1"}), out));
