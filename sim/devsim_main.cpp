@@ -36,12 +36,13 @@ void printUsage() {
         "  --help      show this text\n"
         "\n"
         "Products (default: all): %s\n"
+        "Variants (only when named): %s\n"
         "\n"
         "Runs until SIGINT, SIGTERM or the control command \"quit\". SIGUSR1 unplugs\n"
         "every product, SIGUSR2 plugs them back. Control commands go to the socket\n"
         "DIR/.control: list, plug, unplug, fault, notify, quit, help; keyboards also\n"
         "key (press a key at a table position) and profile (the onboard profile key).\n",
-        kProgram, talven::sim::simProductNames().c_str());
+        kProgram, talven::sim::simProductNames().c_str(), talven::sim::simVariantNames().c_str());
 }
 
 int fail(const std::string& message) {
@@ -93,7 +94,7 @@ bool parseArgs(int argc, char** argv, Options& options, std::string* error) {
             *error = "unknown option " + arg + " (see --help)";
             return false;
         } else if (talven::sim::findSimProduct(arg) == nullptr) {
-            *error = "unknown product '" + arg + "' (known: " + talven::sim::simProductNames() + ")";
+            *error = "unknown product '" + arg + "' (known: " + talven::sim::simKnownNames() + ")";
             return false;
         } else {
             options.products.push_back(arg);

@@ -8,7 +8,7 @@
 // announces changes, a headset with its own lighting reports) derive from the
 // model and override the hooks near the end of the class.
 
-#include "device/command_frame.h"
+#include "sim/sim_protocol.h"
 
 #include <array>
 #include <cstddef>

@@ -1,7 +1,6 @@
 #include "sim/keyboard_model.h"
 
-#include "device/keyboard/keyboard_notifications.h"
-#include "device/keyboard/keyboard_records.h"
+#include "sim/keyboard_firmware.h"
 
 #include <charconv>
 
@@ -10,8 +9,7 @@ namespace talven::sim {
 namespace {
 
 // The game-mode key: the keyboard keeps the state in status byte 4 and
-// tells the host that it changed.
-constexpr uint16_t kGameModeChanged = 0x0403;
+// tells the host that it changed (note::GameMode).
 constexpr size_t kStatusGameMode = 4;
 
 std::optional<unsigned> parseDecimal(const std::string& text) {
@@ -55,8 +53,8 @@ std::string KeyboardModel::keyCommand(const std::vector<std::string>& words, Mod
         return "error no key at position '" + words[2] + "' (the keyboard has " + std::to_string(keys) + ")";
     const std::string how = words.size() == 4 ? words[3] : "tap";
     if (how != "press" && how != "release" && how != "tap") return "error '" + how + "' is not press, release or tap";
-    if (how != "release") announce(static_cast<uint16_t>(keyboard::notification::KeyPressBase + *position), out);
-    if (how != "press") announce(static_cast<uint16_t>(keyboard::notification::KeyReleaseBase + *position), out);
+    if (how != "release") announce(static_cast<uint16_t>(note::KeyPressBase + *position), out);
+    if (how != "press") announce(static_cast<uint16_t>(note::KeyReleaseBase + *position), out);
     return "ok";
 }
 
@@ -67,14 +65,14 @@ std::string KeyboardModel::profileCommand(const std::vector<std::string>& words,
     if (!index || *index >= profiles)
         return "error no onboard profile '" + words[2] + "' (the keyboard has " + std::to_string(profiles) + ")";
     bytes(Area::Config)[0] = static_cast<uint8_t>(*index);
-    announce(keyboard::notification::Synchronise, out);
+    announce(note::Synchronise, out);
     return "ok";
 }
 
 std::string KeyboardModel::gameModeCommand(const std::vector<std::string>& words, ModelResponse& out) {
     if (words.size() != 3 || (words[2] != "on" && words[2] != "off")) return "error usage: gamemode <name> on|off";
     bytes(Area::Status)[kStatusGameMode] = words[2] == "on" ? 1 : 0;
-    announce(kGameModeChanged, out);
+    announce(note::GameMode, out);
     return "ok";
 }
 

@@ -1,7 +1,7 @@
 #include "sim/sim_products.h"
 
-#include "device/hid_records.h"
-#include "device/keyboard/keyboard_layout.h"
+#include "sim/firmware_images.h"
+#include "sim/keyboard_firmware.h"
 #include "sim/keyboard_model.h"
 #include "sim/report_descriptors.h"
 
@@ -13,82 +13,7 @@ namespace talven::sim {
 
 namespace {
 
-constexpr size_t kOnboardProfiles = 5;
-constexpr size_t kKeyboardRecordSize = 25;
 constexpr size_t kMouseBlockStride = 128;
-
-void put16(std::vector<uint8_t>& b, size_t at, uint16_t v) {
-    b[at] = static_cast<uint8_t>(v & 0xFF);
-    b[at + 1] = static_cast<uint8_t>(v >> 8);
-}
-
-// The parts of the information record every product fills the same way.
-std::array<uint8_t, kInfoSize> baseInfo(uint8_t versionMajor, uint8_t versionMinor, uint16_t kind,
-                                        uint8_t ledCount, uint8_t keyCount, uint8_t macroUnits) {
-    std::array<uint8_t, kInfoSize> info{};
-    info[0] = versionMajor;
-    info[1] = versionMinor;
-    info[2] = static_cast<uint8_t>(kind);
-    info[4] = ledCount;
-    info[kInfoKeyCount] = keyCount;
-    info[kInfoMacroUnits] = macroUnits;
-    info[kInfoProfileCount] = kOnboardProfiles;
-    info[32] = 0x31;  // firmware build number, little-endian
-    info[33] = 0x02;
-    return info;
-}
-
-// Onboard lighting records of 25 bytes (keyboard, mouse pad, headset): byte 0
-// of the first one is the active profile.
-std::vector<uint8_t> lightingRecords(uint8_t w, uint8_t sixKey, uint8_t winLock, uint8_t polling) {
-    std::vector<uint8_t> config(kOnboardProfiles * kKeyboardRecordSize, 0);
-    for (size_t p = 0; p < kOnboardProfiles; ++p) {
-        uint8_t* r = config.data() + p * kKeyboardRecordSize;
-        r[0] = 0;                             // active profile (meaningful in record 0)
-        r[1] = static_cast<uint8_t>(p + 1);  // lighting mode
-        r[2] = 4;                             // brightness
-        r[3] = 4 - 2;                         // speed level 2, stored inverted
-        r[4] = 0;                             // direction
-        r[5] = 1;                             // colours from the spectrum
-        r[6] = 0xFF;
-        r[7] = static_cast<uint8_t>(0x40 * p);
-        r[8] = 0x00;
-        r[19] = w;
-        r[20] = sixKey;
-        r[21] = winLock;
-        r[22] = polling;
-    }
-    return config;
-}
-
-enum class ScanOrder { Columns, Rows };
-
-// The keyboard's key table lists its keys in the firmware's scan order, so
-// table positions are not the key numbers the application shows; the light
-// table gives each position's bit in the custom-light bitmap (row * 21 + column,
-// the key number). The codes are the ones the keys ship with.
-FirmwareImage keyboardImage(ScanOrder order, uint8_t versionMinor) {
-    using namespace keyboard;
-    constexpr auto keys = static_cast<uint8_t>(kOnScreenKeys);
-    FirmwareImage image;
-    image.info = baseInfo(1, versionMinor, kind::Keyboard, keys, keys, 32);
-    image.keyTable.resize(kOnScreenKeys * 3);
-    image.lightPositions.resize(kOnScreenKeys);
-    for (size_t row = 0; row < kRows; ++row) {
-        for (size_t col = 0; col < kColumns; ++col) {
-            const size_t key = row * kColumns + col;
-            const size_t pos = order == ScanOrder::Rows ? key : col * kRows + row;
-            std::copy(kDefaultCodes[key].begin(), kDefaultCodes[key].end(), image.keyTable.begin() + pos * 3);
-            image.lightPositions[pos] = static_cast<uint8_t>(key);
-        }
-    }
-    image.config = lightingRecords(0, 0, 0, 3);
-    image.status = {100, 0, 0, 0, 0, 0};
-    return image;
-}
-
-FirmwareImage keyboardK88Image() { return keyboardImage(ScanOrder::Columns, 7); }
-FirmwareImage keyboard7440Image() { return keyboardImage(ScanOrder::Rows, 2); }
 
 // Button slots in the mouse's own order; the last slot is unassigned.
 constexpr uint8_t kMouseButtons[] = {
@@ -109,7 +34,7 @@ constexpr uint8_t kMouseButtons[] = {
 FirmwareImage mouseImage() {
     constexpr uint16_t kDpiStep = 50, kDpiSteps = 519, kDpiBase = 100;
     FirmwareImage image;
-    image.info = baseInfo(1, 4, kind::Mouse, 8, sizeof kMouseButtons / 3, 16);
+    image.info = baseInfo(1, 4, DeviceType::Mouse, 8, sizeof kMouseButtons / 3, 16);
     image.info[11] = kDpiStep;
     image.info[12] = kDpiSteps & 0xFF;
     image.info[13] = kDpiSteps >> 8;
@@ -149,7 +74,7 @@ FirmwareImage mouseImage() {
 
 FirmwareImage mousePadImage() {
     FirmwareImage image;
-    image.info = baseInfo(1, 1, kind::MousePad, 15, 0, 0);
+    image.info = baseInfo(1, 1, DeviceType::MousePad, 15, 0, 0);
     image.config = lightingRecords(0, 0, 0, 0);
     image.status = {100, 0, 0, 0, 0, 0};
     return image;
@@ -157,7 +82,7 @@ FirmwareImage mousePadImage() {
 
 FirmwareImage headsetImage() {
     FirmwareImage image;
-    image.info = baseInfo(2, 3, kind::Headset, 13, 0, 0);
+    image.info = baseInfo(2, 3, DeviceType::Headset, 13, 0, 0);
     image.config = lightingRecords(0, 0, 0, 0);
     image.status = {100, 0, 0, 0, 0, 0};
     return image;
@@ -189,38 +114,57 @@ std::unique_ptr<FirmwareModel> make(const FirmwareImage& image) {
 std::vector<uint8_t> keyboardDescriptor() { return configurableDeviceDescriptor(false); }
 std::vector<uint8_t> mouseDescriptor() { return configurableDeviceDescriptor(true); }
 
+using namespace usb;
+
 const ProductSpec kProducts[] = {
-    {"mouse", 0, 0x0000, 0x0000, kind::Mouse, 1, "TALVEN Gaming Mouse", mouseDescriptor, mouseImage,
+    {"mouse", 0, kNoId, kNoId, DeviceType::Mouse, kConfigInterface, kCommandCollection, kNotificationCollection,
+     "TALVEN Gaming Mouse", mouseDescriptor, mouseImage, make<FirmwareModel>},
+    {"keyboard", 1, kKeyboardVendorId, kKeyboardProductId, DeviceType::Keyboard, kConfigInterface,
+     kCommandCollection, kNotificationCollection, "TALVEN K88 Keyboard", keyboardDescriptor, keyboardK88Image,
+     makeKeyboardModel},
+    {"mousepad", 2, kMousePadVendorId, kMousePadProductId, DeviceType::MousePad, kConfigInterface,
+     kCommandCollection, kNotificationCollection, "TALVEN RGB Mouse Pad", keyboardDescriptor, mousePadImage,
      make<FirmwareModel>},
-    {"keyboard", 1, 0x320F, 0x5029, kind::Keyboard, 1, "TALVEN K88 Keyboard", keyboardDescriptor,
-     keyboardK88Image, makeKeyboardModel},
-    {"mousepad", 2, 0x0C45, 0x6627, kind::MousePad, 1, "TALVEN RGB Mouse Pad", keyboardDescriptor,
-     mousePadImage, make<FirmwareModel>},
-    {"headset", 3, 0x0D8C, 0x01DA, kind::Headset, 3, "TALVEN USB Headset", headsetDescriptor, headsetImage,
-     make<HeadsetModel>},
-    {"keyboard7440", 4, 0x0000, 0x0000, kind::Keyboard, 1, "TALVEN 7440 Keyboard", keyboardDescriptor,
-     keyboard7440Image, makeKeyboardModel},
+    {"headset", 3, kHeadsetVendorId, kHeadsetProductId, DeviceType::Headset, kHeadsetInterface, kOnlyCollection,
+     kNoCollection, "TALVEN USB Headset", headsetDescriptor, headsetImage, make<HeadsetModel>},
+    {"keyboard7440", 4, kNoId, kNoId, DeviceType::Keyboard, kConfigInterface, kCommandCollection,
+     kNotificationCollection, "TALVEN 7440 Keyboard", keyboardDescriptor, keyboard7440Image, makeKeyboardModel},
 };
 
-}  // namespace
+// The compact keyboard is sold under the flagship's IDs; only its
+// information record tells it apart.
+const ProductSpec kVariants[] = {
+    {"keyboard-compact", 1, kKeyboardVendorId, kKeyboardProductId, DeviceType::Keyboard, kConfigInterface,
+     kCommandCollection, kNotificationCollection, "TALVEN K88 Compact Keyboard", keyboardDescriptor,
+     compactKeyboardImage, makeKeyboardModel},
+};
 
-std::span<const ProductSpec> simProducts() { return kProducts; }
-
-const ProductSpec* findSimProduct(std::string_view name) {
-    for (const ProductSpec& p : kProducts) {
-        if (p.name == name) return &p;
-    }
-    return nullptr;
-}
-
-std::string simProductNames() {
+std::string namesOf(std::span<const ProductSpec> products) {
     std::string names;
-    for (const ProductSpec& p : kProducts) {
+    for (const ProductSpec& p : products) {
         if (!names.empty()) names += ", ";
         names += p.name;
     }
     return names;
 }
+
+}  // namespace
+
+std::span<const ProductSpec> simProducts() { return kProducts; }
+std::span<const ProductSpec> simVariants() { return kVariants; }
+
+const ProductSpec* findSimProduct(std::string_view name) {
+    for (std::span<const ProductSpec> list : {simProducts(), simVariants()}) {
+        for (const ProductSpec& p : list) {
+            if (p.name == name) return &p;
+        }
+    }
+    return nullptr;
+}
+
+std::string simProductNames() { return namesOf(kProducts); }
+std::string simVariantNames() { return namesOf(kVariants); }
+std::string simKnownNames() { return simProductNames() + ", " + simVariantNames(); }
 
 std::string simEntryName(const ProductSpec& product) {
     return "row" + std::to_string(product.row) + "-" + std::string(product.name) + "-if" +

@@ -1,6 +1,5 @@
 #include "sim/simulator.h"
 
-#include "device/hid_records.h"
 #include "platform/hid/hid_path.h"
 
 #include <algorithm>
@@ -96,14 +95,12 @@ std::optional<std::string> SimDevice::control(const std::vector<std::string>& wo
 }
 
 std::string SimDevice::interfacePath(uint16_t wantedRole) const {
-    for (const InterfaceEntry& row : recognitionTable()) {
-        if (row.vendorId == spec_.vendorId && row.productId == spec_.productId && row.kind == spec_.kind &&
-            row.interfaceNumber == spec_.interfaceNumber && row.role == wantedRole) {
-            return hid::makeInterfacePath(hid_.nodePath(), {spec_.vendorId, spec_.productId,
-                                                            spec_.interfaceNumber, row.collectionNumber});
-        }
-    }
-    return {};
+    const int collection = wantedRole == role::Command ? spec_.commandCollection
+                           : wantedRole == role::Event ? spec_.notificationCollection
+                                                       : usb::kNoCollection;
+    if (collection == usb::kNoCollection) return {};
+    return hid::makeInterfacePath(hid_.nodePath(), {spec_.vendorId, spec_.productId, spec_.interfaceNumber,
+                                                    static_cast<uint16_t>(collection)});
 }
 
 // --- Simulator ---------------------------------------------------------------
@@ -118,7 +115,7 @@ Simulator::~Simulator() {
 bool Simulator::addProduct(std::string_view name, std::string* error) {
     const ProductSpec* spec = findSimProduct(name);
     if (spec == nullptr) {
-        if (error) *error = "unknown product '" + std::string(name) + "' (known: " + simProductNames() + ")";
+        if (error) *error = "unknown product '" + std::string(name) + "' (known: " + simKnownNames() + ")";
         return false;
     }
     if (device(name) != nullptr) return true;
@@ -165,7 +162,7 @@ std::vector<SimDevice*> Simulator::select(std::string_view name, std::string* er
     if (error) {
         *error = findSimProduct(name) ? "product '" + std::string(name) + "' is not part of this simulator"
                                       : "unknown product '" + std::string(name) + "' (known: " +
-                                            simProductNames() + ")";
+                                            simKnownNames() + ")";
     }
     return {};
 }

@@ -48,7 +48,8 @@ public:
     std::optional<std::string> control(const std::vector<std::string>& words);
 
     // The interface path the enumerator gives the collection of this role
-    // (role::Command or role::Event); empty when the product has none.
+    // (role::Command: command frames, role::Event: notifications); empty
+    // when the product has none.
     std::string interfacePath(uint16_t role) const;
 
 private:

@@ -59,7 +59,7 @@ TEST_F(SimulatorTest, EntriesSortInRowOrderWithTheirCollections) {
         ASSERT_TRUE(parsed) << error;
         std::vector<Usage> usages;
         for (const auto& c : parsed->collections) usages.push_back({c.usagePage, c.usage});
-        if (d->spec().kind == kind::Headset) {
+        if (d->spec().type == DeviceType::Headset) {
             EXPECT_EQ(usages, (std::vector<Usage>{{0x0C, 0x01}}));
             const auto& c = parsed->collections[0];
             EXPECT_EQ(c.reportIds, (std::vector<uint8_t>{0x01, 0x04, 0xFF}));
@@ -67,7 +67,7 @@ TEST_F(SimulatorTest, EntriesSortInRowOrderWithTheirCollections) {
             EXPECT_EQ(c.outputReportByteLength, 64);
             continue;
         }
-        const uint16_t first = d->spec().kind == kind::Mouse ? 0x02 : 0x06;
+        const uint16_t first = d->spec().type == DeviceType::Mouse ? 0x02 : 0x06;
         EXPECT_EQ(usages, (std::vector<Usage>{{0x01, first}, {0x01, 0x80}, {0x0C, 0x01}, {0xFF1C, 0x92}}));
         ASSERT_EQ(parsed->collections.size(), 4u);
         EXPECT_EQ(parsed->collections[2].inputReportByteLength, 3);  // ID + one 16-bit usage
@@ -86,7 +86,7 @@ TEST_F(SimulatorTest, EnumerationYieldsTheRecognisedPaths) {
     };
     for (SimDevice* d : sim_.devices()) {
         SCOPED_TRACE(d->name());
-        const bool headset = d->spec().kind == kind::Headset;
+        const bool headset = d->spec().type == DeviceType::Headset;
         EXPECT_TRUE(has(d->interfacePath(role::Command), headset ? 0x0C : 0xFF1C, headset ? 0x01 : 0x92));
         if (!headset) {
             EXPECT_TRUE(has(d->interfacePath(role::Event), 0x0C, 0x01));

@@ -1,5 +1,6 @@
 // talvenctl's keyboard commands against the simulated keyboards.
 
+#include "device/command_frame.h"
 #include "device/keyboard/keyboard_layout.h"
 #include "platform/app_identity.h"
 #include "profile/json_file.h"
