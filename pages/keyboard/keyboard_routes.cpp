@@ -1,10 +1,10 @@
-// CMainWnd: the keyboard page's controls — its settings page (polling rate,
-// key repeat, the key switches), the modifier options of its key assignment
-// and the keys of the on-screen keyboard.
+// COrvaneKeyboardDevice: the routes of the keyboard page's own controls —
+// its settings page (polling rate, key repeat, the key switches) and the
+// modifier options of its key assignment. The mouse page uses some of the
+// same names; each handler acts only on a keyboard page.
 
-#include "app/main_wnd.h"
-#include "app/route_helpers.h"
 #include "pages/keyboard/keyboard_device_page.h"
+#include "ui/control_routes.h"
 #include "ui/option.h"
 #include "ui/slider_progress.h"
 
@@ -18,7 +18,7 @@ COrvaneKeyboardDevice* keyboardOf(TNotifyUI& msg) { return ancestorOf<COrvaneKey
 
 }  // namespace
 
-void CMainWnd::AddKeyboardRoutes() {
+void COrvaneKeyboardDevice::AddRoutes(ControlRoutes& routes) {
     const QString changed = QString::fromLatin1(kNotifySelectChanged);
     const QString click = QString::fromLatin1(kNotifyClick);
     const QString value = QString::fromLatin1(kNotifyValueChanged);
@@ -31,7 +31,7 @@ void CMainWnd::AddKeyboardRoutes() {
         {"key_ComBox_check_", &COrvaneKeyboardDevice::selectModifierOption},
     };
     for (const auto& [prefix, set] : rows) {
-        routes_.add(changed, QString::fromLatin1(prefix), [set](TNotifyUI& msg, int index) {
+        routes.add(changed, QString::fromLatin1(prefix), [set](TNotifyUI& msg, int index) {
             if (COrvaneKeyboardDevice* page = keyboardOf(msg); page && chosen(msg)) (page->*set)(index);
         });
     }
@@ -42,24 +42,19 @@ void CMainWnd::AddKeyboardRoutes() {
                                                           {"wflag_option", KeySwitch::WKey},
                                                           {"6flag_option", KeySwitch::SixKey}};
     for (const auto& [name, which] : switches) {
-        routes_.add(changed, QString::fromLatin1(name), [which](TNotifyUI& msg, int) {
+        routes.add(changed, QString::fromLatin1(name), [which](TNotifyUI& msg, int) {
             auto* check = qobject_cast<COptionUI*>(msg.pSender);
             if (COrvaneKeyboardDevice* page = keyboardOf(msg); page && check)
                 page->setKeySwitch(which, check->IsSelected());
         });
     }
 
-    routes_.add(value, QStringLiteral("repeat_rate_slider"), [](TNotifyUI& msg, int) {
+    routes.add(value, QStringLiteral("repeat_rate_slider"), [](TNotifyUI& msg, int) {
         auto* slider = qobject_cast<CSliderUI*>(msg.pSender);
         if (COrvaneKeyboardDevice* page = keyboardOf(msg); page && slider) page->setRepeatRate(slider->GetValue());
     });
-    routes_.add(click, QStringLiteral("reset_repeat_btn"), [](TNotifyUI& msg, int) {
+    routes.add(click, QStringLiteral("reset_repeat_btn"), [](TNotifyUI& msg, int) {
         if (COrvaneKeyboardDevice* page = keyboardOf(msg)) page->resetRepeat();
-    });
-    // A key of the on-screen keyboard (or a mouse's button picture) picked
-    // for assignment.
-    routes_.add(click, QStringLiteral("key_"), [](TNotifyUI& msg, int index) {
-        if (COrvaneUSBDevice* page = ancestorOf<COrvaneUSBDevice>(msg.pSender)) page->selectKey(index);
     });
 }
 

@@ -1,0 +1,16 @@
+#include "pages/page_routes.h"
+
+#include "editors/device_profile.h"
+#include "pages/keyboard/keyboard_device_page.h"
+#include "pages/usb_device_page.h"
+#include "ui/control_routes.h"
+
+namespace talven {
+
+void AddPageRoutes(ui::ControlRoutes& routes, const ProfileRouteHost& profileHost) {
+    COrvaneUSBDevice::AddRoutes(routes);
+    CDeviceProfileUI::AddRoutes(routes, profileHost);
+    COrvaneKeyboardDevice::AddRoutes(routes);
+}
+
+}  // namespace talven

@@ -1,0 +1,16 @@
+#pragma once
+// The routes of every page class and of the panels they hold, registered on
+// the window's route table. Adding a device kind adds one line to the list
+// in page_routes.cpp; the window itself only dispatches.
+
+#include "editors/profile_dialogs.h"
+
+namespace talven {
+
+namespace ui {
+class ControlRoutes;
+}
+
+void AddPageRoutes(ui::ControlRoutes& routes, const ProfileRouteHost& profileHost);
+
+}  // namespace talven
