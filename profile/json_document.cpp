@@ -4,29 +4,20 @@
 
 #include <json/reader.h>
 
-#include <filesystem>
 #include <memory>
 #include <stdexcept>
-#include <system_error>
 
 namespace talven {
 
 JsonDocument readJsonDocument(const std::string& path) {
     JsonDocument doc;
-    const std::string text = readjsonFile(path);
-    if (text.empty()) {
-        std::error_code ec;
-        const auto size = std::filesystem::file_size(path, ec);
-        if (!ec && size > 0) {
-            // There is something, but it could not be read: do not treat it
-            // as absent, or a save would replace it.
-            doc.state = JsonFileState::damaged;
-            doc.error = "the file could not be read";
-        } else {
-            doc.error = "the file does not exist or is empty";
-        }
+    FileRead file = readRegularFile(path);
+    if (file.state != FileReadState::ok || file.bytes.empty()) {
+        doc.state = file.state == FileReadState::unreadable ? JsonFileState::unreadable : JsonFileState::missing;
+        doc.error = file.state == FileReadState::ok ? "the file is empty" : std::move(file.error);
         return doc;
     }
+    const std::string& text = file.bytes;
     Json::CharReaderBuilder builder;
     builder["collectComments"] = true;
     std::unique_ptr<Json::CharReader> reader(builder.newCharReader());

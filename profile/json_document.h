@@ -10,8 +10,10 @@ namespace talven {
 
 enum class JsonFileState {
     ok,       // parsed; `value` holds the root
-    missing,  // no such file, or it holds no bytes
-    damaged,  // the file exists but is not JSON (or could not be read whole)
+    missing,     // no such file, or it holds no bytes
+    damaged,     // the file was read but is not JSON
+    unreadable,  // something is there that may not be read (readRegularFile):
+                 // it must be neither replaced nor moved aside
 };
 
 struct JsonDocument {

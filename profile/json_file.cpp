@@ -9,27 +9,82 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <memory>
 #include <stdexcept>
-#include <sstream>
+
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace talven {
 
-std::string readjsonFile(const std::string& path) {
-    std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
-    debugOutputf("readjsonFile 错误吗：：%d", file ? 0 : errno);
-    if (!file) return {};
-    // A folder opens too, and reports a nonsense size.
+namespace {
+
+FileRead refusal(FileReadState state, std::string error) {
+    FileRead r;
+    r.state = state;
+    r.error = std::move(error);
+    return r;
+}
+
+struct FdCloser {
+    int fd;
+    ~FdCloser() { ::close(fd); }
+};
+
+// Everything after a successful open: the checks on what was opened, then
+// the bytes.
+FileRead readOpened(int fd) {
     struct stat st {};
-    if (::fstat(::fileno(file.get()), &st) != 0 || !S_ISREG(st.st_mode)) return {};
-    if (std::fseek(file.get(), 0, SEEK_END) != 0) return {};
-    const long size = std::ftell(file.get());
-    if (size < 0 || std::fseek(file.get(), 0, SEEK_SET) != 0) return {};
-    std::string text(static_cast<size_t>(size), '\0');
-    if (std::fread(text.data(), 1, text.size(), file.get()) != text.size()) return {};
-    return text;
+    if (::fstat(fd, &st) != 0)
+        return refusal(FileReadState::unreadable, std::string("it cannot be examined: ") + std::strerror(errno));
+    if (S_ISDIR(st.st_mode)) return refusal(FileReadState::unreadable, "it is a folder, not a file");
+    if (!S_ISREG(st.st_mode)) return refusal(FileReadState::unreadable, "it is not a regular file");
+    if (static_cast<std::uintmax_t>(st.st_size) > kMaxJsonFileSize) {
+        return refusal(FileReadState::unreadable, "it is " + std::to_string(st.st_size) +
+                                                      " bytes, above the limit of " +
+                                                      std::to_string(kMaxJsonFileSize) + " bytes for a JSON file");
+    }
+    FileRead r;
+    r.bytes.resize(static_cast<size_t>(st.st_size));
+    size_t done = 0;
+    while (done < r.bytes.size()) {
+        const ssize_t n = ::read(fd, r.bytes.data() + done, r.bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            return refusal(FileReadState::unreadable, n < 0 ? std::string("it cannot be read: ") + std::strerror(errno)
+                                                            : "it shrank while being read");
+        }
+        done += static_cast<size_t>(n);
+    }
+    r.state = FileReadState::ok;
+    return r;
+}
+
+}  // namespace
+
+FileRead readRegularFile(const std::string& path) {
+    // O_NONBLOCK: opening a FIFO for reading would otherwise wait for a
+    // writer for ever. It changes nothing for the regular files we go on to
+    // read.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    debugOutputf("readjsonFile 错误吗：：%d", fd < 0 ? errno : 0);
+    if (fd < 0) {
+        const int error = errno;
+        // A name too long to exist is as absent as one that does not.
+        if (error == ENOENT || error == ENOTDIR || error == ENAMETOOLONG)
+            return refusal(FileReadState::missing, "it does not exist");
+        return refusal(FileReadState::unreadable, std::string("it cannot be opened: ") + std::strerror(error));
+    }
+    const FdCloser closer{fd};
+    return readOpened(fd);
+}
+
+std::string readjsonFile(const std::string& path) {
+    FileRead r = readRegularFile(path);
+    return r.state == FileReadState::ok ? std::move(r.bytes) : std::string();
 }
 
 Json::Value ReadJsonValue(const std::string& path) {

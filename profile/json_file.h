@@ -3,11 +3,37 @@
 
 #include <json/value.h>
 
+#include <cstdint>
 #include <string>
 
 namespace talven {
 
-// The whole file as bytes; empty when it cannot be opened or read completely.
+// The largest JSON file read. A real profile with every key and light group
+// filled is well under 1 MiB; anything above this is not ours, and reading
+// it whole would take seconds and gigabytes before the parser gave up.
+inline constexpr std::uintmax_t kMaxJsonFileSize = 16u * 1024u * 1024u;
+
+enum class FileReadState {
+    ok,          // `bytes` holds the whole file (possibly empty)
+    missing,     // nothing exists at the path
+    unreadable,  // something exists but is not a regular file we may read
+                 // whole: a folder, a FIFO or device, too large, no access
+};
+
+struct FileRead {
+    FileReadState state = FileReadState::missing;
+    std::string bytes;
+    std::string error;  // why, for messages; empty when ok
+};
+
+// Reads a regular file (a link to one is followed) of at most
+// kMaxJsonFileSize bytes. The type and size are checked on the opened file
+// before any byte is read, so a FIFO or a huge file never blocks or fills
+// memory.
+FileRead readRegularFile(const std::string& path);
+
+// The whole file as bytes; empty when it cannot be read completely
+// (readRegularFile's refusals included).
 std::string readjsonFile(const std::string& path);
 
 // readjsonFile, then parse (comments allowed); null on empty text or a parse

@@ -1,5 +1,6 @@
 #include "profile/macro_files.h"
 
+#include "profile/json_document.h"
 #include "profile/json_fields.h"
 #include "profile/json_file.h"
 
@@ -33,10 +34,7 @@ uint16_t delayOf(const Json::Value& delay) {
     return toWord(delay);
 }
 
-}  // namespace
-
-std::vector<MacroListEntry> ReadMacroList(const std::string& path) {
-    const Json::Value root = ReadJsonValue(path);
+std::vector<MacroListEntry> listEntriesOf(const Json::Value& root) {
     const Json::Value& info = member(root, "MacroInfo");
     std::vector<MacroListEntry> list;
     if (!info.isArray()) return list;
@@ -45,14 +43,45 @@ std::vector<MacroListEntry> ReadMacroList(const std::string& path) {
     return list;
 }
 
-std::vector<Json::Value> ReadMacroEvents(const std::string& path) {
-    const Json::Value root = ReadJsonValue(path);
+std::vector<Json::Value> eventsOf(const Json::Value& root) {
     const Json::Value& events = member(root, "Events");
     std::vector<Json::Value> list;
     if (!events.isArray()) return list;
     for (const Json::Value& event : events) list.push_back(event);
     return list;
 }
+
+// The root of one file of a macro set. A strict reader stops at a file that
+// is there but cannot be used; a lenient one reads it as nothing.
+Json::Value macroSetFile(const std::string& path, bool strict, std::string& problem) {
+    if (!strict) return ReadJsonValue(path);
+    JsonDocument doc = readJsonDocument(path);
+    if (doc.state == JsonFileState::damaged || doc.state == JsonFileState::unreadable)
+        problem = path + ": " + doc.error;
+    return doc.value;
+}
+
+bool encodeMacroSet(const std::string& folder, const std::string& listFileName, bool strict,
+                    std::vector<std::vector<MacroEventBytes>>& macros, std::string& problem) {
+    macros.clear();
+    const Json::Value list = macroSetFile(folder + listFileName, strict, problem);
+    if (!problem.empty()) return false;
+    for (const MacroListEntry& entry : listEntriesOf(list)) {
+        std::vector<MacroEventBytes>& events = macros.emplace_back();
+        const std::string path = macroFilePath(folder, entry.guid);
+        if (path.empty()) continue;
+        const Json::Value file = macroSetFile(path, strict, problem);
+        if (!problem.empty()) return false;
+        for (const Json::Value& event : eventsOf(file)) events.push_back(EncodeMacroEvent(event));
+    }
+    return true;
+}
+
+}  // namespace
+
+std::vector<MacroListEntry> ReadMacroList(const std::string& path) { return listEntriesOf(ReadJsonValue(path)); }
+
+std::vector<Json::Value> ReadMacroEvents(const std::string& path) { return eventsOf(ReadJsonValue(path)); }
 
 MacroEventBytes EncodeMacroEvent(const Json::Value& event) {
     const uint16_t delay = delayOf(member(event, "Delay"));
@@ -72,13 +101,18 @@ std::string macroFilePath(const std::string& folder, const std::string& guid) {
 std::vector<std::vector<MacroEventBytes>> ReadEncodedMacros(const std::string& folder,
                                                             const std::string& listFileName) {
     std::vector<std::vector<MacroEventBytes>> macros;
-    for (const MacroListEntry& entry : ReadMacroList(folder + listFileName)) {
-        std::vector<MacroEventBytes>& events = macros.emplace_back();
-        const std::string path = macroFilePath(folder, entry.guid);
-        if (path.empty()) continue;
-        for (const Json::Value& event : ReadMacroEvents(path)) events.push_back(EncodeMacroEvent(event));
-    }
+    std::string unused;
+    encodeMacroSet(folder, listFileName, false, macros, unused);
     return macros;
+}
+
+bool readEncodedMacrosChecked(const std::string& folder, std::vector<std::vector<MacroEventBytes>>& macros,
+                              std::string* error) {
+    std::string problem;
+    if (encodeMacroSet(folder, kMacroListFileName, true, macros, problem)) return true;
+    macros.clear();
+    if (error) *error = problem;
+    return false;
 }
 
 }  // namespace talven

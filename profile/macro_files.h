@@ -53,4 +53,11 @@ std::string macroFilePath(const std::string& folder, const std::string& guid);
 std::vector<std::vector<MacroEventBytes>> ReadEncodedMacros(const std::string& folder,
                                                             const std::string& listFileName = kMacroListFileName);
 
+// As ReadEncodedMacros, for a caller that must not send a set with macros
+// silently missing: false, with `error` naming the file, when the list or a
+// macro file exists but cannot be read or is not JSON. A missing list is
+// still no macros and a missing macro file still a macro without events.
+bool readEncodedMacrosChecked(const std::string& folder, std::vector<std::vector<MacroEventBytes>>& macros,
+                              std::string* error);
+
 }  // namespace talven

@@ -35,6 +35,19 @@ std::vector<MacroListEntry> entriesOf(const Json::Value& doc) {
     return entries;
 }
 
+MacroResult unreadable(const std::string& error) { return {MacroOutcome::damagedFile, -1, error}; }
+
+// The bytes of a macro file to copy; false with `r` set when there are none.
+bool copyableBytes(const std::string& path, std::string& bytes, MacroResult& r) {
+    FileRead read = readRegularFile(path);
+    if (read.state == FileReadState::ok && !read.bytes.empty()) {
+        bytes = std::move(read.bytes);
+        return true;
+    }
+    r = {MacroOutcome::missingFile, -1, path + " cannot be read: " + (read.error.empty() ? "it is empty" : read.error)};
+    return false;
+}
+
 MacroResult limitReached() {
     return {MacroOutcome::limitReached, -1, "the list already holds " + std::to_string(kMaxMacros) + " macros"};
 }
@@ -55,8 +68,11 @@ std::string MacroStore::macroPath(int index) const {
 
 MacroStore::List MacroStore::load() const {
     const JsonDocument doc = readJsonDocument(listPath());
-    if (isListDocument(doc, kInfoKey)) return {doc.value, entriesOf(doc.value)};
-    return {Json::Value(Json::objectValue), {}};
+    if (isListDocument(doc, kInfoKey)) return {doc.value, entriesOf(doc.value), {}};
+    std::string error;
+    if (doc.state == JsonFileState::unreadable)
+        error = listPath() + " cannot be read (" + doc.error + "); nothing written";
+    return {Json::Value(Json::objectValue), {}, std::move(error)};
 }
 
 MacroResult MacroStore::write(const Json::Value& doc) const {
@@ -88,21 +104,29 @@ MacroResult MacroStore::append(List& list, const std::string& guid) {
 
 MacroResult MacroStore::add() {
     List list = load();
+    if (!list.error.empty()) return unreadable(list.error);
     if (list.entries.size() >= kMaxMacros) return limitReached();
     return append(list, newGuid(list.entries));
 }
 
 MacroResult MacroStore::rename(int index, const std::string& name) {
     List list = load();
+    if (!list.error.empty()) return unreadable(list.error);
     if (!inRange(index, list.entries)) return {MacroOutcome::unchanged, -1, {}};
     if (!usableUserName(name) || nameTaken(name, list.entries, index))
         return {MacroOutcome::nameRefused, -1, "\"" + name + "\" is empty or used by another macro"};
-    list.doc[kInfoKey][index]["MacroName"] = name;
+    // The readers take any element; a name can only go into an object, and
+    // turning a hand-edited element into one would drop what it held.
+    Json::Value& entry = list.doc[kInfoKey][static_cast<Json::ArrayIndex>(index)];
+    if (!entry.isObject())
+        return unreadable(listPath() + ": macro " + std::to_string(index) + " is not a JSON object; nothing written");
+    entry["MacroName"] = name;
     return write(list.doc);
 }
 
 MacroResult MacroStore::remove(int index) {
     List list = load();
+    if (!list.error.empty()) return unreadable(list.error);
     if (!inRange(index, list.entries)) return {MacroOutcome::unchanged, -1, {}};
     const MacroListEntry gone = list.entries[static_cast<size_t>(index)];
     Json::Value removed;
@@ -121,6 +145,7 @@ MacroResult MacroStore::remove(int index) {
 
 MacroResult MacroStore::save(int index, const std::vector<MacroStep>& steps) {
     const List list = load();
+    if (!list.error.empty()) return unreadable(list.error);
     if (!inRange(index, list.entries)) return {MacroOutcome::unchanged, -1, {}};
     const MacroListEntry& entry = list.entries[static_cast<size_t>(index)];
     const std::string path = macroFilePath(folder_, entry.guid);
@@ -142,16 +167,17 @@ MacroResult MacroStore::save(int index, const std::vector<MacroStep>& steps) {
 MacroResult MacroStore::exportTo(int index, const std::string& path) const {
     const std::string source = macroPath(index);
     if (source.empty()) return {MacroOutcome::unchanged, -1, {}};
-    const std::string bytes = readjsonFile(source);
-    if (bytes.empty()) return {MacroOutcome::missingFile, -1, source + " cannot be read"};
+    std::string bytes;
+    if (MacroResult r; !copyableBytes(source, bytes, r)) return r;
     if (writeFileAtomically(path, bytes) != 0) return {MacroOutcome::writeFailed, -1, path + " cannot be written"};
     return {};
 }
 
 MacroResult MacroStore::importFrom(const std::string& path) {
-    const std::string bytes = readjsonFile(path);
-    if (bytes.empty()) return {MacroOutcome::missingFile, -1, path + " cannot be read"};
+    std::string bytes;
+    if (MacroResult r; !copyableBytes(path, bytes, r)) return r;
     List list = load();
+    if (!list.error.empty()) return unreadable(list.error);
     if (list.entries.size() >= kMaxMacros) return limitReached();
     const std::string guid = newGuid(list.entries);
     const std::string target = folder_ + guid + kMacroFileExtension;

@@ -28,6 +28,8 @@ enum class MacroOutcome {
     limitReached,  // the list already holds kMaxMacros
     nameRefused,   // empty, unprintable or already used by another macro
     missingFile,   // the file to copy cannot be read; nothing was written
+    damagedFile,   // the list cannot be read, or the entry to change is not an
+                   // object; nothing was written
     writeFailed,   // a file could not be written; the files on disk are as before
 };
 
@@ -81,9 +83,11 @@ private:
     struct List {
         Json::Value doc;  // the whole list object, unknown keys kept
         std::vector<MacroListEntry> entries;
+        std::string error;  // the list exists but cannot be read; write nothing
     };
     // The list on disk; one that exists but is not understood is moved
-    // aside and reads as empty.
+    // aside and reads as empty. One that cannot be read at all (too large,
+    // not a regular file) reads as empty with `error` set.
     List load() const;
     MacroResult write(const Json::Value& doc) const;
     // Adds "macro_%d" under `guid` and writes the list.

@@ -14,19 +14,23 @@ using namespace json_fields;
 
 namespace {
 
-// True when the document may be rewritten: absent, or a JSON object. A file
-// that is not JSON, or whose root is an array or a number, is someone's data
-// we do not understand.
-bool rewritable(const JsonDocument& doc, std::string& problem) {
-    if (doc.state == JsonFileState::damaged) {
+// True when the document may be rewritten: absent, or a JSON object whose
+// "Device", if any, is an array whose element at `index`, if any, is an
+// object. Anything else (not JSON, a root that is an array or a number, a
+// "Device" of another shape, a file we may not read) is someone's data we do
+// not understand: writing an entry into it would replace that data.
+bool rewritable(const JsonDocument& doc, int index, std::string& problem) {
+    if (doc.state == JsonFileState::damaged || doc.state == JsonFileState::unreadable) {
         problem = doc.error;
         return false;
     }
-    if (doc.state == JsonFileState::ok && !doc.value.isObject()) {
-        problem = "its top level is not a JSON object";
-        return false;
-    }
-    return true;
+    if (doc.state != JsonFileState::ok) return true;
+    const Json::Value& device = member(doc.value, "Device");
+    const Json::Value& entry = element(device, static_cast<Json::ArrayIndex>(index));
+    if (!doc.value.isObject()) problem = "its top level is not a JSON object";
+    else if (!device.isNull() && !device.isArray()) problem = "its \"Device\" is not an array";
+    else if (!entry.isNull() && !entry.isObject()) problem = "its device entry is not a JSON object";
+    return problem.empty();
 }
 
 // Puts `entry` at "Device"[index] of `root`, which may be null.
@@ -106,7 +110,7 @@ Json::Value CBasicProfiledata::factoryEntry(std::string& problem) const {
 Json::Value CBasicProfiledata::LoadDeviceEntry(const std::string& path) {
     JsonDocument doc = readJsonDocument(path);
     std::string problem;
-    if (!rewritable(doc, problem)) {
+    if (!rewritable(doc, deviceIndex_, problem)) {
         std::string factoryProblem;
         entry_ = factoryEntry(factoryProblem);
         setStatus(ProfileStatus::damagedFile,
@@ -142,7 +146,7 @@ ProfileStatus CBasicProfiledata::Save() { return SaveDeviceEntry(entry_, profile
 ProfileStatus CBasicProfiledata::SaveDeviceEntry(const Json::Value& entry, const std::string& path) {
     JsonDocument doc = readJsonDocument(path);
     std::string problem;
-    if (!rewritable(doc, problem)) {
+    if (!rewritable(doc, deviceIndex_, problem)) {
         setStatus(ProfileStatus::damagedFile, "The profile file \"" + path + "\" is damaged (" +
                                                   problem + "); the settings were not saved to it.");
         return lastStatus_;

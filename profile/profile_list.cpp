@@ -134,6 +134,9 @@ bool isListDocument(const JsonDocument& doc, const char* arrayKey) {
 
 std::string writeListFile(const std::string& path, const Json::Value& doc, const char* arrayKey) {
     const JsonDocument onDisk = readJsonDocument(path);
+    // Too large, a folder, a FIFO: not something to move aside or replace.
+    if (onDisk.state == JsonFileState::unreadable)
+        return path + " cannot be read (" + onDisk.error + "); nothing written";
     if (onDisk.state != JsonFileState::missing && !isListDocument(onDisk, arrayKey) &&
         keepDamagedFileAside(path).empty())
         return path + " cannot be understood nor kept aside";
@@ -147,24 +150,38 @@ const TabVisibilityRow* tabVisibilityFor(int kind) {
     return nullptr;
 }
 
+int selectedProfileIndex(const Json::Value& select, size_t count) {
+    if (count == 0) return -1;
+    // Only an integer names a profile; a fraction, a boolean or a text does
+    // not (1.0 as a hand editor may write it is still 1).
+    if (!select.isInt64()) return 0;
+    const int64_t index = select.asInt64();
+    return index >= 0 && static_cast<uint64_t>(index) < count ? static_cast<int>(index) : 0;
+}
+
 SelectedProfile readSelectedProfile(const std::string& dataFolder) {
     SelectedProfile selected;
     const std::string listPath = dataFolder + kProfileListFileName;
     const JsonDocument list = readJsonDocument(listPath);
     if (list.state != JsonFileState::ok) {
         selected.error = list.state == JsonFileState::missing ? "no profile list " + listPath
-                                                              : listPath + " is damaged: " + list.error;
+                         : list.state == JsonFileState::damaged ? listPath + " is damaged: " + list.error
+                                                                 : listPath + " cannot be read: " + list.error;
         return selected;
     }
-    const int64_t index = toInteger(member(list.value, kSelectKey));
-    if (index >= 0 && index <= static_cast<int64_t>(Json::Value::maxUInt)) {
-        const Json::Value& entry = element(member(list.value, kListKey), static_cast<Json::ArrayIndex>(index));
-        selected.uuid = toText(member(entry, kUuidKey));
+    const Json::Value& profiles = member(list.value, kListKey);
+    const Json::Value& select = member(list.value, kSelectKey);
+    selected.index = selectedProfileIndex(select, profiles.isArray() ? profiles.size() : 0);
+    if (selected.index < 0) {
+        selected.error = listPath + " lists no profiles";
+        return selected;
     }
+    selected.fellBack = !(select.isInt64() && select.asInt64() == selected.index);
+    selected.uuid = toText(member(element(profiles, static_cast<Json::ArrayIndex>(selected.index)), kUuidKey));
     selected.path = profileFilePath(dataFolder, selected.uuid);
     if (selected.path.empty()) {
         selected.uuid.clear();
-        selected.error = listPath + " selects no usable profile (profileselect " + std::to_string(index) + ")";
+        selected.error = listPath + " selects no usable profile (entry " + std::to_string(selected.index) + ")";
     }
     return selected;
 }
@@ -190,6 +207,10 @@ ProfileResult ProfileList::init() {
     entries_.clear();
     selected_ = -1;
     const JsonDocument list = readJsonDocument(listPath());
+    // A list we may not even read is the user's to sort out; a fresh list
+    // in its place would hide every profile it names.
+    if (list.state == JsonFileState::unreadable)
+        return {ProfileOutcome::damagedFile, listPath() + " cannot be read (" + list.error + "); nothing written"};
     ProfileResult created;
     if (hasProfiles(list)) adopt(list.value);
     else created = createFresh();
@@ -202,9 +223,7 @@ void ProfileList::adopt(const Json::Value& doc) {
     entries_.clear();
     for (const Json::Value& e : member(doc_, kListKey))
         entries_.push_back({toText(member(e, kNameKey)), toText(member(e, kUuidKey))});
-    const int64_t select = toInteger(member(doc_, kSelectKey));
-    // A selection outside the list would leave the device on no profile.
-    selected_ = entries_.empty() ? -1 : (select >= 0 && select < count() ? static_cast<int>(select) : 0);
+    selected_ = selectedProfileIndex(member(doc_, kSelectKey), entries_.size());
 }
 
 void ProfileList::restore(Snapshot s) {

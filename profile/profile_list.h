@@ -50,7 +50,7 @@ enum class ProfileOutcome {
     nameRefused,  // empty, unprintable or already used by another profile
     notAProfile,  // import: not JSON, or without "profilename" and "profileUUID"
     wrongKind,    // import: a profile of another kind of device
-    damagedFile,  // a file that had to be read is damaged; nothing was written
+    damagedFile,  // a file that had to be read is damaged or cannot be read; nothing was written
     missingFile,  // a file that had to be read does not exist; nothing was written
     writeFailed,  // a file could not be written; the files on disk are as before
 };
@@ -90,8 +90,9 @@ std::string keepDamagedFileAside(const std::string& path);
 bool isListDocument(const JsonDocument& doc, const char* arrayKey);
 
 // Writes a list file through wirtejsonFile. A file already there that is not
-// such a list is kept aside first, never overwritten. Empty on success, else
-// what went wrong (nothing was written then).
+// such a list is kept aside first, never overwritten; one that cannot be read
+// at all is not touched and nothing is written. Empty on success, else what
+// went wrong (nothing was written then).
 std::string writeListFile(const std::string& path, const Json::Value& doc, const char* arrayKey);
 
 // Whether an import file may become a profile of a device kind: it must be
@@ -118,15 +119,25 @@ const TabVisibilityRow* tabVisibilityFor(int kind);
 
 // ---- the selected profile, read only ------------------------------------------
 
+// The profile a "profileselect" value stands for in a list of `count`
+// profiles: the value itself when it is an integer naming one of them, else
+// the first profile (-1 when there are none). A selection that names no
+// profile (hand-edited, or left from a removed one) must still leave the
+// device on a listed profile; the first is where a fresh list starts. The
+// program's list and talvenctl both decide here, so they never disagree.
+int selectedProfileIndex(const Json::Value& select, size_t count);
+
 struct SelectedProfile {
+    int index = -1;
+    bool fellBack = false;  // "profileselect" named no profile; the first was taken
     std::string uuid;
     std::string path;   // data folder + UUID + ".Json"
     std::string error;  // set when path is empty
 };
 
-// The profile "ProfileList.ini" in `dataFolder` selects, without changing
-// anything; an error when the list is missing, damaged or selects nothing
-// usable.
+// The profile "ProfileList.ini" in `dataFolder` selects (selectedProfileIndex),
+// without changing anything; an error when the list is missing, cannot be
+// read or understood, or its selected entry names no usable file.
 SelectedProfile readSelectedProfile(const std::string& dataFolder);
 
 // ---- the list ----------------------------------------------------------------------
@@ -143,11 +154,12 @@ public:
     const std::string& defaultProfilePath() const { return defaultPath_; }
     std::string listPath() const { return dataFolder_ + kProfileListFileName; }
 
-    // Reads the list and selects its "profileselect" (kept in range). When
-    // there is no usable list, "Profile1" is created from the factory
+    // Reads the list and selects its "profileselect" (selectedProfileIndex).
+    // When there is no usable list, "Profile1" is created from the factory
     // profile; a list that exists but cannot be understood is kept aside
-    // first. The returned outcome reports a failed write; the list in memory
-    // is usable either way.
+    // first. A list that cannot be read at all (too large, not a regular
+    // file) is left alone: nothing is written and the list stays empty. The
+    // returned outcome reports that or a failed write.
     ProfileResult init();
 
     const std::vector<ProfileEntry>& entries() const { return entries_; }

@@ -24,7 +24,8 @@ constexpr std::array<const char*, 2> kHeadsetKeptKeys = {"CustomEQNameInfo", "Cu
 ProfileResult readProfileFile(const std::string& path, JsonDocument& doc) {
     if (path.empty()) return {ProfileOutcome::damagedFile, "the profile list names no usable file"};
     doc = readJsonDocument(path);
-    if (doc.state == JsonFileState::damaged) return {ProfileOutcome::damagedFile, path + ": " + doc.error};
+    if (doc.state == JsonFileState::damaged || doc.state == JsonFileState::unreadable)
+        return {ProfileOutcome::damagedFile, path + ": " + doc.error};
     if (doc.state == JsonFileState::ok && !doc.value.isObject())
         return {ProfileOutcome::damagedFile, path + ": its top level is not a JSON object"};
     return {};
@@ -143,7 +144,11 @@ ProfileResult ProfileList::reset() {
     content[kUuidKey] = entry.uuid;
 
     JsonDocument current;
-    const bool damaged = !readProfileFile(path, current).ok();
+    const ProfileResult read = readProfileFile(path, current);
+    // Too large or not a file: reset repairs damage, it does not replace
+    // what it cannot even look at.
+    if (current.state == JsonFileState::unreadable) return read;
+    const bool damaged = !read.ok();
     if (kind_ == profile_kind::Headset && current.state == JsonFileState::ok && !damaged) {
         const Json::Value& oldEntry = element(member(current.value, "Device"), 0);
         for (const char* key : kHeadsetKeptKeys) {

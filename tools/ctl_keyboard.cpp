@@ -91,6 +91,8 @@ int applyProfile(KeyboardProtocol& kb, const FoundInterface& target, std::string
     }
     const SelectedProfile selected = readSelectedProfile(dataFolder);
     if (selected.path.empty()) return fail(selected.error);
+    if (selected.fellBack)
+        std::fputs("note: profileselect names no listed profile; the first is applied, as the program does\n", stderr);
     const std::string& profilePath = selected.path;
     std::string error;
     KeyboardProfileValues values;
@@ -100,11 +102,11 @@ int applyProfile(KeyboardProtocol& kb, const FoundInterface& target, std::string
     const ApplyOutcome outcome = applyKeyboardProfile(kb, values);
     if (outcome.readResult == kTableTooLarge) return fail("the keyboard's key table is too long to read; nothing written");
     if (outcome.readResult != Success) return fail(describeResult(outcome.readResult) + "; nothing written");
-    std::printf("applied %s\n", profilePath.c_str());
     if (outcome.macroResult > 0) {
         return fail("the macros do not fit the keyboard: remove " + std::to_string(outcome.macroResult) +
-                    " events; macros not written");
+                    " events; nothing written");
     }
+    std::printf("applied %s\n", profilePath.c_str());
     std::printf("macros %zu\n", values.macros.size());
     return 0;
 }

@@ -10,19 +10,25 @@ bool loadKeyboardProfile(const std::string& profilePath, const std::string& defa
     profile.SetProfilePath(profilePath);
     profile.SetDefaultPath(defaultPath);
     profile.LoadDeviceEntry(profilePath);
-    // A damaged file leaves the factory entry in memory; sending that would
-    // overwrite the keyboard with settings the user never chose.
-    if (profile.lastStatus() == ProfileStatus::damagedFile || !profile.deviceEntry().isObject()) {
+    // A damaged file leaves the factory entry in memory, and so does a
+    // profile that lacked its entry and could not be written: sending that
+    // would overwrite the keyboard with settings the user never chose, and
+    // the profile would still hold none.
+    const ProfileStatus status = profile.lastStatus();
+    const bool usable = status == ProfileStatus::ok || status == ProfileStatus::completedFromDefault;
+    if (!usable || !profile.deviceEntry().isObject()) {
         if (error) {
             *error = profile.lastError().empty() ? profilePath + " holds no keyboard profile" : profile.lastError();
         }
         return false;
     }
+    // A macro set with a file we cannot read would go out with macros
+    // missing and the keys that play them pointing at others.
+    if (!readEncodedMacrosChecked(dataFolder, values.macros, error)) return false;
     values.light = profile.ReadLightInfo();
     values.system = profile.ReadSystemStages();
     values.keys.clear();
     for (const KeySlot& slot : profile.ReadKeyList()) values.keys.push_back(slot.assignment);
-    values.macros = ReadEncodedMacros(dataFolder);
     return true;
 }
 
@@ -30,6 +36,14 @@ ApplyOutcome applyKeyboardProfile(KeyboardProtocol& keyboard, const KeyboardProf
     ApplyOutcome outcome;
     outcome.readResult = keyboard.readKeyboardData();
     if (outcome.readResult != channel_result::Success) return outcome;
+    // The capacity is known once the information is read: macros that do
+    // not fit refuse the whole profile before anything is written, rather
+    // than leaving a key table that plays macros the keyboard does not hold.
+    const size_t total = macroBlobLength(values.macros);
+    if (!values.macros.empty() && total > keyboard.macroCapacity()) {
+        outcome.macroResult = macroEventsToRemove(total, keyboard.macroCapacity());
+        return outcome;
+    }
     keyboard.writeProfileRecord(0, 0, values.light, switchesFromSystemWords(values.system));
     outcome.macroResult = keyboard.writeMacros(values.macros);
     keyboard.writeKeyTable(0, values.keys);

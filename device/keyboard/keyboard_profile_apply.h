@@ -20,19 +20,22 @@ struct KeyboardProfileValues {
 // Loads the profile file the way the page does (a profile lacking its entry
 // is completed from the factory file `defaultPath`) and the macros of
 // `dataFolder` ("macro.config" and the ".mac" files). False, with `error`
-// saying why, when the file is damaged or no entry can be had: the factory
-// settings the page would fall back to are not what the user chose.
+// saying why, when the file is damaged or cannot be read, when its missing
+// entry cannot be written into it, when no entry can be had, or when a macro
+// file is there but cannot be read: the factory settings the page would fall
+// back to are not what the user chose.
 bool loadKeyboardProfile(const std::string& profilePath, const std::string& defaultPath,
                          const std::string& dataFolder, KeyboardProfileValues& values, std::string* error);
 
 struct ApplyOutcome {
     int readResult = channel_result::Refused;  // readKeyboardData
-    int macroResult = 0;                       // writeMacros
+    int macroResult = 0;                       // writeMacros; > 0: events to remove, nothing written
 };
 
 // readKeyboardData, then profile 0's record (byte 0 = 0), the macros and the
-// key table. Nothing is written when the keyboard's tables cannot be read:
-// without the key maps the key table would be sent empty.
+// key table. Nothing is written when the keyboard's tables cannot be read
+// (without the key maps the key table would be sent empty) nor when the
+// macros do not fit the keyboard's macro memory.
 ApplyOutcome applyKeyboardProfile(KeyboardProtocol& keyboard, const KeyboardProfileValues& values);
 
 }  // namespace talven::keyboard

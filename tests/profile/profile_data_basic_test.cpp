@@ -26,7 +26,6 @@ TEST_F(BasicProfile, AProfileWithoutItsEntryIsCompletedFromTheFactoryFile) {
     const Case cases[] = {
         {"no Device", R"({"profilename": "Profile1", "profileUUID": "2024_03_07_14_05_09_042"})"},
         {"null element", R"({"Device": [null], "profilename": "Profile1", "profileUUID": "u"})"},
-        {"Device of the wrong type", R"({"Device": 5, "profilename": "Profile1", "profileUUID": "u"})"},
         {"empty file", ""},
         {"no file", std::nullopt},
     };
@@ -83,7 +82,11 @@ TEST_F(BasicProfile, WithoutAUsableFactoryFileAnIncompleteProfileLoadsNothing) {
 
 TEST_F(BasicProfile, ADamagedProfileIsReportedAndNeverOverwritten) {
     const std::string deep = std::string(5000, '[') + std::string(5000, ']');
-    const std::string damaged[] = {R"({"Device": [{"LightInfo": )", "[1, 2]", "42", deep, "\xFF\xFE garbage"};
+    const std::string damaged[] = {R"({"Device": [{"LightInfo": )", "[1, 2]", "42", deep, "\xFF\xFE garbage",
+                                   // JSON, but not shaped as a profile: writing an entry in would replace it
+                                   R"({"Device": 5, "profilename": "P"})",
+                                   R"({"Device": {"0": {"LightInfo": {"SelectItem": 3}}}})",
+                                   R"({"Device": ["text"]})", R"({"Device": [[{"LightInfo": {}}]]})"};
     for (const std::string& text : damaged) {
         SCOPED_TRACE(text.substr(0, 30));
         writeFile(profilePath(), text);

@@ -14,6 +14,7 @@
 #include <optional>
 #include <string>
 
+#include <csignal>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -53,6 +54,26 @@ std::optional<int> runUnprivileged(Body body) {
     ::waitpid(pid, &status, 0);
     if (!WIFEXITED(status) || WEXITSTATUS(status) == 77) return std::nullopt;
     return WEXITSTATUS(status);
+}
+
+// Runs `body` in a child process and returns its exit code, or nullopt when
+// it has not ended within `seconds` (the child is then killed): a call that
+// would block for ever fails the test instead of hanging it.
+template <typename Body>
+std::optional<int> exitCodeWithin(int seconds, Body body) {
+    const pid_t pid = ::fork();
+    if (pid == 0) ::_exit(body());
+    for (int waited = 0; waited < seconds * 100; ++waited) {
+        int status = 0;
+        if (::waitpid(pid, &status, WNOHANG) == pid) {
+            if (!WIFEXITED(status)) return std::nullopt;
+            return WEXITSTATUS(status);
+        }
+        ::usleep(10000);
+    }
+    ::kill(pid, SIGKILL);
+    ::waitpid(pid, nullptr, 0);
+    return std::nullopt;
 }
 
 // A temporary data folder with "default.Json" holding a factory entry that

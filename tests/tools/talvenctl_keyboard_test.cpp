@@ -11,6 +11,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
+#include <set>
 
 namespace talven {
 namespace {
@@ -24,6 +26,26 @@ constexpr size_t kKeyA = 64;
 
 size_t columnPosition(size_t key) {
     return (key % keyboard::kColumns) * keyboard::kRows + key / keyboard::kColumns;
+}
+
+// "macro.config" naming m1, m2 ... and their files with `counts` events.
+void writeMacros(const std::filesystem::path& folder, const std::vector<int>& counts) {
+    const std::string f = folder.string() + "/";
+    Json::Value macros;
+    for (size_t m = 0; m < counts.size(); ++m) {
+        const std::string guid = "m" + std::to_string(m + 1);
+        macros["MacroInfo"][static_cast<Json::ArrayIndex>(m)]["Guid"] = guid;
+        Json::Value mac;
+        for (int i = 0; i < counts[m]; ++i) {
+            Json::Value& e = mac["Events"][i];
+            e["Action"] = i % 2 ? "up" : "down";
+            e["Type"] = 10;
+            e["Button"] = 4;
+            e["Delay"] = "300";
+        }
+        ASSERT_EQ(wirtejsonFile(f + guid + ".mac", mac), 0);
+    }
+    ASSERT_EQ(wirtejsonFile(f + "macro.config", macros), 0);
 }
 
 // A data folder as the program leaves it: a profile list selecting the
@@ -56,21 +78,7 @@ void writeDataFolder(const std::filesystem::path& folder) {
     profile["Device"][0] = entry;
     ASSERT_EQ(wirtejsonFile(f + "second.Json", profile), 0);
 
-    Json::Value macros;
-    macros["MacroInfo"][0]["Guid"] = "m1";
-    macros["MacroInfo"][1]["Guid"] = "m2";
-    ASSERT_EQ(wirtejsonFile(f + "macro.config", macros), 0);
-    for (auto [guid, count] : {std::pair{"m1", 3}, std::pair{"m2", 5}}) {
-        Json::Value mac;
-        for (int i = 0; i < count; ++i) {
-            Json::Value& e = mac["Events"][i];
-            e["Action"] = i % 2 ? "up" : "down";
-            e["Type"] = 10;
-            e["Button"] = 4;
-            e["Delay"] = "300";
-        }
-        ASSERT_EQ(wirtejsonFile(f + guid + ".mac", mac), 0);
-    }
+    writeMacros(folder, {3, 5});
 }
 
 class TalvenctlKeyboardTest : public ::testing::Test {
@@ -129,13 +137,105 @@ TEST_F(TalvenctlKeyboardTest, ApplyUsesTheKeyboardsOwnDataFolder) {
     EXPECT_EQ(model().read(Area::Config, 19, 2), (std::vector<uint8_t>{0, 0}));  // the other keyboard untouched
 }
 
-TEST_F(TalvenctlKeyboardTest, MacrosThatDoNotFitAreReportedAndTheRestIsWritten) {
-    ASSERT_TRUE(model().write(Area::Info, sim::kInfoMacroUnits, std::vector<uint8_t>{0}));
-    CtlRun r = run("keyboard apply --data-dir " + data.str());
-    EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find("remove 16 events"), std::string::npos) << r.err;
-    EXPECT_EQ(model().read(Area::KeyAssignments, 3 * columnPosition(kKeyA), 3), (std::vector<uint8_t>{0x20, 0x00, 0x05}));
-    for (const Frame& f : model().requests()) EXPECT_NE(frameCommand(f), cmd::WriteBuffer);
+// The commands that change the keyboard, in order, each run of one command
+// (a table or buffer goes in several frames) counted once.
+std::vector<uint8_t> writeCommands(sim::FirmwareModel& model) {
+    static const std::set<uint8_t> writes = {cmd::WriteBlock, cmd::WriteTable, cmd::WriteShort, cmd::WriteLightFrame,
+                                             cmd::WriteBuffer};
+    std::vector<uint8_t> found;
+    for (const Frame& f : model.requests())
+        if (writes.count(frameCommand(f)) && (found.empty() || found.back() != frameCommand(f)))
+            found.push_back(frameCommand(f));
+    return found;
+}
+
+TEST_F(TalvenctlKeyboardTest, MacrosThatDoNotFitRefuseTheWholeApply) {
+    // Macro memory: 16 header bytes + 6 per macro + 4 per event against
+    // capacity units x 128; the events to remove are (total - capacity) / 4 + 1.
+    struct Case {
+        uint8_t units;
+        std::vector<int> events;
+        int toRemove;  // 0: fits
+    };
+    const Case cases[] = {
+        {0, {3, 5}, 16},   // 60 bytes, nothing fits
+        {1, {3, 22}, 0},   // exactly 128
+        {1, {3, 23}, 2},   // 132
+        {1, {1, 1, 25}, 4},  // 16 + 18 + 108 = 142
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.events) + " in " + std::to_string(c.units));
+        writeMacros(data.path(), c.events);
+        ASSERT_TRUE(model().write(Area::Info, sim::kInfoMacroUnits, std::vector<uint8_t>{c.units}));
+        ASSERT_TRUE(model().write(Area::Config, 0, std::vector<uint8_t>(25, 0x77)));
+        model().clearRequests();
+        CtlRun r = run("keyboard apply --data-dir " + data.str());
+        if (c.toRemove == 0) {
+            EXPECT_EQ(r.status, 0) << r.err;
+            EXPECT_EQ(writeCommands(model()), (std::vector<uint8_t>{cmd::WriteBlock, cmd::WriteBuffer, cmd::WriteTable}));
+            continue;
+        }
+        EXPECT_EQ(r.status, 1);
+        EXPECT_NE(r.err.find("remove " + std::to_string(c.toRemove) + " events"), std::string::npos) << r.err;
+        EXPECT_EQ(r.out.find("applied"), std::string::npos) << r.out;
+        EXPECT_TRUE(writeCommands(model()).empty());
+        EXPECT_FALSE(model().requests().empty());  // the reads happened
+        EXPECT_EQ(model().read(Area::Config, 0, 25), std::vector<uint8_t>(25, 0x77));
+    }
+}
+
+TEST_F(TalvenctlKeyboardTest, AProfileThatCannotBeCompletedIsNotApplied) {
+    // A factory profile to complete from, so the only failure is the write.
+    TempDir resources;
+    std::filesystem::create_directories(resources / "DefaultData");
+    test::writeFile(resources / "DefaultData" / "keyboard.Json", R"({"Device": [{"LightInfo": {"SelectItem": 2}}]})");
+    const std::string env = "TALVEN_RESOURCE_DIR=" + resources.str();
+    struct Case {
+        const char* name;
+        std::string uuid;
+        std::function<void(const std::filesystem::path&)> place;
+        std::string message;
+    };
+    const Case cases[] = {
+        {"a name too long to create", std::string(300, 'u'), [](const std::filesystem::path&) {}, "written"},
+        {"a folder in the place of the file", "taken",
+         [](const std::filesystem::path& p) {
+             std::filesystem::create_directories(p);
+             test::writeFile(p / "inside", "kept");
+         },
+         "folder"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Json::Value list;
+        list["profilelist"][0]["profileUUID"] = c.uuid;
+        list["profileselect"] = 0;
+        ASSERT_EQ(wirtejsonFile((data / "ProfileList.ini").string(), list), 0);
+        c.place(data / (c.uuid + ".Json"));
+        const auto before = std::distance(std::filesystem::recursive_directory_iterator(data.path()), {});
+        model().clearRequests();
+
+        CtlRun r = run("--trace keyboard apply --data-dir " + data.str(), env);
+        EXPECT_EQ(r.status, 1) << r.out;
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+        EXPECT_EQ(r.out.find("applied"), std::string::npos) << r.out;
+        EXPECT_EQ(r.out.find("> "), std::string::npos) << "a command was sent";
+        EXPECT_TRUE(model().requests().empty());
+        EXPECT_EQ(std::distance(std::filesystem::recursive_directory_iterator(data.path()), {}), before);
+    }
+}
+
+TEST_F(TalvenctlKeyboardTest, ASelectionNamingNoProfileAppliesTheFirstAsTheProgramDoes) {
+    std::filesystem::copy_file(data / "second.Json", data / "first.Json");
+    for (const char* select : {"2", "-1", "\"1\""}) {
+        SCOPED_TRACE(select);
+        test::writeFile(data / "ProfileList.ini", std::string(R"({"profilelist": [{"profileUUID": "first"},
+            {"profileUUID": "second"}], "profileselect": )") + select + "}");
+        CtlRun r = run("keyboard apply --data-dir " + data.str());
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(lines(r.out)[0], "applied " + data.str() + "/first.Json");
+        EXPECT_NE(r.err.find("the first"), std::string::npos) << r.err;
+    }
 }
 
 TEST_F(TalvenctlKeyboardTest, ShowsKeysProfileAndInformation) {
