@@ -25,9 +25,9 @@ inline constexpr size_t kPreviewModeCount = 23;
 inline constexpr uint8_t kSequenceMode = 21;
 inline constexpr uint8_t kOffMode = 22;
 
-// The layout code (product number) of the compact keyboard, which lacks the
-// number pad and the navigation block: mode 19's bar sweeps its rows, as a
-// third of the columns the full board sweeps are missing on it.
+// The layout code (information bytes 8-9) of the compact keyboard, which
+// lacks the number pad and the navigation block: mode 19's bar sweeps its
+// rows, as a third of the columns the full board sweeps are missing on it.
 inline constexpr uint16_t kCompactLayoutCode = 4216;
 
 inline constexpr uint32_t kPreviewTickMs = 16;
@@ -154,10 +154,16 @@ public:
     void setSequence(std::vector<SequenceStep> steps, uint32_t nowMs);
     void setCustomColour(int led, lighting::Rgb colour);
     void setAlternateLayout(bool on) { state_.alternateLayout = on; }
+    // The board the keyboard reports: the compact one takes the alternate
+    // generators.
+    void setLayoutCode(uint16_t code) { setAlternateLayout(code == kCompactLayoutCode); }
 
     uint8_t mode() const { return engine_.lightParams().selectItem; }
     const KeyboardPreviewState& state() const { return state_; }
-    // Which keys the custom mode lights (red 255), by LED number.
+    // Which keys the custom mode lights (red 255), by LED number. Taken from
+    // the custom mode's own colours, not from the frame: the frame shows
+    // whatever mode runs, and a bitmap taken from another mode's animation
+    // would light random keys once the keyboard enters the custom mode.
     std::vector<bool> customLit() const;
 
 private:

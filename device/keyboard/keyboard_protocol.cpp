@@ -25,7 +25,8 @@ int KeyboardProtocol::readKeyboardData() {
     channel_.begin();
     int result = refreshInfo();
     // Without the information the key count is unknown: keep the old maps
-    // rather than rebuilding them from nothing.
+    // rather than rebuilding them from nothing. The transaction is still
+    // closed, or the keyboard would be left waiting inside it.
     if (result != Success) {
         channel_.end();
         return result;
@@ -88,7 +89,7 @@ int KeyboardProtocol::writeKeyTable(int profileIndex, std::span<const KeyCode> a
     // A key count whose table the channel cannot carry sends no table.
     const bool fits = count * 3 <= kCopySize;
     if (fits) {
-        const std::vector<uint8_t> table = buildKeyTable(maps_, assignments, keyTable_, count);
+        const std::vector<uint8_t> table = buildKeyTable(maps_, assignments, count);
         std::copy(table.begin(), table.end(), buffer.begin());
     }
     inTransaction([&] {

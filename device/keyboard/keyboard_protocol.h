@@ -50,8 +50,8 @@ public:
     int readStatus(StatusRecord& status);
 
     // The key table from the assignments by key number: each code goes to
-    // its key's table position; positions no key maps to keep the factory
-    // code. The keyboard keeps one table, so only profile 0 is sent; any
+    // its key's table position; positions no key maps to are sent as
+    // 00 00 00. The keyboard keeps one table, so only profile 0 is sent; any
     // other index sends begin and end alone. Always 1.
     int writeKeyTable(int profileIndex, std::span<const KeyCode> assignments);
 
@@ -74,6 +74,9 @@ public:
     const DeviceInfo& info() const { return info_; }
     uint8_t keyCount() const { return infoKeyCount(info_); }
     size_t macroCapacity() const { return infoMacroCapacity(info_); }
+    // Which board the firmware drives (information bytes 8-9), as of the
+    // last readKeyboardData; see kCompactLayoutCode.
+    uint16_t layoutCode() const { return infoLayoutCode(info_); }
     // The keyboard's factory key table and light-position table as last read.
     const std::array<uint8_t, kCopySize>& keyTableCopy() const { return keyTable_; }
     const std::array<uint8_t, kCopySize>& lightTableCopy() const { return lightTable_; }

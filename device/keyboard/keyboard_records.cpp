@@ -42,7 +42,9 @@ KeyMaps buildKeyMaps(std::span<const uint8_t> keyTable, std::span<const uint8_t>
         for (size_t pos = 0; pos < positions; ++pos) {
             if (std::equal(code.begin(), code.end(), keyTable.begin() + 3 * pos)) {
                 maps.keyPosition[key] = static_cast<uint8_t>(pos);
-                if (pos < lightTable.size()) maps.lightPosition[key] = lightTable[pos];
+                // Light bits go to the key numbers below the key count only:
+                // a smaller board's higher-numbered keys stay unlit.
+                if (key < keyCount && pos < lightTable.size()) maps.lightPosition[key] = lightTable[pos];
                 break;
             }
         }
@@ -58,15 +60,13 @@ std::optional<uint8_t> keyAtPosition(const KeyMaps& maps, uint8_t position) {
     return std::nullopt;
 }
 
-std::vector<uint8_t> buildKeyTable(const KeyMaps& maps, std::span<const KeyCode> codes,
-                                   std::span<const uint8_t> factory, unsigned keyCount) {
+std::vector<uint8_t> buildKeyTable(const KeyMaps& maps, std::span<const KeyCode> codes, unsigned keyCount) {
     std::vector<uint8_t> table(static_cast<size_t>(keyCount) * 3, 0);
-    std::copy_n(factory.begin(), std::min(factory.size(), table.size()), table.begin());
-    const size_t keys = std::min(codes.size(), kOnScreenKeys);
-    for (size_t key = 0; key < keys; ++key) {
+    for (size_t key = 0; key < kOnScreenKeys; ++key) {
         const uint8_t pos = maps.keyPosition[key];
         if (pos == kNoPosition || pos >= keyCount) continue;
-        std::copy(codes[key].begin(), codes[key].end(), table.begin() + 3 * pos);
+        const KeyCode& code = key < codes.size() ? codes[key] : kDefaultCodes[key];
+        std::copy(code.begin(), code.end(), table.begin() + 3 * pos);
     }
     return table;
 }

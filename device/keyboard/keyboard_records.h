@@ -1,7 +1,9 @@
 #pragma once
 // The keyboard's records and tables as bytes: pure functions, no I/O.
 //
-//   information   34 bytes; byte 5 key count, byte 6 macro capacity / 128
+//   information   34 bytes; byte 5 key count, byte 6 macro capacity / 128,
+//                 bytes 8-9 layout code (little-endian): the board the
+//                 firmware drives, 4216 on the compact board, 0 on full ones
 //   key table     3 bytes per table position: the key-function code
 //   light table   1 byte per table position: its bit in the custom bitmap
 //   profile       25 bytes per onboard profile at index x 25
@@ -24,6 +26,7 @@ namespace talven::keyboard {
 inline constexpr uint8_t kNoPosition = 255;
 inline constexpr size_t kInfoKeyCount = 5;
 inline constexpr size_t kInfoMacroUnits = 6;
+inline constexpr size_t kInfoLayoutCode = 8;  // and 9
 inline constexpr size_t kMacroUnit = 128;
 inline constexpr size_t kRecordSize = 25;
 inline constexpr size_t kBitmapSize = 21;
@@ -36,6 +39,9 @@ inline constexpr uint8_t kMaxLevel = 4;  // brightness and speed levels run 0..4
 
 inline uint8_t infoKeyCount(const DeviceInfo& info) { return info[kInfoKeyCount]; }
 inline size_t infoMacroCapacity(const DeviceInfo& info) { return info[kInfoMacroUnits] * kMacroUnit; }
+inline uint16_t infoLayoutCode(const DeviceInfo& info) {
+    return static_cast<uint16_t>(info[kInfoLayoutCode] | info[kInfoLayoutCode + 1] << 8);
+}
 
 // --- key and light maps --------------------------------------------------------
 
@@ -53,22 +59,22 @@ struct KeyMaps {
 };
 
 // Each key takes the first table position (below keyCount) holding its
-// default code, so the blank keys all share the first empty entry; its light
-// bit is the light table's entry for that position. Key 103 always uses
-// light bit 100. Positions past the end of either span count as absent.
+// default code, so the blank keys all share the first empty entry. A key
+// numbered below keyCount gets the light table's entry for its position as
+// its light bit; keys numbered from keyCount on get none. Key 103 always
+// uses light bit 100. Positions past the end of either span count as absent.
 KeyMaps buildKeyMaps(std::span<const uint8_t> keyTable, std::span<const uint8_t> lightTable,
                      unsigned keyCount);
 
 // The first on-screen key at table position `position`, if any.
 std::optional<uint8_t> keyAtPosition(const KeyMaps& maps, uint8_t position);
 
-// A key table of `keyCount` entries: every key's code at its position.
-// Positions no key maps to keep the keyboard's factory code (zero past the
-// end of `factory`): a key the page does not show stays as it was made
-// rather than losing its function. Codes beyond the list, or of keys
-// without a position, are skipped.
-std::vector<uint8_t> buildKeyTable(const KeyMaps& maps, std::span<const KeyCode> codes,
-                                   std::span<const uint8_t> factory, unsigned keyCount);
+// A key table of `keyCount` entries: every key's code at its position, in
+// key number order (the blank keys share one position; the last one wins).
+// Positions no key maps to are 00 00 00. A key missing from a short list
+// goes out with its default code: a damaged profile must not leave a key
+// of the keyboard without any function.
+std::vector<uint8_t> buildKeyTable(const KeyMaps& maps, std::span<const KeyCode> codes, unsigned keyCount);
 
 // --- profile record --------------------------------------------------------------
 
@@ -91,7 +97,8 @@ using ProfileRecord = std::array<uint8_t, kRecordSize>;
 
 // Byte 0 = `first`; the light parameters (mode, brightness, speed stored
 // inverted, direction, spectrum flag, colour) in bytes 1-8; the switches in
-// bytes 19-22. A mode above 20 is stored as 0, a speed above 4 as 4.
+// bytes 19-22. A mode above 20 is stored as 0; a speed above 4 counts as 4,
+// so the inverted byte cannot wrap round to a speed the keyboard lacks.
 ProfileRecord encodeProfileRecord(uint8_t first, const LightSettings& light, const KeyboardSwitches& switches);
 
 struct DecodedProfileRecord {

@@ -120,11 +120,11 @@ void COrvaneKeyboardDevice::setFunctionPage(int page) {
 // ---- connection ---------------------------------------------------------------------
 
 void COrvaneKeyboardDevice::onConnected() {
+    readKeyboardData();
     {
         std::lock_guard<std::mutex> lock(frameLock_);
-        keyPreview_.setAlternateLayout(identity_.productId == keyboard::kCompactLayoutCode);
+        keyPreview_.setLayoutCode(protocol_.layoutCode());
     }
-    readKeyboardData();
     reloadProfileFiles(true);
     applyProfileToPage();
     writeProfileRecord(0, 0, false, 0, 0);

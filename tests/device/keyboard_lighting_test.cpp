@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 
 namespace talven::keyboard {
@@ -228,6 +229,20 @@ TEST_F(PreviewTest, CustomModeLightsTheKeysWhoseRedIsFull) {
     ASSERT_EQ(lit.size(), kOnScreenKeys);
     EXPECT_TRUE(lit[64]);
     EXPECT_FALSE(lit[65]);
+}
+
+// The bitmap sent for the custom mode comes from the custom colours even
+// while another mode paints full red over the keys.
+TEST_F(PreviewTest, CustomKeysComeFromTheCustomColoursNotFromTheFrame) {
+    preview.setCustomColour(64, {255, 0, 0});
+    start(6);  // the red gradient
+    ticks(1);
+    size_t redInFrame = 0;
+    for (int led = 0; led < static_cast<int>(kOnScreenKeys); ++led) redInFrame += ledRed(engine.getLedColour(led)) == 255;
+    ASSERT_GT(redInFrame, 1u);
+    const std::vector<bool> lit = preview.customLit();
+    EXPECT_EQ(std::count(lit.begin(), lit.end(), true), 1);
+    EXPECT_TRUE(lit[64]);
 }
 
 TEST_F(PreviewTest, SequenceShowsEachStepForItsDurationAndWraps) {

@@ -3,10 +3,12 @@
 
 #include "device/keyboard/keyboard_protocol.h"
 
+#include "device/keyboard/keyboard_lighting.h"
 #include "support/sim_fixture.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -110,6 +112,7 @@ TEST_F(KeyboardProtocolTest, AFailedInformationReadKeepsTheMaps) {
     model().setFault(FaultKind::StatusFF, 2);  // begin and the information read
     EXPECT_EQ(kb.readKeyboardData(), StatusFailed);
     EXPECT_EQ(commands(), (std::vector<uint8_t>{cmd::Begin, cmd::ReadInfo, cmd::End}));
+    EXPECT_FALSE(model().inTransaction()) << "the keyboard is not left inside the transaction";
     EXPECT_EQ(kb.maps(), before);
     EXPECT_EQ(kb.info(), info);
 }
@@ -125,6 +128,7 @@ TEST_F(KeyboardProtocolTest, KeyTableGoesToTheKeysPositions) {
     EXPECT_EQ(head(sent()[2]), "04 a5 04 09 38 00 00 00");
     auto expected = factory;
     expected[3 * columnPosition(64) + 2] = 0x05;
+    for (size_t key : {19, 20, 62, 104}) expected[3 * columnPosition(key)] = 0;  // see below
     EXPECT_EQ(model().area(Area::KeyAssignments), expected);
 
     // The keyboard still reports its factory table, so the keys are found
@@ -132,6 +136,38 @@ TEST_F(KeyboardProtocolTest, KeyTableGoesToTheKeysPositions) {
     const KeyMaps maps = kb.maps();
     ASSERT_EQ(kb.readKeyboardData(), Success);
     EXPECT_EQ(kb.maps(), maps);
+}
+
+// The flagship scans column by column (position = column x 6 + row). Its
+// blank keys 18, 19, 20, 62 and 104 all match the first empty entry, 108
+// (key 18); the places of the other four, 114, 120, 122 and 124, belong to
+// no key and go out empty.
+TEST_F(KeyboardProtocolTest, PlacesNoKeyMapsToAreWrittenEmpty) {
+    readFirst();
+    std::vector<KeyCode> codes(kDefaultCodes.begin(), kDefaultCodes.end());
+    codes[64] = {0x20, 0x00, 0x05};  // A sends B
+    ASSERT_EQ(kb.writeKeyTable(0, codes), Success);
+    const std::vector<uint8_t> written = model().area(Area::KeyAssignments);
+    struct Place { size_t position; std::vector<uint8_t> code; };
+    const Place places[] = {
+        {0, {0x20, 0x00, 0x29}},    // Esc
+        {4, {0x20, 0x02, 0x00}},    // left Shift (key 84): column 0, row 4
+        {5, {0x20, 0x01, 0x00}},    // left Ctrl: column 0, row 5
+        {9, {0x20, 0x00, 0x05}},    // A: column 1, row 3, as assigned
+        {95, {0xD0, 0xA2, 0x01}},   // key 120: column 15, row 5
+        {96, {0xA0, 0x1B, 0x00}},   // key 16: column 16, row 0
+        {108, {0x20, 0x00, 0x00}},  // the blanks' shared place
+        {114, {0x00, 0x00, 0x00}},
+        {120, {0x00, 0x00, 0x00}},
+        {122, {0x00, 0x00, 0x00}},
+        {124, {0x00, 0x00, 0x00}},
+        {125, {0x20, 0x80, 0x00}},  // right GUI: column 20, row 5
+    };
+    for (const Place& p : places) {
+        SCOPED_TRACE(p.position);
+        EXPECT_EQ(std::vector<uint8_t>(written.begin() + 3 * p.position, written.begin() + 3 * p.position + 3), p.code);
+    }
+    EXPECT_TRUE(std::all_of(written.begin() + 378, written.end(), [](uint8_t b) { return b == 0; }));
 }
 
 TEST_F(KeyboardProtocolTest, KeyTableForAnotherProfileSendsNoTable) {
@@ -247,6 +283,83 @@ TEST_F(KeyboardProtocolTest, CustomBitsOneByteAtATime) {
     EXPECT_EQ(kb.writeCustomBitmap(one), Success);
     EXPECT_EQ(kb.customBitmap(), one);
     EXPECT_EQ(model().read(Area::Short, 0, 2), (std::vector<uint8_t>{1, 0}));
+}
+
+// The compact board: 84 keys scanned row by row (the function row's keys
+// 0-17, 21-34, 42-55, 63-75, 84-96, 105-115 and 125), each lit by the bit of
+// its key number; layout code 4216 in information bytes 8-9.
+class CompactKeyboardTest : public KeyboardProtocolTest {
+protected:
+    CompactKeyboardTest() : KeyboardProtocolTest("keyboard-compact") {}
+};
+
+TEST_F(CompactKeyboardTest, KeysFindTheirPlacesAndOnlyKeysBelowTheKeyCountGetLight) {
+    ASSERT_EQ(kb.readKeyboardData(), Success);
+    ASSERT_EQ(kb.keyCount(), 84);
+    EXPECT_EQ(channel.tableSize(), 252);
+    struct Case { size_t key; uint8_t position, lightBit; };
+    const Case cases[] = {
+        {0, 0, 0},      {17, 17, 17},   {21, 18, 21},   {64, 47, 64},   {75, 58, 75},
+        // From key 84 on the key numbers reach the key count: placed, not lit.
+        {84, 59, kNoPosition}, {96, 71, kNoPosition}, {105, 72, kNoPosition}, {125, 83, kNoPosition},
+        // Not on the board; no empty entry for the blanks either.
+        {18, kNoPosition, kNoPosition}, {35, kNoPosition, kNoPosition}, {83, kNoPosition, kNoPosition},
+        {120, kNoPosition, kNoPosition},
+        {103, kNoPosition, 100},  // always
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.key);
+        EXPECT_EQ(kb.maps().keyPosition[c.key], c.position);
+        EXPECT_EQ(kb.maps().lightPosition[c.key], c.lightBit);
+    }
+}
+
+TEST_F(CompactKeyboardTest, CustomBitmapHasNoBitsForUnlitKeys) {
+    ASSERT_EQ(kb.readKeyboardData(), Success);
+    std::vector<bool> lit(kOnScreenKeys, false);
+    for (size_t key : {0, 75, 84, 125}) lit[key] = true;
+    ASSERT_EQ(kb.writeCustomBitmap(buildCustomBitmap(kb.maps(), lit)), Success);
+    // Bit 0: byte 0, bit 0. Bit 75: byte 75 mod 21 = 12, bit 75 / 21 = 3.
+    std::vector<uint8_t> expected(21, 0);
+    expected[0] = 0x01;
+    expected[12] = 0x08;
+    EXPECT_EQ(model().read(Area::Short, 0, 21), expected);
+}
+
+TEST_F(CompactKeyboardTest, LayoutCodeComesFromTheInformationRecord) {
+    EXPECT_EQ(kb.layoutCode(), 0) << "nothing read yet";
+    ASSERT_EQ(kb.readKeyboardData(), Success);
+    EXPECT_EQ(kb.layoutCode(), 4216);
+
+    SimulatedProduct flagship("keyboard");
+    CommandChannel flagshipChannel;
+    flagship.bind(flagshipChannel);
+    KeyboardProtocol full{flagshipChannel};
+    ASSERT_EQ(full.readKeyboardData(), Success);
+    EXPECT_NE(full.layoutCode(), 4216);
+}
+
+// Mode 19 runs its bar over the rows on the compact board and over the
+// columns on the full ones: it starts on the top row (F1 lit, left Ctrl on
+// the bottom row dark) or on the first column (macro key 120 lit, F1 dark).
+TEST_F(CompactKeyboardTest, PreviewTakesTheCompactBoardsModeNineteen) {
+    ASSERT_EQ(kb.readKeyboardData(), Success);
+    struct Case { uint16_t layoutCode; int lit, dark; };
+    for (const Case c : {Case{kb.layoutCode(), 1, 105}, Case{0, 120, 1}}) {
+        SCOPED_TRACE(c.layoutCode);
+        lighting::LightingEngine engine;
+        engine.setLedCount(static_cast<int>(kOnScreenKeys));
+        KeyboardPreview preview{engine};
+        preview.setLayoutCode(c.layoutCode);
+        LightSettings light;
+        light.selectItem = 19;
+        light.light = 4;
+        light.red = 255;
+        engine.lightParams() = light;
+        preview.enterMode(1000);
+        EXPECT_GT(lighting::ledBrightness(engine.getLedColour(c.lit)), 0);
+        EXPECT_EQ(lighting::ledBrightness(engine.getLedColour(c.dark)), 0);
+    }
 }
 
 }  // namespace

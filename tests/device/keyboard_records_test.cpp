@@ -64,29 +64,42 @@ TEST(KeyboardKeyMaps, OnlyTheFirstKeyCountPositionsAreSearched) {
 TEST(KeyboardKeyMaps, KeyTableGoesBackToTheKeyboardsOrder) {
     const Tables t = columnOrderTables();
     const KeyMaps maps = buildKeyMaps(t.keys, t.light, kOnScreenKeys);
-    // Factory assignments rebuild the factory table, the blanks' own slots
-    // included.
+    // Factory assignments rebuild the factory table, except the places of
+    // the blanks that lost their entry to the first blank: no key maps
+    // there, so they are empty (00 00 00).
     std::vector<KeyCode> codes(kDefaultCodes.begin(), kDefaultCodes.end());
-    EXPECT_EQ(buildKeyTable(maps, codes, t.keys, kOnScreenKeys), t.keys);
+    auto expected = t.keys;
+    for (size_t key : {19, 20, 62, 104}) expected[3 * columnPosition(key)] = 0;
+    EXPECT_EQ(buildKeyTable(maps, codes, kOnScreenKeys), expected);
 
     // A changed key lands at its own position only.
     codes[64] = {0x20, 0x00, 0x05};
-    auto expected = t.keys;
     expected[3 * columnPosition(64) + 2] = 0x05;
-    EXPECT_EQ(buildKeyTable(maps, codes, t.keys, kOnScreenKeys), expected);
+    EXPECT_EQ(buildKeyTable(maps, codes, kOnScreenKeys), expected);
 
-    // Keys missing from the list, and positions no key maps to, keep the
-    // factory code; without one they are 0.
+    // Keys missing from a short list keep their default code.
     codes.resize(65);
-    EXPECT_EQ(buildKeyTable(maps, codes, t.keys, kOnScreenKeys), expected);
-    const auto bare = buildKeyTable(maps, codes, {}, kOnScreenKeys);
-    for (size_t key : {65, 125}) EXPECT_EQ(bare[3 * columnPosition(key)], 0) << key;
-    EXPECT_EQ(bare[3 * columnPosition(19)], 0);  // a blank's own slot
-    EXPECT_EQ(bare[3 * columnPosition(18)], 0x20);
+    EXPECT_EQ(buildKeyTable(maps, codes, kOnScreenKeys), expected);
 
     // Positions beyond a smaller key count are not written.
-    const auto small = buildKeyTable(maps, codes, t.keys, 4);
+    const auto small = buildKeyTable(maps, codes, 4);
     EXPECT_EQ(small, std::vector<uint8_t>(t.keys.begin(), t.keys.begin() + 12));
+}
+
+// A board with fewer keys than the page shows: the light bits go to the key
+// numbers below its key count only.
+TEST(KeyboardKeyMaps, LightBitsOnlyForKeyNumbersBelowTheKeyCount) {
+    // Four positions: Esc, A, left Shift and right GUI, lit as bits 9, 8, 7, 6.
+    const std::vector<uint8_t> keys = {0x20, 0x00, 0x29, 0x20, 0x00, 0x04, 0x20, 0x02, 0x00, 0x20, 0x80, 0x00};
+    const std::vector<uint8_t> light = {9, 8, 7, 6};
+    const KeyMaps maps = buildKeyMaps(keys, light, 4);
+    struct Case { size_t key; uint8_t position, lightBit; };
+    for (const Case c : {Case{0, 0, 9}, Case{64, 1, kNoPosition}, Case{84, 2, kNoPosition},
+                         Case{125, 3, kNoPosition}, Case{1, kNoPosition, kNoPosition}, Case{103, kNoPosition, 100}}) {
+        SCOPED_TRACE(c.key);
+        EXPECT_EQ(maps.keyPosition[c.key], c.position);
+        EXPECT_EQ(maps.lightPosition[c.key], c.lightBit);
+    }
 }
 
 LightSettings lighting(uint8_t mode, uint8_t speed) {
