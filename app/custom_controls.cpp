@@ -1,72 +1,98 @@
 #include "app/custom_controls.h"
 
-#include "controls/circle_progress.h"
 #include "app/device_option.h"
-#include "editors/device_profile.h"
+#include "controls/circle_progress.h"
 #include "controls/hand_buttons.h"
 #include "controls/key_button.h"
 #include "controls/list_rows.h"
 #include "controls/select_panel.h"
-#include "pages/usb_device_page.h"
+#include "editors/device_profile.h"
 #include "editors/power_indicator.h"
+#include "pages/keyboard/keyboard_device_page.h"
+#include "pages/usb_device_page.h"
 #include "ui/control_factory.h"
+#include "ui/dialog_builder.h"
 
 #include <array>
-#include <utility>
 
 namespace talven {
 
 namespace {
-
-using Create = ui::CControlUI* (*)();
 
 template <class T>
 ui::CControlUI* make() {
     return new T;
 }
 
-// Layout tags of the shell's controls that the main window's builder knows.
-constexpr std::array<std::pair<const char*, Create>, 7> kShellTags = {{
-    {"CircleProgress", make<CCircleProgressUI>},
-    {"SelectPanel", make<CSelectPanelUI>},
-    {"DeviceKeyButton", make<CDeviceKeyButtonUI>},
-    {"HandImgButton", make<CHandImgButtonUI>},
-    {"HandImgSelectButton", make<CHandImgSelectButtonUI>},
-    {"RedioMacroButton", make<CRedioMacroButtonUI>},
-    {"ComboEditContainerElement", make<CComboEditContainerElementUI>},
-}};
+// Tag, class, creation. A tag is its class name without "C" and "UI", except
+// for the device kinds whose own page class is not written yet: their tags
+// build the base page, which shows their controls, previews the base effects
+// and sends frames.
+constexpr auto kControlClasses = std::to_array<ui::ControlClass>({
+    {"CircleProgress", "CCircleProgressUI", make<CCircleProgressUI>},
+    {"ChartView", "CChartViewUI", make<CChartViewUI>},
+    {"Wnd", "CWndUI", make<CWndUI>},
+    {"SelectPanel", "CSelectPanelUI", make<CSelectPanelUI>},
+    {"DeviceKeyButton", "CDeviceKeyButtonUI", make<CDeviceKeyButtonUI>},
+    {"CloudShareListItem", "CCloudShareListItemUI", make<CCloudShareListItemUI>},
+    {"DeviceOption", "CDeviceOptionUI", make<CDeviceOptionUI>},
+    {"MpDevicePower", "CMpDevicePowerUI", make<CMpDevicePowerUI>},
+    {"ComboEditContainerElement", "CComboEditContainerElementUI", make<CComboEditContainerElementUI>},
+    {"HandImgButton", "CHandImgButtonUI", make<CHandImgButtonUI>},
+    {"HandImgSelectButton", "CHandImgSelectButtonUI", make<CHandImgSelectButtonUI>},
+    {"RedioMacroButton", "CRedioMacroButtonUI", make<CRedioMacroButtonUI>},
+    {"DeviceProfile", "CDeviceProfileUI", make<CDeviceProfileUI>},
+    {"OrvaneUSBDevice", "COrvaneUSBDevice", make<COrvaneUSBDevice>},
+    {"OrvaneKeyboardDevice", "COrvaneKeyboardDevice", make<COrvaneKeyboardDevice>},
+    {"OrvaneMousePadDevice", "COrvaneUSBDevice", make<COrvaneUSBDevice>},
+    {"OrvaneHS6533Device", "COrvaneUSBDevice", make<COrvaneUSBDevice>},
+    {"OrvaneMouseDevice", "COrvaneUSBDevice", make<COrvaneUSBDevice>},
+});
+
+struct SubtreeTag {
+    const char* tag;
+    const char* layout;
+};
+
+// Tags that stand for a panel written as its own layout file.
+constexpr auto kSubtreeTags = std::to_array<SubtreeTag>({
+    {"DeviceProfileUI", "XML\\CustomControlXML\\DeviceProfile.xml"},
+});
+
+bool sameTag(const QString& tag, const char* name) {
+    return tag.compare(QLatin1String(name), Qt::CaseInsensitive) == 0;
+}
 
 }  // namespace
 
-// Every class the program has so far, in registration order; the
-// editors' classes join as they are written.
-constexpr std::array<std::pair<const char*, Create>, 14> kRegisteredClasses = {{
-    {"CCircleProgressUI", make<CCircleProgressUI>},
-    {"CChartViewUI", make<CChartViewUI>},
-    {"CWndUI", make<CWndUI>},
-    {"CSelectPanelUI", make<CSelectPanelUI>},
-    {"CDeviceKeyButtonUI", make<CDeviceKeyButtonUI>},
-    {"CCloudShareListItemUI", make<CCloudShareListItemUI>},
-    {"CDeviceOptionUI", make<CDeviceOptionUI>},
-    {"CMpDevicePowerUI", make<CMpDevicePowerUI>},
-    {"CComboEditContainerElementUI", make<CComboEditContainerElementUI>},
-    {"CHandImgButtonUI", make<CHandImgButtonUI>},
-    {"CHandImgSelectButtonUI", make<CHandImgSelectButtonUI>},
-    {"CRedioMacroButtonUI", make<CRedioMacroButtonUI>},
-    {"CDeviceProfileUI", make<CDeviceProfileUI>},
-    {"COrvaneUSBDevice", make<COrvaneUSBDevice>},
-}};
+std::span<const ui::ControlClass> shellControlClasses() { return kControlClasses; }
 
 void registerShellControlClasses() {
     auto* factory = ui::CControlFactory::GetInstance();
-    for (const auto& [className, create] : kRegisteredClasses) factory->RegistControl(QString::fromLatin1(className), create);
+    for (const ui::ControlClass& row : kControlClasses) factory->RegistControl(row);
 }
 
 ui::CControlUI* createShellControl(const QString& tag) {
-    for (const auto& [name, create] : kShellTags) {
-        if (tag.compare(QLatin1String(name), Qt::CaseInsensitive) == 0) return create();
+    for (const ui::ControlClass& row : kControlClasses) {
+        if (sameTag(tag, row.tag)) return row.create();
     }
     return nullptr;
+}
+
+QString shellSubtreeLayout(const QString& tag) {
+    for (const SubtreeTag& row : kSubtreeTags) {
+        if (sameTag(tag, row.tag)) return QString::fromLatin1(row.layout);
+    }
+    return {};
+}
+
+ui::CControlUI* createShellControlOrSubtree(const QString& tag, ui::IDialogBuilderCallback* callback,
+                                            ui::CPaintManagerUI* manager) {
+    if (ui::CControlUI* control = createShellControl(tag)) return control;
+    const QString layout = shellSubtreeLayout(tag);
+    if (layout.isEmpty()) return nullptr;
+    ui::CDialogBuilder builder;
+    return builder.Create(layout, {}, callback, manager);
 }
 
 }  // namespace talven

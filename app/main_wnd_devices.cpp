@@ -14,33 +14,7 @@ namespace talven {
 
 using namespace ui;
 
-namespace {
-
-// Page tags of the layouts. Kinds whose own page class has not been
-// written yet are built as the base page: they show their controls, preview
-// the base effects and send frames.
-bool isDevicePageTag(const QString& tag) {
-    for (const char* name : {"OrvaneUSBDevice", "OrvaneMousePadDevice", "OrvaneHS6533Device", "OrvaneMouseDevice"}) {
-        if (tag.compare(QLatin1String(name), Qt::CaseInsensitive) == 0) return true;
-    }
-    return false;
-}
-
-}  // namespace
-
-CControlUI* CMainWnd::CreateControl(const QString& tag) {
-    if (CControlUI* control = createShellControl(tag)) return control;
-    if (tag.compare(QLatin1String("OrvaneKeyboardDevice"), Qt::CaseInsensitive) == 0) return new COrvaneKeyboardDevice;
-    if (isDevicePageTag(tag)) return new COrvaneUSBDevice;
-    if (tag.compare(QLatin1String("DeviceOption"), Qt::CaseInsensitive) == 0) return new CDeviceOptionUI;
-    if (tag.compare(QLatin1String("MpDevicePower"), Qt::CaseInsensitive) == 0) return new CMpDevicePowerUI;
-    if (tag.compare(QLatin1String("DeviceProfile"), Qt::CaseInsensitive) == 0) return new CDeviceProfileUI;
-    if (tag.compare(QLatin1String("DeviceProfileUI"), Qt::CaseInsensitive) == 0) {
-        CDialogBuilder builder;
-        return builder.Create(QStringLiteral("XML\\CustomControlXML\\DeviceProfile.xml"), {}, this, &m_pm);
-    }
-    return nullptr;
-}
+CControlUI* CMainWnd::CreateControl(const QString& tag) { return createShellControlOrSubtree(tag, this, &m_pm); }
 
 void CMainWnd::OnSlotOccupied(int slot) {
     if (!scanner_ || !selector_ || slot < 0 || slot >= static_cast<int>(scanner_->slotList().size())) return;

@@ -29,7 +29,7 @@ private:
 class CCloudShareListItemUI : public ui::CListContainerElementUI {
     Q_OBJECT
 public:
-    QString GetClass() const override { return QStringLiteral("CloudShareListItemUI"); }
+    QString GetClass() const override { return QStringLiteral("CloudShareListItem"); }
     void DoEvent(ui::TEventUI& event) override;
 };
 

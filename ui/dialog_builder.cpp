@@ -103,6 +103,7 @@ CControlUI* CDialogBuilder::Create(const QString& xml, const QString&, IDialogBu
 CControlUI* CDialogBuilder::Create(IDialogBuilderCallback* callback, CPaintManagerUI* manager,
                                    CControlUI* parent) {
     if (!doc_) return nullptr;
+    error_.clear();
     callback_ = callback;
     manager_ = manager;
     const XmlNode& root = *doc_;
@@ -198,6 +199,7 @@ CControlUI* CDialogBuilder::Include(const XmlNode& node, CControlUI* parent) {
         CDialogBuilder sub;
         sub.includeDepth_ = includeDepth_ + 1;
         CControlUI* built = sub.Create(source, {}, callback_, manager_, parent);
+        if (!sub.error_.isEmpty()) error_ = sub.error_;
         if (!first) first = built;
     }
     return first;
@@ -205,10 +207,12 @@ CControlUI* CDialogBuilder::Include(const XmlNode& node, CControlUI* parent) {
 
 CControlUI* CDialogBuilder::ParseNode(const XmlNode& node, CControlUI* parent) {
     CControlUI* control = CreateBuiltinControl(node.tag);
-    if (!control) control = CControlFactory::GetInstance()->CreateControl(QLatin1Char('C') + node.tag + QLatin1String("UI"));
+    if (!control) control = CControlFactory::GetInstance()->CreateControlForTag(node.tag);
     if (!control && callback_) control = callback_->CreateControl(node.tag);
     if (!control) {
-        Debug(QStringLiteral("unknown tag <%1> skipped with its content (%2)").arg(node.tag, source_));
+        // Never a stand-in control: a tag nobody knows is a skin or program
+        // fault, and a plain box in its place would hide it.
+        Fail(QStringLiteral("unknown tag <%1> skipped with its content (%2)").arg(node.tag, source_));
         return nullptr;
     }
     if (!node.children.empty()) {

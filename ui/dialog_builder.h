@@ -1,8 +1,9 @@
 #pragma once
 // CDialogBuilder: builds a control tree from a layout file. A tag is looked
-// up among the built-in controls, then in CControlFactory as "C" + tag +
-// "UI", then through the callback's CreateControl(tag); a tag nobody knows
-// is skipped with its subtree. Children are built before their parent's
+// up among the built-in controls, then among the tags registered with
+// CControlFactory, then through the callback's CreateControl(tag); a tag
+// nobody knows is skipped with its subtree and named in GetLastError() and
+// the debug output. Children are built before their parent's
 // attributes are read (so selectedid finds its tab), and each control gets
 // the window's <Default> attributes for its tag before its own.
 
@@ -25,7 +26,8 @@ public:
     // manager, a <Window> root sets the window's size, caption, fonts and
     // defaults. With a parent (a container) the built root is added to it.
     // Returns the root control, or nullptr when the file is missing or broken
-    // or holds no control (the reason goes to the debug output).
+    // or holds no control (the reason goes to the debug output). A built tree
+    // may still have left out unknown tags: GetLastError() names the last.
     CControlUI* Create(const QString& xml, const QString& type = {},
                        IDialogBuilderCallback* callback = nullptr,
                        CPaintManagerUI* manager = nullptr, CControlUI* parent = nullptr);

@@ -152,18 +152,5 @@ TEST(ShellControlsTest, TheRecordButtonPulsesBetweenItsFadesWhileRecording) {
     EXPECT_TRUE(record->GetForeImage().isEmpty());
 }
 
-TEST(ShellControlsTest, EveryClassIsRegisteredAndTagsAreCaseInsensitive) {
-    for (const char* name : {"CCircleProgressUI", "CChartViewUI", "CWndUI", "CSelectPanelUI", "CDeviceKeyButtonUI",
-                             "CCloudShareListItemUI", "CComboEditContainerElementUI", "CHandImgButtonUI",
-                             "CHandImgSelectButtonUI", "CRedioMacroButtonUI", "CDeviceOptionUI", "CMpDevicePowerUI",
-                             "CDeviceProfileUI", "COrvaneUSBDevice"}) {
-        EXPECT_TRUE(ui::CControlFactory::GetInstance()->IsRegistered(QString::fromLatin1(name))) << name;
-    }
-    std::unique_ptr<ui::CControlUI> panel(createShellControl(QStringLiteral("selectpanel")));
-    ASSERT_NE(panel, nullptr);
-    EXPECT_EQ(panel->GetClass(), QStringLiteral("SelectPanel"));
-    EXPECT_EQ(createShellControl(QStringLiteral("OrvaneUSBDevice")), nullptr);
-}
-
 }  // namespace
 }  // namespace talven

@@ -59,7 +59,8 @@ TEST(Builder, MissingOrBrokenFilesGiveNothing) {
 }
 
 TEST(Builder, TagsComeFromBuiltinsThenFactoryThenCallback) {
-    CControlFactory::GetInstance()->RegistControl(QStringLiteral("CFancyUI"), [] { return new FancyUI; });
+    CControlFactory::GetInstance()->RegistControl(QStringLiteral("Fancy"), QStringLiteral("CFancyUI"),
+                                                  [] { return new FancyUI; });
     Callback callback;
     Owned o;
     CDialogBuilder builder;
@@ -85,6 +86,29 @@ TEST(Builder, TagsComeFromBuiltinsThenFactoryThenCallback) {
     EXPECT_EQ(qobject_cast<CContainerUI*>(o.root)->GetCount(), 3);
     // Built-in and registered tags never reach the callback.
     EXPECT_EQ(callback.asked, QStringList({"Custom", "Unknown"}));
+    // The left-out tag is named, not replaced by a plain control.
+    EXPECT_TRUE(builder.GetLastError().contains(QStringLiteral("<Unknown>"))) << builder.GetLastError().toStdString();
+}
+
+// The registered tag decides, not a class name guessed from it: a class
+// without the usual prefix and suffix is found by its tag, and its class name
+// is no tag.
+TEST(Builder, TheFactoryIsAskedByRegisteredTag) {
+    CControlFactory* factory = CControlFactory::GetInstance();
+    factory->RegistControl(QStringLiteral("PlainPage"), QStringLiteral("CPlainPageDevice"),
+                           [] { return new CVerticalLayoutUI; });
+    EXPECT_EQ(factory->ClassNameForTag(QStringLiteral("plainpage")), QStringLiteral("CPlainPageDevice"));
+    EXPECT_TRUE(factory->ClassNameForTag(QStringLiteral("PlainPageDevice")).isEmpty());
+    Owned o;
+    CDialogBuilder builder;
+    o.root = builder.Create(QStringLiteral("<HorizontalLayout name=\"root\"><PlainPage name=\"p\"/>"
+                                           "<CPlainPageDevice name=\"q\"/></HorizontalLayout>"),
+                            {}, nullptr, &o.pm);
+    ASSERT_NE(o.root, nullptr);
+    o.pm.AttachDialog(o.root);
+    EXPECT_NE(o.pm.FindControl(QStringLiteral("p")), nullptr);
+    EXPECT_EQ(o.pm.FindControl(QStringLiteral("q")), nullptr);
+    EXPECT_TRUE(builder.GetLastError().contains(QStringLiteral("<CPlainPageDevice>")));
 }
 
 TEST(Builder, IncludesAndDefaultsAreApplied) {
