@@ -6,6 +6,7 @@
 #include "platform/debug_output.h"
 #include "platform/settings_store.h"
 #include "ui/control.h"
+#include "ui/dpi.h"
 #include "ui/resource_manager.h"
 
 #include <QFontDatabase>
@@ -19,7 +20,6 @@ using namespace ui;
 namespace {
 
 constexpr QSize kDesignSize(1350, 810);
-constexpr std::array<int, 7> kScreenScales = {48, 72, 96, 120, 144, 168, 192};
 
 // Faces a language asks for come from another desktop; where the machine
 // lacks one, the skin's own face (or the closest we ship) keeps the look.
@@ -54,7 +54,7 @@ constexpr std::array<FontSlot, 14> kFontSlots = {{
 void CMainWnd::FitToScreen() {
     const bool wasShown = isVisible() && !isMinimized();
     if (isMinimized()) setWindowState(windowState() & ~Qt::WindowMinimized);
-    if (std::find(kScreenScales.begin(), kScreenScales.end(), screenScale_) == kScreenScales.end()) {
+    if (!CDPI::IsWindowScale(screenScale_)) {
         debugOutput("MAIN_WND DPI SET ERROR");
         screenScale_ = 96;
     }
@@ -103,7 +103,8 @@ void CMainWnd::ApplyLanguage(int index) {
     resources->ReloadText();
     if (!entry.file.empty()) {
         SettingsStore settings;
-        if (SaveLanguageId(settings, entry.id)) debugOutput("写成功！");
+        // SaveLanguageId reports its own success.
+        SaveLanguageId(settings, entry.id);
     }
     update();
     m_pm.NeedUpdate();

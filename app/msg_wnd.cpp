@@ -2,10 +2,9 @@
 
 #include "platform/debug_output.h"
 #include "ui/control.h"
+#include "ui/dpi.h"
 
 #include <QPointer>
-
-#include <array>
 
 namespace talven {
 
@@ -42,8 +41,6 @@ qintptr CMsgWnd::HandleCustomMessage(uint msg, quintptr wParam, qintptr lParam, 
 
 namespace {
 
-constexpr std::array<int, 7> kScales = {48, 72, 96, 120, 144, 168, 192};
-
 void setVisible(CPaintManagerUI& pm, const char* name, bool visible) {
     if (CControlUI* control = pm.FindControl(QString::fromLatin1(name))) control->SetVisible(visible);
 }
@@ -69,7 +66,7 @@ int ShowMessageBox(QWidget* parent, const QString& title, const QString& text, i
     }
     if (screenScale != pm.GetDPI()) {
         int scale = screenScale;
-        if (std::find(kScales.begin(), kScales.end(), scale) == kScales.end()) {
+        if (!CDPI::IsWindowScale(scale)) {
             debugOutput("MSG_WND DPI SET ERROR");
             scale = 96;
         }

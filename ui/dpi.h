@@ -8,12 +8,21 @@
 #include <QRect>
 #include <QSize>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace talven::ui {
 
 class CDPI {
 public:
+    // The scales the program's windows are fitted to, in dpi; a window asked
+    // for any other scale keeps the design scale of 96.
+    static constexpr std::array<int, 7> kWindowScales = {48, 72, 96, 120, 144, 168, 192};
+    static constexpr bool IsWindowScale(int dpi) {
+        return std::find(kWindowScales.begin(), kWindowScales.end(), dpi) != kWindowScales.end();
+    }
+
     int GetDPI() const { return dpi_; }
     // Percent, 100 at 96 dpi.
     int GetScale() const { return dpi_ * 100 / 96; }
