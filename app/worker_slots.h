@@ -1,15 +1,13 @@
 #pragma once
-// The main window's worker threads: a fixed set of slots, each with a
-// manual-reset stop event. Slot 0 runs the device scan; others are taken by
-// the features that need a thread. Stopping signals every event and waits
-// for each thread up to a limit.
+// The main window's worker threads: a fixed set of slots, each a worker
+// thread with its manual-reset stop event. Slot 0 runs the device scan;
+// others are taken by the features that need a thread. Stopping signals
+// every event at once, then waits for each thread up to a limit.
 
-#include "platform/event.h"
+#include "platform/worker_thread.h"
 
 #include <array>
 #include <functional>
-#include <memory>
-#include <thread>
 
 namespace talven {
 
@@ -19,29 +17,25 @@ public:
     static constexpr int kScanSlot = 0;
     static constexpr int kLightingSyncSlot = 8;
 
-    WorkerSlots();
-    ~WorkerSlots();
+    WorkerSlots() = default;
+    ~WorkerSlots() { stopAll(WorkerThread::kStopWaitMs); }
     WorkerSlots(const WorkerSlots&) = delete;
     WorkerSlots& operator=(const WorkerSlots&) = delete;
 
     // Runs body(stop) on a new thread in the slot; false when the slot is
     // taken or out of range.
     bool start(int slot, std::function<void(Event& stop)> body);
-    Event& stopEvent(int slot) { return *slots_.at(slot).stop; }
+    // The slot's stop event; it stays the same across starts.
+    Event& stopEvent(int slot) { return slots_.at(slot).stopEvent(); }
     bool running(int slot) const;
 
-    // Sets every stop event, then waits for each running thread up to
-    // timeoutMs. Returns the number of threads that did not end in time
-    // (they are left detached: there is no safe way to kill a thread).
+    // Sets every stop event, then stops each started thread in slot order
+    // (waiting up to timeoutMs for each). Returns the number of threads that
+    // overstayed the limit. Slots never started are passed over.
     int stopAll(int timeoutMs);
 
 private:
-    struct Slot {
-        std::unique_ptr<Event> stop;
-        std::unique_ptr<Event> finished;
-        std::thread thread;
-    };
-    std::array<Slot, kSlotCount> slots_;
+    std::array<WorkerThread, kSlotCount> slots_;
 };
 
 }  // namespace talven
