@@ -2,6 +2,8 @@
 
 #include "app/app_messages.h"
 #include "app/main_wnd.h"
+#include "app/msg_wnd.h"
+#include "pages/usb_device_page.h"
 #include "platform/debug_output.h"
 #include "ui/control.h"
 
@@ -101,6 +103,16 @@ bool CMainWnd::HandlePrivateMessage(uint msg, quintptr wParam, qintptr lParam) {
         return true;
     case mainmsg::kApplyLanguage:
         ApplyLanguage(static_cast<int>(wParam));
+        // Texts a page put together from translations do not follow alone.
+        if (selector_) {
+            for (COrvaneUSBDevice* page : selector_->pages()) page->reloadLanguageTexts();
+        }
+        return true;
+    case kPageQuestionMessage:
+        if (auto* question = reinterpret_cast<PageQuestion*>(wParam); question && profileDialogs_.message) {
+            const int buttons = question->offerCancel ? kMsgButtonsConfirmCancel : kMsgButtonsConfirm;
+            question->confirmed = profileDialogs_.message(this, question->key, buttons) == 1;
+        }
         return true;
     case mainmsg::kSlotOccupied:
         OnSlotOccupied(static_cast<int>(wParam));

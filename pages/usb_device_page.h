@@ -8,6 +8,8 @@
 #include "device/hid_records.h"
 #include "device/lighting/lighting_engine.h"
 #include "platform/event.h"
+#include "profile/profile_data_basic.h"
+#include "platform/worker_thread.h"
 #include "ui/layouts.h"
 
 #include <json/value.h>
@@ -26,10 +28,23 @@
 namespace talven {
 
 class CDeviceProfileUI;
+namespace ui {
+class ControlRoutes;
+}
 class CMpDevicePowerUI;
 
 // Posted to the main window after each battery poll (wParam: report byte 4).
 inline constexpr uint kPowerStatusMessage = 0x0D01;
+
+// Sent to the main window when a page needs the user's answer: wParam points
+// to a PageQuestion, whose `key` is shown in the message box and whose
+// `confirmed` the window fills in.
+inline constexpr uint kPageQuestionMessage = 0x0D02;
+struct PageQuestion {
+    QString key;               // a language key
+    bool offerCancel = false;  // a cancel button beside the confirmation
+    bool confirmed = false;
+};
 
 class COrvaneUSBDevice : public ui::CHorizontalLayoutUI {
     Q_OBJECT
@@ -38,6 +53,9 @@ public:
     ~COrvaneUSBDevice() override;
 
     QString GetClass() const override { return QStringLiteral("OrvaneUSBDevice"); }
+
+    // The routes every page shares (key picked, editor tabs).
+    static void AddRoutes(ui::ControlRoutes& routes);
 
     // ---- set-up by the main window ---------------------------------------
     void setKeyCount(int count);
@@ -53,6 +71,9 @@ public:
     void setPowerIndicator(CMpDevicePowerUI* indicator);
     void setPowerMode(int mode);
     void setMultiDevice(bool on) { multiDevice_ = on; }
+    // The main window's lighting-control flag: while it is off another
+    // program drives the lighting, and no frame goes to the device.
+    void setLightingControl(bool on) { lightingControl_ = on; }
 
     int keyCount() const { return keyCount_; }
     int ledCount() const { return ledCount_; }
@@ -60,6 +81,17 @@ public:
     bool preview() const { return preview_; }
     bool optionPreview() const { return optionPreview_; }
     bool multiDevice() const { return multiDevice_; }
+    bool lightingControl() const { return lightingControl_; }
+    // Whether the page talks to its device at all. The base page only shows
+    // its product: controls, profiles and a preview of the base effects. The
+    // products' report formats differ (the headset's lighting is not a
+    // command frame at all), so nothing is sent — no frames, no connection
+    // sequence, no status polls — until a device class that speaks its
+    // product's protocol switches this on.
+    bool drivesDevice() const { return drivesDevice_; }
+    // The page reads its device's power state: it drives a connected device
+    // of a product with a power mode.
+    bool reportsPower() const { return drivesDevice_ && powerMode_ != 0 && commandChannel_.isConnected(); }
     const InterfaceEntry& identity() const { return identity_; }
     uint16_t kind() const { return kind_; }
     ui::CControlUI* optionEntry() const { return optionEntry_; }
@@ -140,6 +172,9 @@ public:
     virtual int getLayoutVariant() const { return layoutVariant_; }
     virtual void setLightParams(uint32_t word1, uint32_t word2, uint32_t word3);
     virtual void selectKey(int index) { selectedKey_ = index; }
+    // The language changed: texts the page put together from translations
+    // are put together again (controls in resource-text mode follow alone).
+    virtual void reloadLanguageTexts() {}
 
     // The device's notification interface arrived or left; the kinds that
     // read one open it here. The base has none.
@@ -155,9 +190,19 @@ public:
     // Starts and stops the animation thread (started once connected).
     void startAnimation();
     void stopAnimation();
-    bool animating() const { return animationRunning_.load(); }
+    bool animating() const { return animation_.started(); }
+
+    // Whether the profile in use could not be read. The page then holds the
+    // factory settings in its place and must send none of them to the device.
+    bool profileDamaged() const { return profileDamaged_; }
 
 protected:
+    // After the profile was loaded: a damaged file is reported once (the
+    // user is offered the reset); loading a readable one clears the state.
+    void takeProfileLoadStatus(ProfileStatus status);
+    // After the profile was saved: a refused or failed save is reported.
+    void takeProfileSaveStatus(ProfileStatus status);
+
     // Paints an LED control with a colour (red | green << 8 | blue << 16) at
     // a brightness; nothing when the control is not a key button.
     static void paintLightControl(ui::CControlUI* control, uint32_t colour, uint8_t brightness);
@@ -200,12 +245,30 @@ protected:
     bool multiDevice_ = false;
     int layoutVariant_ = 0;
 
+    // For device classes that speak their product's protocol.
+    void setDrivesDevice(bool on) { drivesDevice_ = on; }
+
 private:
     void animationLoop();
+    enum class ProfileNotice { None, Unsaved, Damaged };
+    // Shown after the current event: a load or save may run inside the
+    // connection sequence or a notification, and the box has a loop of its own.
+    void queueProfileNotice(ProfileNotice notice);
+    void showProfileNotice();
+    // Through the owner window; false when there is none to ask.
+    bool askUser(const char* key, bool offerCancel);
+    // Back to the factory profile through the panel (the damaged text is kept
+    // aside), then loaded and sent as any chosen profile is.
+    void resetDamagedProfile();
 
-    std::thread animationThread_;
-    std::atomic<bool> animationRunning_{false};
-    Event animationStop_{true};
+    bool profileDamaged_ = false;
+    std::string damageReportedFor_;  // the damaged profile the user was told about
+    ProfileNotice pendingNotice_ = ProfileNotice::None;
+
+    bool drivesDevice_ = false;
+    bool lightingControl_ = true;
+
+    WorkerThread animation_;
     uint32_t sendPausedUntil_ = 0;
     std::vector<uint8_t> lastSent_;
     uint32_t lastSentAt_ = 0;

@@ -42,7 +42,10 @@ void showMark(CControlUI* control, KeyMark mark) {
 }  // namespace
 
 // The user's light effects live in "velko_light.config" beside the profiles.
-COrvaneKeyboardDevice::COrvaneKeyboardDevice() { configFileName_ = std::string(kLightingPrefix); }
+COrvaneKeyboardDevice::COrvaneKeyboardDevice() {
+    configFileName_ = std::string(kLightingPrefix);
+    setDrivesDevice(true);
+}
 
 COrvaneKeyboardDevice::~COrvaneKeyboardDevice() {
     // Both threads call into this object: they end before any member goes.
@@ -126,9 +129,14 @@ void COrvaneKeyboardDevice::onConnected() {
         keyPreview_.setLayoutCode(protocol_.layoutCode());
     }
     reloadProfileFiles(true);
+    // Instead of a damaged profile's stand-in, the page shows what the
+    // keyboard holds, and sends nothing (the writes check).
+    if (profileDamaged()) readProfileRecord();
     applyProfileToPage();
     writeProfileRecord(0, 0, false, 0, 0);
     startLightingThread();
+    // The game mode is shown from the start, not only after its key is used.
+    readDeviceStatus();
 }
 
 void COrvaneKeyboardDevice::readDeviceSettings() {
@@ -142,6 +150,17 @@ void COrvaneKeyboardDevice::readDeviceStatus() {
     if (powerIndicator_) powerIndicator_->ShowPower(status);
     if (auto* window = qobject_cast<WindowImplBase*>(ownerWindow_))
         window->PostMessage(kPowerStatusMessage, status[power_byte::MainWindow], 0);
+    // The byte handed to the main window is the keyboard's game mode.
+    showGameMode(status[power_byte::MainWindow] != 0);
+}
+
+// A resource-text label: it follows the language by itself.
+void COrvaneKeyboardDevice::showGameMode(bool on) {
+    if (CControlUI* label = pageControl("kb_game_mode_label")) {
+        label->SetResourceText(true);
+        label->SetText(on ? QStringLiteral("kb_game_mode_on") : QStringLiteral("kb_game_mode_off"));
+        label->SetVisible(true);
+    }
 }
 
 // ---- preview ----------------------------------------------------------------------------

@@ -44,6 +44,8 @@ public:
     ~COrvaneKeyboardDevice() override;
 
     QString GetClass() const override { return QStringLiteral("OrvaneKeyboardDevice"); }
+    // The keyboard page's own controls: settings page and modifier options.
+    static void AddRoutes(ui::ControlRoutes& routes);
 
     // ---- base operations, the keyboard's way ---------------------------------
     void bindPageControls() override;
@@ -69,6 +71,7 @@ public:
     void setLayoutVariant(int index) override;
     void setLightParams(uint32_t word1, uint32_t word2, uint32_t word3) override;
     void selectKey(int index) override;
+    void reloadLanguageTexts() override;
     void onEventInterfaceArrived(const DeviceSlot& slot) override;
     void onEventInterfaceRemoved(const DeviceSlot& slot) override;
     void animationStep() override;
@@ -118,13 +121,9 @@ public:
     const KeyboardNameLists& nameLists() const { return names_; }
     CKeyboardProfiledata& profileData() { return profile_; }
     bool eventInterfaceOpen() const { return eventOpen_.load(); }
-    bool eventReaderRunning() const { return eventThread_.joinable(); }
+    bool eventReaderRunning() const { return eventReader_.started(); }
     // The preview's intensity of an LED (0..255), under the frame lock.
     uint8_t previewIntensity(int led) const;
-
-    // Set when the keyboard reported a game-mode change; the main window
-    // takes it.
-    static bool takeGameModeFromDevice() { return gameModeFromDevice_.exchange(false); }
 
 private:
     ui::CControlUI* pageControl(const QString& name) const;
@@ -133,6 +132,9 @@ private:
     void updateKeyLabels();
     void updateSettingsPage();
     void showRepeatDelayLabel(int check);
+    void showRepeatHint();
+    // The game mode as the keyboard's status report gives it.
+    void showGameMode(bool on);
     void storeSystemSettings();
     // Loads the profile at `path` and takes its keys, lighting and settings;
     // with `takeDesktopRepeat` the desktop's key repeat goes into the profile.
@@ -168,11 +170,7 @@ private:
     hid::HidDevice events_;
     std::mutex eventLock_;
     std::atomic<bool> eventOpen_{false};
-    std::thread eventThread_;
-    Event eventStop_{true};
-    Event eventDone_{true};
-
-    static inline std::atomic<bool> gameModeFromDevice_{false};
+    WorkerThread eventReader_;
 };
 
 }  // namespace talven

@@ -47,13 +47,15 @@ void COrvaneKeyboardDevice::loadProfileFrom(const std::string& path, bool takeDe
     profile_.SetDefaultPath(defaultProfilePath());
     profile_.SetDeviceIndex(0);
     profile_.LoadDeviceEntry(path);
+    if (path != defaultProfilePath()) takeProfileLoadStatus(profile_.lastStatus());
     profile_.ReadLightInfo();
     profile_.ReadLightConfig(profile_.GetLightConfigPath());
     keySlots_ = profile_.ReadKeyList();
     selectedKey_ = -1;
     applyProfileLighting();
     KeyboardSystemWords words = profile_.ReadSystemStages();
-    if (takeDesktopRepeat) {
+    // A damaged profile cannot keep the desktop's repeat: it is not saved.
+    if (takeDesktopRepeat && !profileDamaged()) {
         if (const auto repeat = inputSettings().keyboardRepeat()) {
             words = profile_.ReadSystemStagesFromSystem({repeat->speed, repeat->delay});
             profile_.WriteSystemStages(words[0], words[1], words[2]);
@@ -67,6 +69,12 @@ void COrvaneKeyboardDevice::selectProfile(const std::string& uuid) {
     if (profileFilePath(userDataFolder(), uuid).empty()) return;
     setProfileUuid(uuid);
     loadProfileFrom(profile_.GetProfilePath(), false);
+    if (profileDamaged()) {
+        // What the page holds now is the factory profile, not the user's: the
+        // desktop and the keyboard keep theirs, and the page shows the keyboard's.
+        readDeviceSettings();
+        return;
+    }
     applyRepeatToDesktop();
     applyProfileToPage();
     writeProfileRecord(0, 0, false, 0, 0);
@@ -79,7 +87,7 @@ std::string COrvaneKeyboardDevice::getProfileName() const {
 }
 
 void COrvaneKeyboardDevice::saveProfile() {
-    if (!profileFileName_.empty()) profile_.Save();
+    if (!profileFileName_.empty()) takeProfileSaveStatus(profile_.Save());
 }
 
 void COrvaneKeyboardDevice::setLayoutVariant(int index) {
@@ -139,12 +147,18 @@ int COrvaneKeyboardDevice::readProfileRecord() {
     profile_.WriteLightInfo(light.word1(), light.word2(), light.word3());
     const KeyboardSystemWords words = system_.toWords();
     profile_.WriteSystemStages(words[0], words[1], words[2]);
-    saveProfile();
+    // The keyboard keeps these itself; a damaged profile cannot take them.
+    if (!profileDamaged()) saveProfile();
     applyLight(light);
     return activeProfile_;
 }
 
+// While the profile is damaged the page holds the factory settings in its
+// place, and none of them may replace what the user has on the keyboard:
+// the writes below send nothing until the profile is readable or reset.
+
 int COrvaneKeyboardDevice::writeKeyTable(int profileIndex, std::vector<uint32_t> keyAssignments) {
+    if (profileDamaged()) return 0;
     std::vector<KeyCode> codes;
     codes.reserve(keyAssignments.size());
     for (uint32_t value : keyAssignments) codes.push_back(keyCodeFromValue(value));
@@ -161,6 +175,7 @@ int COrvaneKeyboardDevice::writeKeyTableFromProfile(int profileIndex) {
 int COrvaneKeyboardDevice::writeMacros() { return protocol_.writeMacros(ReadEncodedMacros(userDataFolder())); }
 
 int COrvaneKeyboardDevice::writeProfileRecord(int profileIndex, uint32_t value, bool, int, int) {
+    if (profileDamaged()) return 0;
     LightSettings light;
     {
         std::lock_guard<std::mutex> lock(frameLock_);
@@ -173,6 +188,7 @@ int COrvaneKeyboardDevice::writeProfileRecord(int profileIndex, uint32_t value, 
 // shows at the moment: a bitmap taken from another mode's animation would
 // light random keys once the keyboard switches to the custom mode.
 void COrvaneKeyboardDevice::writeCustomBitmap() {
+    if (profileDamaged()) return;
     std::vector<bool> lit;
     std::vector<CustomLightColor> colours;
     {
@@ -186,7 +202,7 @@ void COrvaneKeyboardDevice::writeCustomBitmap() {
 }
 
 void COrvaneKeyboardDevice::writeCustomBit(int led) {
-    if (led < 0 || led >= static_cast<int>(keyboard::kOnScreenKeys)) return;
+    if (profileDamaged() || led < 0 || led >= static_cast<int>(keyboard::kOnScreenKeys)) return;
     bool on = false;
     {
         std::lock_guard<std::mutex> lock(frameLock_);
@@ -197,6 +213,7 @@ void COrvaneKeyboardDevice::writeCustomBit(int led) {
 }
 
 void COrvaneKeyboardDevice::setAllCustomBits(bool on) {
+    if (profileDamaged()) return;
     std::vector<CustomLightColor> colours;
     {
         std::lock_guard<std::mutex> lock(frameLock_);

@@ -77,10 +77,8 @@ void COrvaneKeyboardDevice::updateSettingsPage() {
             option->Selected(i == delayCheck, false);
     }
     showRepeatDelayLabel(delayCheck);
-    if (auto* edit = qobject_cast<CRichEditUI*>(pageControl("repeat_input_richedit"))) {
-        edit->SetText(QString());
-        edit->SetTipValue(translate(QStringLiteral("Repeat_input_text")));
-    }
+    if (auto* edit = qobject_cast<CRichEditUI*>(pageControl("repeat_input_richedit"))) edit->SetText(QString());
+    showRepeatHint();
     const std::pair<const char*, uint16_t> switches[] = {
         {"winlockflag_option", system_.winLock}, {"wflag_option", system_.wKey}, {"6flag_option", system_.sixKey}};
     for (const auto& [name, value] : switches) {
@@ -93,6 +91,20 @@ void COrvaneKeyboardDevice::showRepeatDelayLabel(int check) {
         label->SetText(translate(QStringLiteral("Repeat_Delay_Time")) +
                        QString::number(keyboard::repeatDelayLabelMs(check)) + QStringLiteral("ms"));
     }
+}
+
+void COrvaneKeyboardDevice::showRepeatHint() {
+    if (auto* edit = qobject_cast<CRichEditUI*>(pageControl("repeat_input_richedit")))
+        edit->SetTipValue(translate(QStringLiteral("Repeat_input_text")));
+}
+
+// Controls in resource-text mode follow the language by themselves; these
+// texts were put together from translations and are put together again.
+// The try-out field keeps what the user typed into it.
+void COrvaneKeyboardDevice::reloadLanguageTexts() {
+    updateKeyLabels();
+    showRepeatDelayLabel(keyboard::repeatDelayCheck(system_.repeatDelay));
+    showRepeatHint();
 }
 
 // ---- settings ---------------------------------------------------------------------------

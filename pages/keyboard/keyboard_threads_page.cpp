@@ -21,16 +21,11 @@ constexpr int kEventReadMs = 100;
 // After a read that ends at once without a code (a report without one, a
 // device that went away) the reader pauses this long rather than spin.
 constexpr int kEmptyReadPauseMs = 10;
-constexpr int kStopWaitMs = 1000;
 // While the keyboard is away the preview only looks now and then.
 constexpr int kDisconnectedPeriodMs = 100;
 // The keyboard's request to synchronise is answered this much later.
 constexpr uint kSynchroniseDelayMs = 100;
 constexpr uint8_t kCounterLimit = 4;
-
-void logThreadStop(bool inTime) {
-    debugOutput(inTime ? "线程退出：：对象处于激发状态\n" : "线程退出：：对象处于非激发状态，超时\n");
-}
 
 }  // namespace
 
@@ -44,9 +39,7 @@ void COrvaneKeyboardDevice::startLightingThread() {
 
 void COrvaneKeyboardDevice::stopLightingThread() {
     if (!animating()) return;
-    const uint32_t start = tickCount();
     stopAnimation();
-    logThreadStop(tickCount() - start <= static_cast<uint32_t>(kStopWaitMs));
     debugOutput("KB灯光线程设定退出");
 }
 
@@ -87,34 +80,26 @@ void COrvaneKeyboardDevice::onEventInterfaceRemoved(const DeviceSlot&) {
     events_.close();
 }
 
-void COrvaneKeyboardDevice::startEventReader() {
-    if (eventThread_.joinable()) return;
-    eventStop_.reset();
-    eventDone_.reset();
-    eventThread_ = std::thread([this] { eventLoop(); });
-}
+void COrvaneKeyboardDevice::startEventReader() { eventReader_.start([this](Event&) { eventLoop(); }); }
 
 void COrvaneKeyboardDevice::stopEventReader() {
-    if (!eventThread_.joinable()) return;
-    eventStop_.set();
-    const bool inTime = eventDone_.wait(kStopWaitMs);
-    eventThread_.join();
-    logThreadStop(inTime);
+    if (eventReader_.started()) eventReader_.stop();
 }
 
 // Each notification goes to the UI thread, which owns the page, the key maps
 // and the preview; a notification still queued when the page goes is dropped
 // with it.
 void COrvaneKeyboardDevice::eventLoop() {
-    while (!eventStop_.isSet()) {
+    Event& stop = eventReader_.stopEvent();
+    while (!stop.isSet()) {
         if (!eventOpen_) {
-            eventStop_.wait(kEventReadMs);
+            stop.wait(kEventReadMs);
             continue;
         }
         const uint32_t start = tickCount();
         const std::optional<uint16_t> code = keyboard::readNotificationCode(events_, kEventReadMs);
         if (!code) {
-            if (tickCount() - start < static_cast<uint32_t>(kEmptyReadPauseMs)) eventStop_.wait(kEmptyReadPauseMs);
+            if (tickCount() - start < static_cast<uint32_t>(kEmptyReadPauseMs)) stop.wait(kEmptyReadPauseMs);
             continue;
         }
         debugOutput("接收到自动添加设备的同步信息要求  TEST");
@@ -123,7 +108,6 @@ void COrvaneKeyboardDevice::eventLoop() {
             this, [this, value = *code] { onNotification(value); }, Qt::QueuedConnection);
     }
     debugOutput("MS设备同步线程设定退出");
-    eventDone_.set();
 }
 
 void COrvaneKeyboardDevice::onNotification(uint16_t code) {
@@ -133,7 +117,9 @@ void COrvaneKeyboardDevice::onNotification(uint16_t code) {
         if (optionEntry_ && optionEntry_->GetManager())
             optionEntry_->GetManager()->SetTimer(optionEntry_, entryTimer::kReadSettings, kSynchroniseDelayMs);
         break;
-    case keyboard::NotificationKind::GameMode: gameModeFromDevice_ = true; break;
+    // The notification only says that the game mode changed; the status
+    // report says how it is now.
+    case keyboard::NotificationKind::GameMode: readDeviceStatus(); break;
     case keyboard::NotificationKind::Counter:
         notificationCounter_ = static_cast<uint8_t>((notificationCounter_ + 1) % kCounterLimit);
         break;

@@ -2,6 +2,7 @@
 // when the keyboard arrives, the notifications it answers, its settings page
 // and its threads.
 
+#include "app/app_messages.h"
 #include "app/main_wnd.h"
 #include "device/command_frame.h"
 #include "pages/keyboard/keyboard_device_page.h"
@@ -10,15 +11,21 @@
 #include "platform/clock.h"
 #include "profile/json_fields.h"
 #include "profile/json_file.h"
+#include "profile/profile_list.h"
 #include "qt_test_support.h"
 #include "sim/simulator.h"
 #include "support/temp_dir.h"
+#include "ui/edit.h"
 #include "ui/option.h"
 #include "ui/resource_manager.h"
+
+#include <QPlainTextEdit>
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 
 namespace talven {
 namespace {
@@ -31,6 +38,13 @@ protected:
         test::qtApp();
         sim.addAllProducts();
         window = std::make_unique<CMainWnd>(std::vector<hid::HidRoot>{{dir.str(), dir.str()}});
+        // The message box answers without opening: what it was asked is kept.
+        ProfileDialogs dialogs;
+        dialogs.message = [this](QWidget*, const QString& key, int) {
+            messages.push_back(key.toStdString());
+            return answer;
+        };
+        window->setProfileDialogs(std::move(dialogs));
         ASSERT_TRUE(window->Create(nullptr, QStringLiteral("test"), ui::WS_POPUP, 0, 0, 0, 800, 572));
         ASSERT_TRUE(test::waitUntil([&] { return window->firstScanDone(); }));
         for (COrvaneUSBDevice* candidate : window->selector()->pages()) {
@@ -42,6 +56,8 @@ protected:
         page->setInputSettings(std::move(settings));
     }
     void TearDown() override {
+        // The language is remembered for the next window: leave it English.
+        if (window && window->currentLanguage() != kEnglish) window->SendMessage(mainmsg::kApplyLanguage, kEnglish, 0);
         window.reset();
         std::filesystem::remove_all(paths::deviceDataFolder("keyboard"));
     }
@@ -82,7 +98,18 @@ protected:
     std::unique_ptr<CMainWnd> window;
     COrvaneKeyboardDevice* page = nullptr;
     InputSettings* input = nullptr;
+    std::vector<std::string> messages;
+    int answer = 0;
+    static constexpr int kEnglish = 0;  // positions in Language.config
+    static constexpr int kChinese = 1;
 };
+
+std::string fileText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
 
 TEST_F(KeyboardPageTest, ConnectingReadsTheTablesWritesRecordZeroAndTheBitmapAndNoFrames) {
     writeProfileList();
@@ -276,6 +303,101 @@ TEST_F(KeyboardPageTest, ChoosingAProfileAppliesItsKeyRepeatToTheDesktop) {
     EXPECT_EQ(recordByte(1), 9) << "the keyboard got the profile's record";
     page->resetRepeat();
     EXPECT_EQ(input->keyboardRepeat(), (KeyboardRepeat{kDefaultKeyboardSpeed, kDefaultKeyboardDelay}));
+}
+
+TEST_F(KeyboardPageTest, ALanguageChangeRelabelsKeysRepeatDelayAndHint) {
+    writeProfileList();
+    plugAndConnect();
+    page->setRepeatDelay(2);
+    struct Texts {
+        int language;
+        QString tooltip, delay, hint;
+    };
+    // Key A keeps its own function in the factory profile.
+    const Texts texts[] = {
+        {kChinese, QStringLiteral("A\n当前功能：A"), QStringLiteral("重复延迟：750ms"),
+         QStringLiteral("在此按住一个键，试一试重复设置")},
+        {kEnglish, QStringLiteral("A\nAssigned: A"), QStringLiteral("Repeat delay: 750ms"),
+         QStringLiteral("Hold a key down here to try the repeat settings")},
+    };
+    auto* hint = qobject_cast<ui::CRichEditUI*>(control("repeat_input_richedit"));
+    ASSERT_NE(hint, nullptr);
+    for (const Texts& t : texts) {
+        SCOPED_TRACE(t.language);
+        window->SendMessage(mainmsg::kApplyLanguage, static_cast<quintptr>(t.language), 0);
+        EXPECT_EQ(control("key_64")->GetToolTip(), t.tooltip);
+        EXPECT_EQ(control("repeat_delay_time_label1")->GetText(), t.delay);
+        EXPECT_EQ(hint->GetTextEdit()->placeholderText(), t.hint);
+    }
+}
+
+TEST_F(KeyboardPageTest, TheGameModeKeyOnTheKeyboardShowsOnThePage) {
+    plugAndConnect();
+    ui::CControlUI* label = control("kb_game_mode_label");
+    ASSERT_NE(label, nullptr);
+    // Read once on connection: the simulated keyboard starts with it off.
+    EXPECT_TRUE(test::waitUntil([&] { return label->IsVisible(); }, 3000));
+    EXPECT_EQ(label->GetText(), QStringLiteral("Game mode: off"));
+    const size_t statusReads = count(cmd::ReadShort);
+    ASSERT_EQ(sim.runCommand("gamemode keyboard on"), "ok");
+    EXPECT_TRUE(test::waitUntil([&] { return label->GetText() == QStringLiteral("Game mode: on"); }, 3000));
+    EXPECT_EQ(count(cmd::ReadShort), statusReads + 1);
+    window->SendMessage(mainmsg::kApplyLanguage, kChinese, 0);
+    EXPECT_EQ(label->GetText(), QStringLiteral("游戏模式：开启"));
+    ASSERT_EQ(sim.runCommand("gamemode keyboard off"), "ok");
+    EXPECT_TRUE(test::waitUntil([&] { return label->GetText() == QStringLiteral("游戏模式：关闭"); }, 3000));
+}
+
+// The selected profile's file is not JSON: the user is asked once whether to
+// reset it. Declined, the keyboard keeps its record and key table and the
+// file stays as it was; an edit cannot be saved, and the user hears so.
+TEST_F(KeyboardPageTest, ADamagedProfileIsReportedOnceAndNothingIsSentOverTheKeyboard) {
+    writeProfileList();
+    page->initProfilePanel(profile_kind::Keyboard);  // as a start with this list would
+    const std::string path = folder() + kProfileUuid + ".Json";
+    const std::string damaged = "{ \"profilename\": \"Profile1\", \"Device\": [ {";
+    std::ofstream(path, std::ios::binary) << damaged;
+    const sim::FirmwareModel& model = sim.device("keyboard")->model();
+    const std::vector<uint8_t> record = model.area(sim::Area::Config);
+    const std::vector<uint8_t> keys = model.area(sim::Area::KeyAssignments);
+    std::string error;
+    ASSERT_TRUE(sim.plug("keyboard", &error)) << error;
+    ASSERT_TRUE(test::waitUntil([&] { return !messages.empty() && page->eventReaderRunning(); }));
+    test::waitUntil([] { return false; }, 300);  // time for a second message, which must not come
+    EXPECT_EQ(messages, std::vector<std::string>{"message_text_profile_damaged"});
+    EXPECT_EQ(count(cmd::WriteBlock) + count(cmd::WriteTable) + count(cmd::WriteShort), 0u);
+    EXPECT_EQ(model.area(sim::Area::Config), record);
+    EXPECT_EQ(model.area(sim::Area::KeyAssignments), keys);
+    EXPECT_EQ(fileText(path), damaged);
+    // Switching editor tabs reloads the profile; the user was told already.
+    page->setFunctionPage(1);
+    page->setPollingRate(2);
+    ASSERT_TRUE(test::waitUntil([&] { return messages.size() == 2; }));
+    EXPECT_EQ(messages.back(), "message_text_profile_damaged") << "the edit cannot be saved";
+    EXPECT_EQ(count(cmd::WriteBlock), 0u);
+    EXPECT_EQ(fileText(path), damaged);
+}
+
+TEST_F(KeyboardPageTest, AcceptingTheResetWritesTheFactoryProfileKeepsTheDamagedTextAndSendsIt) {
+    writeProfileList();
+    page->initProfilePanel(profile_kind::Keyboard);  // as a start with this list would
+    const std::string path = folder() + kProfileUuid + ".Json";
+    const std::string damaged = "not a profile";
+    std::ofstream(path, std::ios::binary) << damaged;
+    answer = 1;
+    std::string error;
+    ASSERT_TRUE(sim.plug("keyboard", &error)) << error;
+    ASSERT_TRUE(test::waitUntil([&] { return count(cmd::WriteTable) > 0; }));
+    EXPECT_EQ(messages, std::vector<std::string>{"message_text_profile_damaged"});
+    EXPECT_EQ(fileText(path + ".damaged"), damaged);
+    const Json::Value factory = ReadJsonValue(page->defaultProfilePath());
+    const Json::Value reset = ReadJsonValue(path);
+    EXPECT_EQ(reset["Device"], factory["Device"]);
+    EXPECT_EQ(reset["profilename"].asString(), "Profile1");
+    EXPECT_EQ(reset["profileUUID"].asString(), kProfileUuid);
+    const Json::Value& light = factory["Device"][0]["LightInfo"];
+    EXPECT_EQ(recordByte(1), light["SelectItem"].asInt()) << "the factory record reached the keyboard";
+    EXPECT_EQ(recordByte(2), light["Light"].asInt());
 }
 
 }  // namespace
