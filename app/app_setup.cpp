@@ -30,6 +30,8 @@ AppOptions parseAppOptions(const QStringList& arguments) {
         const QString& arg = arguments[i];
         if (arg == QLatin1String("--demo")) {
             options.demo = true;
+        } else if (arg == QLatin1String("--tray")) {
+            options.tray = true;
         } else if (arg == QLatin1String("--screenshot")) {
             if (i + 1 >= arguments.size()) {
                 options.error = QStringLiteral("--screenshot needs a file name");
@@ -61,8 +63,9 @@ AppOptions parseAppOptions(const QStringList& arguments) {
 
 QString appUsage() {
     return QStringLiteral(
-        "usage: talven-k88 [--demo] [--page NAME [--tab N]] [--screenshot FILE]\n"
+        "usage: talven-k88 [--demo] [--tray] [--page NAME [--tab N]] [--screenshot FILE]\n"
         "  --demo             also show simulated devices (every product)\n"
+        "  --tray             start hidden in the tray (its icon or a second start shows the window)\n"
         "  --page NAME        show this device's page first: mouse, keyboard, MousePad, HD, keyboard7440\n"
         "  --tab N            on that page, open editor tab N (1 lighting, 2 keys, 3 macros, 4 settings, ...)\n"
         "  --screenshot FILE  save the window as PNG after the first device scan, then quit\n");

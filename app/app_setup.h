@@ -19,6 +19,7 @@ void setupResources();
 
 struct AppOptions {
     bool demo = false;           // simulated devices in this process
+    bool tray = false;           // start hidden in the tray: the first scan pass does not show the window
     QString screenshotFile;      // save the window after the first scan pass, then quit
     QString page;                // the device page to show first ("keyboard", "mouse", ...)
     int tab = 0;                 // the editor tab of that page to show (1 lighting .. 7), 0 to leave it

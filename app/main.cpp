@@ -67,6 +67,19 @@ void schedulePage(CMainWnd& window, const AppOptions& options) {
     QTimer::singleShot(5000, poll, [poll] { poll->stop(); });
 }
 
+// --tray: when the first scan pass shows the window, hide it again. Unlike
+// the close button this keeps running where no tray icon can be shown: the
+// user asked for it, and a second start still brings the window back.
+void scheduleTray(CMainWnd& window) {
+    auto* poll = new QTimer(&window);
+    QObject::connect(poll, &QTimer::timeout, &window, [&window, poll] {
+        if (!window.firstScanDone() || !window.isVisible()) return;
+        poll->stop();
+        window.ShowWindow(false);
+    });
+    poll->start(10);
+}
+
 void connectPlatform(CMainWnd& window, SingleInstance& instance, PowerMonitor& power) {
     QObject::connect(&instance, &SingleInstance::instanceMessage, &window,
                      [&window](quint32 wParam, qint32 lParam) {
@@ -107,6 +120,7 @@ int runMainWindow(const AppOptions& options) {
         UnixSignals stopSignals([&window](int) { window.Close(0); });
         if (!options.screenshotFile.isEmpty()) scheduleScreenshot(window, options);
         else if (!options.page.isEmpty()) schedulePage(window, options);
+        if (options.tray && options.screenshotFile.isEmpty()) scheduleTray(window);
         result = QApplication::exec();
     }
     ui::CResourceManager::GetInstance()->Release();

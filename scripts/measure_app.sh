@@ -1,54 +1,93 @@
 #!/usr/bin/env bash
-# Measures the desktop program from outside: CPU share and peak memory over
-# a period, with every simulated product animating (--demo) and with no
-# device. Reads /proc/<pid>/stat (user + system ticks) and VmHWM.
+# Measures the desktop program from outside, three runs of it: with every
+# simulated product (--demo) shown, the same hidden in the tray (--demo
+# --tray), and with no device. For each run it reports, over the measured
+# period after start-up:
+#   CPU        user + system time of all its threads (/proc/PID/stat) per wall time
+#   peak       VmHWM, the peak resident memory (/proc/PID/status)
+#   threads    the thread count at the end (/proc/PID/status)
+#   wake-ups   voluntary + involuntary context switches of all its threads
+#              (/proc/PID/task/*/status), end minus start, per second (a
+#              thread that ends within the period takes its count with it)
 #
 #   scripts/measure_app.sh [seconds]      default 30
 #
-# Runs on Xvfb when xvfb-run is there, else on Qt's offscreen platform.
+# The program is measured by the PID this script started, never found by
+# name, so other copies running on the machine change nothing. Each run has
+# its own XDG_RUNTIME_DIR, XDG_CONFIG_HOME, XDG_DATA_HOME and simulator
+# directory and no session bus: it is always the first instance of its own
+# user folders and hears no other copy. Without a display the script runs
+# itself under xvfb-run when that is there (so the program is this shell's own
+# child), else on Qt's offscreen platform.
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 root="$(dirname "$here")"
 build="${TALVEN_BUILD_DIR:-$root/build}"
-app="$build/app/talven-k88"
+app="$(readlink -f "$build/app/talven-k88" || true)"
 seconds="${1:-30}"
-[[ -x "$app" ]] || { echo "build the program first (scripts/setup.sh)" >&2; exit 1; }
+settle=3  # seconds of start-up that are not measured
+[[ -n "$app" && -x "$app" ]] || { echo "build the program first (scripts/setup.sh)" >&2; exit 1; }
+[[ "$seconds" =~ ^[1-9][0-9]*$ ]] || { echo "usage: $0 [seconds]" >&2; exit 2; }
+
+if [[ -z "${DISPLAY:-}" && -z "${TALVEN_MEASURE_INNER:-}" ]] && command -v xvfb-run >/dev/null; then
+  TALVEN_MEASURE_INNER=1 exec xvfb-run -a -s '-screen 0 1600x1000x24' "$0" "$@"
+fi
+platform=()
+[[ -n "${DISPLAY:-}" ]] || platform=(QT_QPA_PLATFORM=offscreen)
+
+# CPU ticks (user + system) of the whole process.
+cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
+# Context switches of every thread the process has now.
+switches() {
+  cat "/proc/$1"/task/*/status 2>/dev/null |
+    awk '/^(voluntary|nonvoluntary)_ctxt_switches:/ { n += $2 } END { print n + 0 }'
+}
+status_field() { awk -v f="$2:" '$1 == f { print $2 }' "/proc/$1/status"; }
+# True while the PID is still the program this script started.
+is_ours() { [[ -e "/proc/$1/exe" && "$(readlink -f "/proc/$1/exe")" == "$app" ]]; }
 
 measure() {
   local label="$1"; shift
   local work; work="$(mktemp -d /tmp/talven-measure-XXXXXX)"
   mkdir -p "$work/run" "$work/data" "$work/config" "$work/sim"
   chmod 700 "$work/run"
-  local env=(XDG_RUNTIME_DIR="$work/run" XDG_DATA_HOME="$work/data" XDG_CONFIG_HOME="$work/config"
-             TALVEN_SIM_DIR="$work/sim")
-  if command -v xvfb-run >/dev/null; then
-    env "${env[@]}" xvfb-run -a -s '-screen 0 1600x1000x24' "$app" "$@" >/dev/null 2>&1 &
-  else
-    env "${env[@]}" QT_QPA_PLATFORM=offscreen "$app" "$@" >/dev/null 2>&1 &
+  # `env` replaces itself with the program, so $! is the program's PID.
+  env -u DBUS_SESSION_BUS_ADDRESS "${platform[@]}" XDG_RUNTIME_DIR="$work/run" XDG_DATA_HOME="$work/data" \
+    XDG_CONFIG_HOME="$work/config" TALVEN_SIM_DIR="$work/sim" "$app" "$@" >"$work/log" 2>&1 &
+  local pid=$!
+  sleep "$settle"
+  if ! is_ours "$pid"; then
+    echo "$label: the program (PID $pid) ended during start-up:" >&2
+    cat "$work/log" >&2
+    rm -rf "$work"
+    return 1
   fi
-  local launcher=$!
-  local pid=""
-  for _ in $(seq 100); do
-    pid="$(pgrep -n -f "^$app" || true)"
-    [[ -n "$pid" ]] && break
-    sleep 0.1
-  done
-  [[ -n "$pid" ]] || { echo "$label: the program did not start" >&2; return 1; }
-  sleep 3  # start-up is not what we measure
   local hz; hz="$(getconf CLK_TCK)"
-  local t0; t0="$(awk '{print $14 + $15}' "/proc/$pid/stat")"
-  local w0; w0="$(date +%s.%N)"
+  local t0 s0 w0 t1 s1 w1 peak threads
+  t0="$(cpu_ticks "$pid")"; s0="$(switches "$pid")"; w0="$(date +%s.%N)"
   sleep "$seconds"
-  local t1; t1="$(awk '{print $14 + $15}' "/proc/$pid/stat")"
-  local w1; w1="$(date +%s.%N)"
-  local peak; peak="$(awk '/VmHWM/ {print $2}' "/proc/$pid/status")"
+  if ! is_ours "$pid"; then
+    echo "$label: the program (PID $pid) ended while it was measured" >&2
+    rm -rf "$work"
+    return 1
+  fi
+  t1="$(cpu_ticks "$pid")"; s1="$(switches "$pid")"; w1="$(date +%s.%N)"
+  peak="$(status_field "$pid" VmHWM)"
+  threads="$(status_field "$pid" Threads)"
   kill -TERM "$pid"
-  wait "$launcher" 2>/dev/null || true
+  wait "$pid" 2>/dev/null || true
   rm -rf "$work"
-  awk -v l="$label" -v t0="$t0" -v t1="$t1" -v w0="$w0" -v w1="$w1" -v hz="$hz" -v peak="$peak" \
-    'BEGIN { printf "%-28s CPU %5.1f%% of one core   peak memory %6.1f MiB\n", l, 100 * (t1 - t0) / hz / (w1 - w0), peak / 1024 }'
+  awk -v l="$label" -v pid="$pid" -v t0="$t0" -v t1="$t1" -v s0="$s0" -v s1="$s1" -v w0="$w0" -v w1="$w1" \
+      -v hz="$hz" -v peak="$peak" -v threads="$threads" 'BEGIN {
+    wall = w1 - w0
+    printf "%-22s PID %-7d CPU %5.1f%%   peak %6.1f MiB   threads %3d   wake-ups %7.1f/s\n",
+           l, pid, 100 * (t1 - t0) / hz / wall, peak / 1024, threads, (s1 - s0) / wall
+  }'
 }
 
-echo "over ${seconds} s:"
-measure "--demo (every product)" --demo
-measure "no device"
+echo "over ${seconds} s, after ${settle} s of start-up (CPU in % of one core):"
+status=0
+measure "--demo, shown" --demo || status=1
+measure "--demo, in the tray" --demo --tray || status=1
+measure "no device" || status=1
+exit "$status"
