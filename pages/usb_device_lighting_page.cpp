@@ -111,22 +111,14 @@ int COrvaneUSBDevice::animationPeriodMs() const {
     return kStepPeriodMs[std::min<size_t>(speed, kStepPeriodMs.size() - 1)];
 }
 
-void COrvaneUSBDevice::startAnimation() {
-    if (animationThread_.joinable()) return;
-    animationStop_.reset();
-    animationRunning_ = true;
-    animationThread_ = std::thread([this] { animationLoop(); });
-}
+void COrvaneUSBDevice::startAnimation() { animation_.start([this](Event&) { animationLoop(); }); }
 
 void COrvaneUSBDevice::stopAnimation() {
-    if (!animationThread_.joinable()) return;
-    animationStop_.set();
-    animationThread_.join();
-    animationRunning_ = false;
+    if (animation_.started()) animation_.stop();
 }
 
 void COrvaneUSBDevice::animationLoop() {
-    while (!animationStop_.wait(animationPeriodMs())) animationStep();
+    while (!animation_.stopEvent().wait(animationPeriodMs())) animationStep();
 }
 
 void COrvaneUSBDevice::paintLightControl(CControlUI* control, uint32_t colour, uint8_t brightness) {
