@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 #include <sys/stat.h>
 
@@ -158,6 +159,42 @@ TEST_F(MacroStoreTest, ADamagedListIsKeptAsideNeverOverwritten) {
     const auto macros = ReadEncodedMacros(folder());
     EXPECT_TRUE(macros[0].empty());
     EXPECT_EQ(macros[1].size(), 1u);
+}
+
+TEST_F(MacroStoreTest, ListEntriesOfTheWrongTypeAreNeverRewritten) {
+    // Macro 1 is the odd one; macro 0 has a file that must survive.
+    for (const char* shape : {"42", "\"text\"", "null", "[\"m\"]", "false"}) {
+        SCOPED_TRACE(shape);
+        const std::string text =
+            std::string(R"({"MacroInfo": [{"MacroName": "first", "Guid": "g0"}, )") + shape + "]}";
+        writeFile(store.listPath(), text);
+        writeFile(folder() + "g0.mac", R"({"Events": []})");
+        const auto before = test::folderContents(dir / "data");
+        struct Operation {
+            const char* name;
+            std::function<MacroResult()> run;
+            MacroOutcome outcome;
+        };
+        const Operation operations[] = {
+            {"rename", [&] { return store.rename(1, "x"); }, MacroOutcome::damagedFile},
+            {"save", [&] { return store.save(1, {step("down", 10, 4, 1)}); }, MacroOutcome::unchanged},
+            {"export", [&] { return store.exportTo(1, (dir / "out.mac").string()); }, MacroOutcome::unchanged},
+        };
+        for (const Operation& op : operations) {
+            SCOPED_TRACE(op.name);
+            MacroResult r;
+            EXPECT_NO_THROW(r = op.run());
+            EXPECT_EQ(r.outcome, op.outcome);
+            EXPECT_EQ(test::folderContents(dir / "data"), before);
+        }
+        // The others still work and keep the odd element as it is.
+        ASSERT_TRUE(store.rename(0, "renamed").ok());
+        ASSERT_TRUE(store.add().ok());
+        const Json::Value list = ReadJsonValue(store.listPath());
+        EXPECT_EQ(list["MacroInfo"][1], test::parseJson(shape));
+        EXPECT_EQ(list["MacroInfo"][0]["MacroName"], "renamed");
+        EXPECT_EQ(list["MacroInfo"].size(), 3u);
+    }
 }
 
 TEST_F(MacroStoreTest, AFailedWriteLeavesEveryFileAsItWas) {

@@ -10,6 +10,7 @@
 
 #include <sys/stat.h>
 
+#include <functional>
 #include <map>
 #include <set>
 
@@ -377,6 +378,72 @@ TEST_F(ProfileListTest, AFailedWriteLeavesEveryFileAsItWas) {
     if (!result) GTEST_SKIP() << "no unprivileged user to run as";
     EXPECT_EQ(*result, 0);
     EXPECT_EQ(test::folderContents(dir / "data"), before);
+}
+
+TEST_F(ProfileListTest, TheProgramAndTheToolTakeTheSameProfileForAnySelection) {
+    // Three profiles; a selection that names none of them means the first.
+    struct Case {
+        const char* select;  // JSON text
+        int index;
+    };
+    const Case cases[] = {
+        {"-1", 0}, {"0", 0},       {"2", 2},           {"3", 0},      {"4294967296", 0}, {"18446744073709551615", 0},
+        {"1.5", 0}, {"1.0", 1},    {"\"1\"", 0},       {"true", 0},   {"null", 0},       {"[1]", 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.select);
+        const std::string text = std::string(R"({"profilelist": [{"profilename": "A", "profileUUID": "a"},
+            {"profilename": "B", "profileUUID": "b"}, {"profilename": "C", "profileUUID": "c"}], "profileselect": )") +
+                                 c.select + "}";
+        writeFile(listPath(), text);
+        const SelectedProfile tool = readSelectedProfile(folder());
+        EXPECT_EQ(tool.index, c.index);
+        EXPECT_EQ(tool.path, folder() + std::string(1, static_cast<char>('a' + c.index)) + ".Json");
+        EXPECT_EQ(tool.fellBack, std::string(c.select) != std::to_string(c.index) && std::string(c.select) != "1.0");
+        EXPECT_EQ(readFile(listPath()), text) << "the tool changes nothing";
+
+        ASSERT_TRUE(list.init().ok());
+        EXPECT_EQ(list.selectedIndex(), c.index);
+        EXPECT_EQ(listFile()["profileselect"], c.index);
+        EXPECT_EQ(names(), (std::vector<std::string>{"A", "B", "C"})) << "no profile is lost";
+    }
+    writeFile(listPath(), R"({"profilelist": [], "profileselect": 0})");
+    EXPECT_NE(readSelectedProfile(folder()).error.find("lists no profiles"), std::string::npos);
+}
+
+TEST_F(ProfileListTest, ListEntriesOfTheWrongTypeAreNeverRewritten) {
+    // The readers take any element; an operation on one that is not an
+    // object is refused with the list as it was.
+    for (const char* shape : {"42", "\"text\"", "null", "[\"b\"]", "true"}) {
+        SCOPED_TRACE(shape);
+        const std::string text = std::string(R"({"profilelist": [{"profilename": "A", "profileUUID": "a"}, )") + shape +
+                                 R"(], "profileselect": 1})";
+        writeFile(listPath(), text);
+        writeFile(folder() + "a.Json", R"({"Device": [{}], "profilename": "A", "profileUUID": "a"})");
+        ASSERT_TRUE(list.init().ok());
+        ASSERT_EQ(list.selectedIndex(), 1);
+        const std::string stored = readFile(listPath());
+        const auto before = test::folderContents(dir / "data");
+        const std::pair<const char*, std::function<ProfileResult()>> operations[] = {
+            {"rename", [&] { return list.rename("New"); }},
+            {"copy", [&] { return list.copy(); }},
+            {"export", [&] { return list.exportTo((dir / "out.Json").string()); }},
+            {"reset", [&] { return list.reset(); }},
+        };
+        for (const auto& [name, operation] : operations) {
+            SCOPED_TRACE(name);
+            ProfileResult r;
+            EXPECT_NO_THROW(r = operation());
+            EXPECT_EQ(r.outcome, ProfileOutcome::damagedFile);
+            EXPECT_FALSE(r.error.empty());
+            EXPECT_EQ(test::folderContents(dir / "data"), before);
+        }
+        // Adding keeps the odd element where it was.
+        ASSERT_TRUE(list.add().ok());
+        EXPECT_EQ(listFile()["profilelist"][1], parseJson(shape));
+        fs::remove(list.currentProfilePath());
+        writeFile(listPath(), stored);
+    }
 }
 
 TEST(SelectedProfile, ReadsTheListWithoutChangingIt) {

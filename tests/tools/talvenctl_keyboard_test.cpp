@@ -232,7 +232,7 @@ TEST_F(TalvenctlKeyboardTest, ASelectionNamingNoProfileAppliesTheFirstAsTheProgr
         test::writeFile(data / "ProfileList.ini", std::string(R"({"profilelist": [{"profileUUID": "first"},
             {"profileUUID": "second"}], "profileselect": )") + select + "}");
         CtlRun r = run("keyboard apply --data-dir " + data.str());
-        EXPECT_EQ(r.status, 0) << r.err;
+        ASSERT_EQ(r.status, 0) << r.err;
         EXPECT_EQ(lines(r.out)[0], "applied " + data.str() + "/first.Json");
         EXPECT_NE(r.err.find("the first"), std::string::npos) << r.err;
     }
