@@ -125,12 +125,18 @@ void CDeviceOptionUI::OnEntryTimer(uint id) {
     if (!manager) return;
     manager->KillTimer(this, id);
     if (!page_) return;
-    const bool connected = page_->commandChannel().isConnected();
     switch (id) {
     case entryTimer::kArrival:
-        page_->onConnected();
+        // A page that only shows its product still renders its preview, but
+        // never runs a connection sequence or a status poll on the device.
+        if (page_->drivesDevice()) page_->onConnected();
         manager->SetTimer(this, entryTimer::kRender, entryTimer::kRenderMs);
-        if (page_->powerMode() != 0 && connected) manager->SetTimer(this, entryTimer::kStatus, entryTimer::kStatusMs);
+        if (page_->reportsPower()) {
+            // The first reading at once: the power card is shown from the
+            // arrival on and must not wait a whole period for its value.
+            page_->readDeviceStatus();
+            manager->SetTimer(this, entryTimer::kStatus, entryTimer::kStatusMs);
+        }
         break;
     case entryTimer::kRender:
         page_->renderFrame();
@@ -141,10 +147,9 @@ void CDeviceOptionUI::OnEntryTimer(uint id) {
     case entryTimer::kReserved1: page_->reservedOperation1(); break;
     case entryTimer::kReserved2: page_->reservedOperation2(); break;
     case entryTimer::kStatus:
+        if (!page_->reportsPower()) break;
         page_->readDeviceStatus();
-        if (page_->powerMode() != 0 && page_->commandChannel().isConnected()) {
-            manager->SetTimer(this, entryTimer::kStatus, entryTimer::kStatusMs);
-        }
+        manager->SetTimer(this, entryTimer::kStatus, entryTimer::kStatusMs);
         break;
     default: break;
     }

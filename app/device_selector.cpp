@@ -35,16 +35,19 @@ CControlUI* DeviceSelector::build(const char* layout) {
 
 void DeviceSelector::CreatePages(const std::vector<DeviceSlot>& slotList) {
     for (const ProductRow& row : kProductTable) {
-        for (const DeviceSlot& slot : slotList) {
+        for (size_t i = 0; i < slotList.size(); ++i) {
+            const DeviceSlot& slot = slotList[i];
             if (slot.vendorId == row.vendorId && slot.productId == row.productId && slot.kind == row.kind) {
-                if (!CreateProductPage(slot, 0)) debugOutputf("no page for %s", std::string(row.kindName).c_str());
+                if (!CreateProductPage(slot, static_cast<int>(i), 0))
+                    debugOutputf("no page for %s", std::string(row.kindName).c_str());
                 break;
             }
         }
     }
+    UpdatePowerCard();
 }
 
-bool DeviceSelector::CreateProductPage(const DeviceSlot& slot, int subKind) {
+bool DeviceSelector::CreateProductPage(const DeviceSlot& slot, int slotIndex, int subKind) {
     const ProductRow* row = productForSlot(slot);
     if (!row || row->subKind != subKind) return false;
     auto* power = qobject_cast<CMpDevicePowerUI*>(build("XML\\CustomControlXML\\MpDevicePower.xml"));
@@ -60,7 +63,7 @@ bool DeviceSelector::CreateProductPage(const DeviceSlot& slot, int subKind) {
         return false;
     }
     powerSwitch->Add(power);
-    power->SetKind(row->kind, row->subKind);
+    power->SetKind(row->kind, slotIndex);
     powerIndicators_.push_back(power);
 
     page->setOwnerWindow(window_);

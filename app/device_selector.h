@@ -36,13 +36,18 @@ public:
 
     // Start-up: a page, an entry and a power indicator for every product row.
     void CreatePages(const std::vector<DeviceSlot>& slotList);
-    bool CreateProductPage(const DeviceSlot& slot, int subKind);
+    // `slotIndex` is the slot's place in the slot list; the power indicator
+    // keeps it.
+    bool CreateProductPage(const DeviceSlot& slot, int slotIndex, int subKind);
 
     void OnSlotOccupied(const DeviceSlot& slot);
     void OnSlotVacated(const DeviceSlot& slot);
     void ShowEntry(int index, bool visible, bool select);
     void HideEntry(int index);
     void OnDeviceSelected();
+    // Shows the power card of the current device when its product reports
+    // power (a power mode) and it is connected; hides it otherwise.
+    void UpdatePowerCard();
     COrvaneUSBDevice* CurrentDevicePage() const;
     // Selects the visible entry whose page keeps its files in `folder`
     // ("keyboard", "mouse", ...); false when none is shown.

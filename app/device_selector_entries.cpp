@@ -2,6 +2,7 @@
 
 #include "app/device_option.h"
 #include "app/device_selector.h"
+#include "device/product_table.h"
 #include "pages/usb_device_page.h"
 #include "platform/debug_output.h"
 #include "ui/layouts.h"
@@ -78,10 +79,6 @@ void DeviceSelector::ShowEntry(int index, bool visible, bool select) {
         if (auto* tab = qobject_cast<CTabLayoutUI*>(manager_.FindControl(entry->BoundTabLayout()))) {
             tab->SelectItem(entry->BoundTabIndex());
         }
-        if (auto* power = qobject_cast<CTabLayoutUI*>(manager_.FindControl(entry->PowerLayout()))) {
-            power->SetVisible(entry->PowerIndex() >= 0);
-            if (entry->PowerIndex() >= 0) power->SelectItem(entry->PowerIndex());
-        }
     }
     entry->SetDeviceSelected(select);
     if (select) currentEntry_ = index;
@@ -106,6 +103,7 @@ void DeviceSelector::ShowEntry(int index, bool visible, bool select) {
             if (CDeviceOptionUI* other = entryAt(i)) other->SetSynchroSelected(false);
         }
     }
+    UpdatePowerCard();
 }
 
 void DeviceSelector::HideEntry(int index) {
@@ -131,12 +129,26 @@ void DeviceSelector::OnDeviceSelected() {
         CDeviceOptionUI* entry = entryAt(i);
         if (!entry || !entry->IsDeviceSelected()) continue;
         currentEntry_ = i;
-        if (auto* power = qobject_cast<CTabLayoutUI*>(manager_.FindControl(entry->PowerLayout()))) {
-            power->SetVisible(entry->PowerIndex() >= 0);
-            if (entry->PowerIndex() >= 0) power->SelectItem(entry->PowerIndex());
-        }
-        return;
+        break;
     }
+    UpdatePowerCard();
+}
+
+// A card for every product would show a plug and no value for the ones that
+// report no power, and a card with no device would stand for nothing.
+void DeviceSelector::UpdatePowerCard() {
+    const QString name = QString::fromLatin1(kPowerLayoutName.data(), static_cast<qsizetype>(kPowerLayoutName.size()));
+    auto* power = qobject_cast<CTabLayoutUI*>(manager_.FindControl(name));
+    if (!power) return;
+    int index = -1;
+    for (int i = 0; i < entryCount(); ++i) {
+        CDeviceOptionUI* entry = entryAt(i);
+        if (!entry || !entry->EntryVisible() || !entry->IsDeviceSelected()) continue;
+        if (entry->Page() && entry->Page()->reportsPower()) index = entry->PowerIndex();
+        break;
+    }
+    power->SetVisible(index >= 0);
+    if (index >= 0) power->SelectItem(index);
 }
 
 COrvaneUSBDevice* DeviceSelector::CurrentDevicePage() const {

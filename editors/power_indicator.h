@@ -18,6 +18,7 @@ public:
     QString GetClass() const override { return QStringLiteral("MpDevicePower"); }
     void SetKind(int kind, int slot) { kind_ = kind, slot_ = slot; }
     int Kind() const { return kind_; }
+    int Slot() const { return slot_; }
     void SetPowerMode(int mode) { powerMode_ = mode; }
     int PowerMode() const { return powerMode_; }
     // Updates the controls from a power report (at most 64 bytes are used);

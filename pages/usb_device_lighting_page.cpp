@@ -138,7 +138,7 @@ void COrvaneUSBDevice::renderFrame() {
             paintLightControl(control, led.colour, led.brightness);
         }
     }
-    if (commandChannel_.slowLink() || !commandChannel_.isConnected()) return;
+    if (!drivesDevice() || !lightingControl_ || commandChannel_.slowLink() || !commandChannel_.isConnected()) return;
     const uint32_t now = tickCount();
     if (static_cast<int32_t>(now - sendPausedUntil_) < 0) return;
     const lighting::LightFrameBuffer buffer = lighting::encodeLightFrame(frame);

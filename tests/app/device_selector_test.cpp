@@ -1,6 +1,8 @@
 // The device selector with simulated devices plugged and unplugged while the
 // main window runs.
 
+#include "app/app_messages.h"
+#include "app/custom_controls.h"
 #include "app/device_option.h"
 #include "app/main_wnd.h"
 #include "pages/usb_device_page.h"
@@ -9,6 +11,7 @@
 #include "sim/simulator.h"
 #include "support/temp_dir.h"
 #include "ui/control.h"
+#include "ui/control_factory.h"
 #include "ui/layouts.h"
 
 #include <gtest/gtest.h>
@@ -113,20 +116,42 @@ TEST_F(SelectorTest, AnEventInterfaceAloneShowsNoEntry) {
     EXPECT_TRUE(overlayShown());
 }
 
-// The keyboard draws its own lighting (its page only previews it); the mouse
-// is sent every frame.
-TEST_F(SelectorTest, AConnectedPageAnimatesAndSendsFramesOfItsLedCount) {
+// Every output report a simulated product received: command frames and any
+// other report (the headset's lighting reports are not command frames).
+size_t reportsReceived(sim::SimDevice& device) {
+    return device.model().requests().size() + device.model().otherReports().size();
+}
+
+// Lighting frames (command 0x12) a simulated product received.
+int framesReceived(sim::SimDevice& device) {
+    int count = 0;
+    for (const auto& request : device.model().requests()) count += request[3] == 0x12;
+    return count;
+}
+
+// Waits without stopping the window's timers.
+void idle(int ms) {
+    test::waitUntil([] { return false; }, ms);
+}
+
+// The mouse, the mouse pad and the headset have no device class of their own
+// yet: their pages show, but their devices must hear nothing from us.
+TEST_F(SelectorTest, PagesWithoutADeviceClassSendNothingToTheirDevices) {
     ASSERT_TRUE(plug("mouse", 1));
-    COrvaneUSBDevice* page = window->CurrentDevicePage();
-    ASSERT_NE(page, nullptr);
-    const auto before = page->frameSnapshot();
-    ASSERT_TRUE(test::waitUntil([&] { return page->frameSnapshot() != before; }, 3000)) << "the effect steps";
-    auto frames = [&] {
-        int count = 0;
-        for (const auto& request : sim.device("mouse")->model().requests()) count += request[3] == 0x12;
-        return count;
-    };
-    EXPECT_TRUE(test::waitUntil([&] { return frames() > 2; }, 5000)) << "frames reach the device";
+    ASSERT_TRUE(plug("mousepad", 2));
+    ASSERT_TRUE(plug("headset", 3));
+    idle(1500);  // past the arrival timer and many render periods
+    for (const char* name : {"mouse", "mousepad", "headset"}) {
+        EXPECT_EQ(reportsReceived(*sim.device(name)), 0u) << name;
+    }
+    for (const char* folder : {"mouse", "MousePad", "HD"}) {
+        ASSERT_TRUE(window->selector()->SelectByFolder(folder)) << folder;
+        COrvaneUSBDevice* page = window->CurrentDevicePage();
+        ASSERT_NE(page, nullptr) << folder;
+        EXPECT_EQ(page->deviceFolderName(), folder);
+        EXPECT_TRUE(page->IsVisible()) << folder;
+        EXPECT_FALSE(page->drivesDevice()) << folder;
+    }
 }
 
 }  // namespace
@@ -135,20 +160,109 @@ TEST_F(SelectorTest, AConnectedPageAnimatesAndSendsFramesOfItsLedCount) {
 namespace talven {
 namespace {
 
-TEST_F(SelectorTest, APageWithAPowerModePollsTheBatteryIntoItsIndicator) {
-    ASSERT_TRUE(plug("mousepad", 1));
-    COrvaneUSBDevice* page = window->CurrentDevicePage();
-    ASSERT_NE(page, nullptr);
-    const uint8_t report[] = {85, 2, 0, 0, 0, 3};
-    ASSERT_TRUE(sim.device("mousepad")->model().write(sim::Area::Status, 0, report));
-    page->readDeviceStatus();  // power mode 0: no poll
-    auto* value = window->GetPaintManager().FindSubControlByName(page->powerIndicator(),
-                                                                 QStringLiteral("device_power_value"));
-    ASSERT_NE(value, nullptr);
-    EXPECT_NE(value->GetText(), QStringLiteral("85%"));
-    page->setPowerMode(1);
-    page->readDeviceStatus();
-    EXPECT_EQ(value->GetText(), QStringLiteral("85%"));
+// A page as a device class that drives its device would be: it sends the
+// base frames and polls the power state.
+class DrivingPage : public COrvaneUSBDevice {
+public:
+    DrivingPage() { setDrivesDevice(true); }
+};
+
+class DrivingPageTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        test::qtApp();
+        // The mouse's layout builds such a page for this test.
+        ui::CControlFactory::GetInstance()->RegistControl(QStringLiteral("OrvaneMouseDevice"),
+                                                          QStringLiteral("COrvaneMouseDevice"),
+                                                          [] { return new DrivingPage; });
+        sim.addAllProducts();
+        window = std::make_unique<CMainWnd>(std::vector<hid::HidRoot>{{dir.str(), dir.str()}});
+        ASSERT_TRUE(window->Create(nullptr, QStringLiteral("test"), ui::WS_POPUP, 0, 0, 0, 800, 572));
+        ASSERT_TRUE(test::waitUntil([&] { return window->firstScanDone(); }));
+        for (COrvaneUSBDevice* page : window->selector()->pages()) {
+            if (page->deviceFolderName() == "mouse") mousePage = page;
+        }
+        ASSERT_NE(mousePage, nullptr);
+        ASSERT_TRUE(mousePage->drivesDevice());
+    }
+    void TearDown() override {
+        window.reset();
+        registerShellControlClasses();
+    }
+
+    bool plugMouse() {
+        std::string error;
+        EXPECT_TRUE(sim.plug("mouse", &error)) << error;
+        return test::waitUntil([&] { return window->CurrentDevicePage() == mousePage; });
+    }
+    ui::CControlUI* find(const char* name) { return window->GetPaintManager().FindControl(QString::fromLatin1(name)); }
+    ui::CControlUI* powerValue() {
+        return window->GetPaintManager().FindSubControlByName(mousePage->powerIndicator(),
+                                                              QStringLiteral("device_power_value"));
+    }
+
+    test::TempDir dir;
+    sim::Simulator sim{dir.str()};
+    std::unique_ptr<CMainWnd> window;
+    COrvaneUSBDevice* mousePage = nullptr;
+};
+
+TEST_F(DrivingPageTest, LightingControlStopsAndResumesTheFrames) {
+    ASSERT_TRUE(plugMouse());
+    sim::SimDevice& mouse = *sim.device("mouse");
+    ASSERT_TRUE(test::waitUntil([&] { return framesReceived(mouse) > 2; }, 5000)) << "frames reach the device";
+
+    window->GetPaintManager().SendNotify(find("control_light_status"), QStringLiteral("click"));
+    ASSERT_FALSE(window->lightingControl());
+    EXPECT_FALSE(mousePage->lightingControl());
+    idle(50);
+    const int whileOff = framesReceived(mouse);
+    idle(800);  // longer than any resend of an unchanged frame
+    EXPECT_EQ(framesReceived(mouse), whileOff) << "another program has the lighting";
+
+    window->SendMessage(appMessages().lightControl, 1, 1);  // handed back
+    EXPECT_TRUE(mousePage->lightingControl());
+    EXPECT_TRUE(test::waitUntil([&] { return framesReceived(mouse) > whileOff + 2; }, 3000)) << "frames resume";
+}
+
+TEST_F(DrivingPageTest, ThePowerCardShowsOnlyForAConnectedProductWithPower) {
+    ui::CControlUI* card = find("device_power_switch");
+    ASSERT_NE(card, nullptr);
+    EXPECT_FALSE(card->IsVisible()) << "no device";
+    ASSERT_TRUE(plugMouse());
+    EXPECT_FALSE(card->IsVisible()) << "power mode 0: the product reports no power";
+    sim.unplug("mouse");
+    ASSERT_TRUE(test::waitUntil([&] { return window->CurrentDevicePage() == nullptr; }));
+    EXPECT_FALSE(card->IsVisible());
+
+    const uint8_t report[] = {85, 2, 0, 0, 0, 0};  // 85 %, on battery
+    ASSERT_TRUE(sim.device("mouse")->model().write(sim::Area::Status, 0, report));
+    mousePage->setPowerMode(1);
+    ASSERT_TRUE(plugMouse());
+    EXPECT_TRUE(card->IsVisible());
+    EXPECT_TRUE(test::waitUntil([&] { return powerValue()->GetText() == QStringLiteral("85%"); }, 2000))
+        << "the value comes with the card, not a poll period later";
+    sim.unplug("mouse");
+    ASSERT_TRUE(test::waitUntil([&] { return window->CurrentDevicePage() == nullptr; }));
+    EXPECT_FALSE(card->IsVisible()) << "the device is gone";
+}
+
+}  // namespace
+}  // namespace talven
+
+namespace talven {
+namespace {
+
+// Each indicator keeps its product's slot: the place of the product's command
+// interface in the recognition table.
+TEST_F(SelectorTest, EachPowerIndicatorKnowsItsProductsSlot) {
+    const std::map<std::string, int> slotOf = {
+        {"keyboard", 0}, {"mouse", 2}, {"MousePad", 4}, {"HD", 6}, {"keyboard7440", 7}};
+    for (COrvaneUSBDevice* page : window->selector()->pages()) {
+        ASSERT_NE(page->powerIndicator(), nullptr);
+        EXPECT_EQ(page->powerIndicator()->Slot(), slotOf.at(page->deviceFolderName())) << page->deviceFolderName();
+        EXPECT_EQ(page->powerIndicator()->Kind(), page->kind()) << page->deviceFolderName();
+    }
 }
 
 }  // namespace
