@@ -67,4 +67,8 @@ void CTrayIcon::SetHideIcon() {
     if (icon_) icon_->hide();
 }
 
+void CTrayIcon::ShowMessage(const QString& title, const QString& text) {
+    if (icon_) icon_->showMessage(title, text, QSystemTrayIcon::Information);
+}
+
 }  // namespace talven::ui

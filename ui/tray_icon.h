@@ -36,6 +36,8 @@ public:
     void SetIcon(const QIcon& icon);
     void SetShowIcon();
     void SetHideIcon();
+    // A balloon message at the icon; nothing when there is no icon.
+    void ShowMessage(const QString& title, const QString& text);
 
     // The mouse message a tray activation stands for (0: none).
     static qintptr MouseMessageFor(QSystemTrayIcon::ActivationReason reason);
