@@ -26,10 +26,12 @@ struct FileRead {
     std::string error;  // why, for messages; empty when ok
 };
 
-// Reads a regular file (a link to one is followed) of at most
-// kMaxJsonFileSize bytes. The type and size are checked on the opened file
-// before any byte is read, so a FIFO or a huge file never blocks or fills
-// memory.
+// Reads a regular file of at most kMaxJsonFileSize bytes. The type and size
+// are checked on the opened file before any byte is read, so a FIFO or a
+// huge file never blocks or fills memory. A symbolic link is followed: the
+// checks apply to what was actually opened, so a link cannot smuggle in a
+// FIFO or a huge file, and a user who keeps a profile as a link to a file
+// elsewhere still has it read.
 FileRead readRegularFile(const std::string& path);
 
 // The whole file as bytes; empty when it cannot be read completely
