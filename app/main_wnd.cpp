@@ -69,6 +69,11 @@ void CMainWnd::OnWindowInit() {
     hooks.bringToFront = [this] { BringToFront(); };
     selector_ = std::make_unique<DeviceSelector>(m_pm, this, this, std::move(hooks));
     selector_->CreatePages(scanner_->slotList());
+    SetLightingControl(lightingControl_);  // another program may have spoken before the pages existed
+    // The window itself holds the keyboard focus until the user clicks into
+    // an edit; left to itself, activation would hand it to the first edit
+    // (the profile name), and typing would rename the profile.
+    setFocus(Qt::OtherFocusReason);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) screenSize_ = screen->size();
     ShowWindow(false);
     workers_.start(WorkerSlots::kScanSlot, [this](Event& stopEvent) { scanner_->run(stopEvent); });
@@ -135,13 +140,23 @@ void CMainWnd::ToggleLightingControl() {
     SetLightingControl(lightingControl_);
 }
 
-void CMainWnd::SetLightingControl(bool on) { lightingControl_ = on; }
+// The mice, mouse pads and keyboards learn the flag (the headset's lighting
+// is its own); the activation state then stops or resumes every page's
+// preview and frames.
+void CMainWnd::SetLightingControl(bool on) {
+    lightingControl_ = on;
+    if (selector_) {
+        for (const uint16_t k : {kind::Mouse, kind::MousePad, kind::Keyboard}) {
+            for (COrvaneUSBDevice* page : selector_->pagesOfKind(k)) page->setLightingControl(on);
+        }
+    }
+    ApplyActivationState();
+}
 
 void CMainWnd::OnLightControlMessage(quintptr wParam, qintptr lParam) {
     if (wParam != 1 || (lParam != 0 && lParam != 1)) return;
     SetLightingControl(lParam == 1);
     SetLightStatusCaption();
-    ApplyActivationState();
 }
 
 }  // namespace talven

@@ -17,6 +17,7 @@
 
 #include <QSize>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -59,6 +60,14 @@ public:
     std::vector<DeviceSlot> deviceSlots() const;
     // Where other programs' messages come from; the window listens on it.
     void setDesktopBus(DesktopBus* bus);
+    // The notification area as the window uses it: whether there is one to
+    // close to, and its balloon message. The default asks the tray icon;
+    // tests give their own.
+    struct TrayAccess {
+        std::function<bool()> available;
+        std::function<void(const QString& title, const QString& text)> showMessage;
+    };
+    void setTrayAccess(TrayAccess access) { trayAccess_ = std::move(access); }
 
     ControlRoutes& routes() { return routes_; }
     // The profile panel's file dialogs and confirmations (tests set their own).
@@ -90,6 +99,9 @@ private:
     void Shutdown();
     void UpdateNoDeviceOverlay();
     void OnTrayMessage(qintptr mouseMessage);
+    // "closebtn": into the tray when there is one (saying so once per run),
+    // otherwise the program ends the way the tray menu's "exit" ends it.
+    void CloseToTray();
     void OpenTrayMenu();
     void OnMenuCommand(quintptr wParam);
     void OnLightControlMessage(quintptr wParam, qintptr lParam);
@@ -113,6 +125,8 @@ private:
     ControlRoutes routes_;
     ProfileDialogs profileDialogs_ = defaultProfileDialogs();
     ui::CTrayIcon tray_;
+    TrayAccess trayAccess_;
+    bool trayNoticeShown_ = false;
     std::unique_ptr<ui::CMenuWnd> trayMenu_;
     ui::MenuCheckInfo menuChecks_;
     std::unique_ptr<DeviceScanner> scanner_;

@@ -6,6 +6,9 @@
 #include "app/main_wnd.h"
 #include "platform/debug_output.h"
 #include "ui/control.h"
+#include "ui/resource_manager.h"
+
+#include <QSystemTrayIcon>
 
 namespace talven {
 
@@ -56,11 +59,29 @@ void CMainWnd::RouteClick(TNotifyUI& msg) {
 void CMainWnd::AddShellRoutes() {
     const QString click = QString::fromLatin1(kNotifyClick);
     // Closing keeps the program in the tray; only the tray's "exit" ends it.
-    routes_.add(click, QStringLiteral("closebtn"), [this](TNotifyUI&, int) { ShowWindow(false); });
-    routes_.add(click, QStringLiteral("nodevice_ok_btn"), [this](TNotifyUI&, int) { ShowWindow(false); });
+    routes_.add(click, QStringLiteral("closebtn"), [this](TNotifyUI&, int) { CloseToTray(); });
+    routes_.add(click, QStringLiteral("nodevice_ok_btn"), [this](TNotifyUI&, int) { CloseToTray(); });
     routes_.add(click, QStringLiteral("control_light_status"),
                 [this](TNotifyUI&, int) { ToggleLightingControl(); });
 }
 
+void CMainWnd::CloseToTray() {
+    const bool trayShown = trayAccess_.available ? trayAccess_.available()
+                                                 : tray_.IsCreated() && QSystemTrayIcon::isSystemTrayAvailable();
+    // Hidden with nowhere to come back from, the program would run on
+    // unseen and unreachable: without a tray, closing ends it.
+    if (!trayShown) {
+        Close(0);
+        return;
+    }
+    ShowWindow(false);
+    if (trayNoticeShown_) return;
+    trayNoticeShown_ = true;
+    CResourceManager* texts = CResourceManager::GetInstance();
+    const QString title = texts->GetText(QStringLiteral("tray_notice_title"));
+    const QString text = texts->GetText(QStringLiteral("tray_notice_text"));
+    if (trayAccess_.showMessage) trayAccess_.showMessage(title, text);
+    else tray_.ShowMessage(title, text);
+}
 
 }  // namespace talven

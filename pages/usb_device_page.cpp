@@ -87,7 +87,7 @@ std::string COrvaneUSBDevice::userDataFolder() const { return paths::deviceDataF
 // its link byte filled in from the channel, goes to the indicator and its
 // byte 4 to the main window.
 void COrvaneUSBDevice::readDeviceStatus() {
-    if (!powerPollActive(powerMode_, commandChannel_.isConnected()) || !powerIndicator_) return;
+    if (!drivesDevice() || !powerPollActive(powerMode_, commandChannel_.isConnected()) || !powerIndicator_) return;
     std::array<uint8_t, kPowerReportSize> read{};
     if (commandChannel_.readShort(read.data(), kPowerReportSize, 0) != channel_result::Success) return;
     const auto report = indicatorReport(read, commandChannel_.slowLink());
@@ -113,7 +113,7 @@ void COrvaneUSBDevice::bindPageControls() {
     int number = 0;
     // The pad and the headset list no LEDs in the product table: each of
     // their key controls is one LED. Until their own pages take over, the
-    // base previews and sends one LED per key control.
+    // base previews one LED per key control.
     if (ledCount_ == 0) setLedCount(keyCount_);
     for (CControlUI* button : buttons) {
         if (splitAtLastUnderscore(button->GetName(), prefix, number) &&

@@ -7,9 +7,16 @@
 #include "ui/menu_wnd.h"
 #include "ui/resource_manager.h"
 
+#include <QApplication>
 #include <QEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 
 #include <gtest/gtest.h>
+
+#include <utility>
+#include <vector>
 
 namespace talven {
 namespace {
@@ -62,13 +69,67 @@ TEST_F(MainWndTest, ComesUpAfterTheFirstScanWithTheNoDeviceOverlayAtDesignSize) 
     EXPECT_TRUE(test::waitUntil([&] { return window->size() == QSize(1350, 810); }));
 }
 
+// Stands in for the notification area: whether there is one, and the
+// balloon messages shown at its icon.
+struct FakeTray {
+    bool available = true;
+    std::vector<std::pair<QString, QString>> messages;
+    CMainWnd::TrayAccess access() {
+        return {[this] { return available; },
+                [this](const QString& title, const QString& text) { messages.emplace_back(title, text); }};
+    }
+};
+
 TEST_F(MainWndTest, CloseButtonHidesToTheTrayAndATrayClickBringsItBack) {
+    FakeTray tray;
+    window->setTrayAccess(tray.access());
+    int quits = 0;
+    QObject::connect(window.get(), &CMainWnd::quitRequested, [&] { ++quits; });
+    for (const char* closer : {"closebtn", "nodevice_ok_btn", "closebtn"}) {
+        click(closer);
+        EXPECT_FALSE(window->isVisible()) << closer;
+        window->SendMessage(ui::UIMSG_TRAYICON, 0, ui::WM_LBUTTONUP);
+        EXPECT_TRUE(window->isVisible()) << closer;
+    }
+    window->SendMessage(ui::UIMSG_TRAYICON, 0, ui::WM_LBUTTONUP);
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(quits, 0);
+    // Told once per run where the program went, in the current language.
+    ASSERT_EQ(tray.messages.size(), 1u);
+    ui::CResourceManager* texts = ui::CResourceManager::GetInstance();
+    EXPECT_EQ(tray.messages[0].first, texts->GetText(QStringLiteral("tray_notice_title")));
+    EXPECT_EQ(tray.messages[0].second, texts->GetText(QStringLiteral("tray_notice_text")));
+}
+
+// Hidden with no tray icon to bring it back, the program would run on unseen.
+TEST_F(MainWndTest, WithoutANotificationAreaTheCloseButtonEndsTheProgram) {
+    FakeTray tray;
+    tray.available = false;
+    window->setTrayAccess(tray.access());
+    int quits = 0;
+    QObject::connect(window.get(), &CMainWnd::quitRequested, [&] { ++quits; });
     click("closebtn");
+    EXPECT_TRUE(test::waitUntil([&] { return quits == 1; }, 2000)) << "the exit path ran";
     EXPECT_FALSE(window->isVisible());
-    window->SendMessage(ui::UIMSG_TRAYICON, 0, ui::WM_LBUTTONUP);
-    EXPECT_TRUE(window->isVisible());
-    window->SendMessage(ui::UIMSG_TRAYICON, 0, ui::WM_LBUTTONUP);
-    EXPECT_FALSE(window->isVisible());
+    EXPECT_TRUE(tray.messages.empty());
+}
+
+// Start-up must not hand the keyboard to an edit: typing would rename the
+// profile (or, in the key capture edit, start the input hook).
+TEST_F(MainWndTest, NothingEditableHasTheFocusAfterStartUp) {
+    QWidget* focus = QApplication::focusWidget();
+    EXPECT_EQ(qobject_cast<QLineEdit*>(focus), nullptr) << focus->metaObject()->className();
+    EXPECT_EQ(qobject_cast<QPlainTextEdit*>(focus), nullptr);
+    std::vector<QLineEdit*> edits;
+    std::vector<QString> before;
+    for (QLineEdit* edit : window->findChildren<QLineEdit*>()) edits.push_back(edit), before.push_back(edit->text());
+    ASSERT_FALSE(edits.empty());
+    QWidget* target = focus ? focus : window.get();
+    for (const QChar c : QStringLiteral("xyz")) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_X + (c.unicode() - 'x'), Qt::NoModifier, QString(c));
+        QCoreApplication::sendEvent(target, &press);
+    }
+    for (size_t i = 0; i < edits.size(); ++i) EXPECT_EQ(edits[i]->text(), before[i]) << edits[i]->objectName().toStdString();
 }
 
 TEST_F(MainWndTest, TheInstanceMessageRestoresAMinimisedWindow) {
