@@ -26,8 +26,8 @@ ui::CControlUI* make() {
 
 // Tag, class, creation. A tag is its class name without "C" and "UI", except
 // for the device kinds whose own page class is not written yet: their tags
-// build the base page, which shows their controls, previews the base effects
-// and sends frames.
+// build the base page, which shows their controls and previews the base
+// effects but sends nothing to their devices.
 constexpr auto kControlClasses = std::to_array<ui::ControlClass>({
     {"CircleProgress", "CCircleProgressUI", make<CCircleProgressUI>},
     {"ChartView", "CChartViewUI", make<CChartViewUI>},
