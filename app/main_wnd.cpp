@@ -2,6 +2,7 @@
 
 #include "app/app_messages.h"
 #include "app/desktop_bus.h"
+#include "pages/page_routes.h"
 #include "pages/usb_device_page.h"
 #include "platform/app_paths.h"
 #include "platform/debug_output.h"
@@ -19,8 +20,7 @@ CMainWnd::CMainWnd(std::vector<hid::HidRoot> hidRoots) : hidRoots_(std::move(hid
     MapNotify(QStringLiteral("setfocus"), &CMainWnd::OnControlSetFocus);
     AddShellRoutes();
     AddDeviceRoutes();
-    AddProfileRoutes();
-    AddKeyboardRoutes();
+    AddPageRoutes(routes_, ProfileHost());
 }
 
 CMainWnd::~CMainWnd() {

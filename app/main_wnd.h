@@ -5,12 +5,12 @@
 // menus, power and display changes, and the messages of the scan thread and
 // of other programs.
 
-#include "app/control_routes.h"
 #include "app/device_selector.h"
-#include "app/profile_dialogs.h"
 #include "app/worker_slots.h"
 #include "device/device_scan.h"
+#include "editors/profile_dialogs.h"
 #include "profile/language_config.h"
+#include "ui/control_routes.h"
 #include "ui/menu_wnd.h"
 #include "ui/tray_icon.h"
 #include "ui/window_impl_base.h"
@@ -22,6 +22,10 @@
 #include <vector>
 
 namespace talven {
+
+// File dialogs with the filter "Profile Files(*.json)" and the program's
+// message box.
+ProfileDialogs defaultProfileDialogs();
 
 class DesktopBus;
 
@@ -69,7 +73,7 @@ public:
     };
     void setTrayAccess(TrayAccess access) { trayAccess_ = std::move(access); }
 
-    ControlRoutes& routes() { return routes_; }
+    ui::ControlRoutes& routes() { return routes_; }
     // The profile panel's file dialogs and confirmations (tests set their own).
     void setProfileDialogs(ProfileDialogs dialogs) { profileDialogs_ = std::move(dialogs); }
     DeviceSelector* selector() { return selector_.get(); }
@@ -113,16 +117,14 @@ private:
     bool HandlePrivateMessage(uint msg, quintptr wParam, qintptr lParam);
     void AddShellRoutes();
     void AddDeviceRoutes();
-    // The profile panels: their combos, actions and editor tabs.
-    void AddProfileRoutes();
-    // The keyboard page's settings and key controls.
-    void AddKeyboardRoutes();
+    // What the profile panels' routes ask of the window.
+    ProfileRouteHost ProfileHost();
     void RouteClick(ui::TNotifyUI& msg);
     ui::CControlUI* Find(const char* name) const;
 
     std::vector<hid::HidRoot> hidRoots_;
     std::vector<LanguageEntry> languages_;
-    ControlRoutes routes_;
+    ui::ControlRoutes routes_;
     ProfileDialogs profileDialogs_ = defaultProfileDialogs();
     ui::CTrayIcon tray_;
     TrayAccess trayAccess_;

@@ -2,6 +2,7 @@
 // CMsgWnd: the program's own message box, a small modal skin window with a
 // title, a text (normally a language key) and one or two buttons.
 
+#include "ui/msg_buttons.h"
 #include "ui/window_impl_base.h"
 
 namespace talven {
@@ -20,10 +21,6 @@ public:
 private:
     ui::CControlUI* closeButton_ = nullptr;
 };
-
-// Button modes: only "confirm_btn", or "confirm_btn" and "cancel_btn".
-inline constexpr int kMsgButtonsConfirm = 0;
-inline constexpr int kMsgButtonsConfirmCancel = 1;
 
 // Shows the box modal over `parent` and returns 1 when confirmed, 0 when
 // cancelled or closed. An empty title or text keeps the layout's own.

@@ -4,7 +4,7 @@
 // page's editor tabs. The files behind it belong to ProfileList; the panel
 // keeps its combo in the list's order. When an operation leaves another
 // profile in use, the panel selects it in the combo with the combo's
-// "itemselect", and the main window has the page load it.
+// "itemselect", and its page loads it.
 
 #include "profile/profile_list.h"
 #include "ui/layouts.h"
@@ -13,6 +13,7 @@
 #include <QString>
 
 #include <array>
+#include <functional>
 #include <string>
 
 namespace talven {
@@ -21,12 +22,25 @@ namespace ui {
 class CComboUI;
 class CEditUI;
 class COptionUI;
+class ControlRoutes;
 }  // namespace ui
+
+struct ProfileRouteHost;
 
 class CDeviceProfileUI : public ui::CHorizontalLayoutUI {
     Q_OBJECT
 public:
     QString GetClass() const override { return QStringLiteral("DeviceProfile"); }
+
+    // The panel's controls: combo, actions, file import and export, resets.
+    static void AddRoutes(ui::ControlRoutes& routes, const ProfileRouteHost& host);
+    // Who loads the profile the panel has chosen (its page).
+    void SetProfileChosenHandler(std::function<void(const std::string& uuid)> handler) {
+        profileChosen_ = std::move(handler);
+    }
+    void announceProfileChosen() {
+        if (profileChosen_) profileChosen_(GetCurrentUuid());
+    }
 
     // 1 keyboard, 2 mouse, 3 mouse pad, 7 headset.
     void SetDeviceKind(int kind);
@@ -88,6 +102,7 @@ private:
     QPointer<ui::CControlUI> menu_;
     std::array<QPointer<ui::COptionUI>, kProfileTabNames.size()> tabs_;
     bool tabsLookedUp_ = false;
+    std::function<void(const std::string&)> profileChosen_;
 };
 
 }  // namespace talven

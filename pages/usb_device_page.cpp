@@ -3,6 +3,7 @@
 #include "device/power_status.h"
 #include "editors/power_indicator.h"
 #include "platform/app_paths.h"
+#include "ui/control_routes.h"
 #include "ui/paint_manager.h"
 #include "ui/window_impl_base.h"
 
@@ -11,21 +12,6 @@
 namespace talven {
 
 using namespace ui;
-
-namespace {
-
-// Splits "key_12" at its last "_" into "key_" and 12; false without a
-// number after the "_".
-bool splitAtLastUnderscore(const QString& text, QString& prefix, int& number) {
-    const qsizetype at = text.lastIndexOf(QLatin1Char('_'));
-    if (at < 0) return false;
-    bool ok = false;
-    number = text.mid(at + 1).toInt(&ok);
-    prefix = text.left(at + 1);
-    return ok && number >= 0;
-}
-
-}  // namespace
 
 COrvaneUSBDevice::COrvaneUSBDevice() {
     // Until a profile says otherwise: a full-brightness breathing spectrum,
@@ -109,20 +95,20 @@ void COrvaneUSBDevice::bindPageControls() {
     selectPanel_ = manager ? manager->FindSubControlByClass(this, QStringLiteral("SelectPanel")) : nullptr;
     if (!selectPanel_) return;
     const QList<CControlUI*> buttons = manager->FindSubControlsByClass(selectPanel_, QStringLiteral("DeviceKeyButton"));
-    QString prefix;
-    int number = 0;
     // The pad and the headset list no LEDs in the product table: each of
     // their key controls is one LED. Until their own pages take over, the
     // base previews one LED per key control.
     if (ledCount_ == 0) setLedCount(keyCount_);
     for (CControlUI* button : buttons) {
-        if (splitAtLastUnderscore(button->GetName(), prefix, number) &&
-            prefix.compare(QLatin1String("key_"), Qt::CaseInsensitive) == 0 && number < keyCount_) {
-            keyButtons_[number] = button;
+        if (const ControlName key = splitControlName(button->GetName());
+            key.index >= 0 && key.prefix.compare(QLatin1String("key_"), Qt::CaseInsensitive) == 0 &&
+            key.index < keyCount_) {
+            keyButtons_[key.index] = button;
         }
-        if (splitAtLastUnderscore(button->GetUserData(), prefix, number) &&
-            prefix.compare(QLatin1String("light_"), Qt::CaseInsensitive) == 0 && number < ledCount_) {
-            lightButtons_[number] = button;
+        if (const ControlName light = splitControlName(button->GetUserData());
+            light.index >= 0 && light.prefix.compare(QLatin1String("light_"), Qt::CaseInsensitive) == 0 &&
+            light.index < ledCount_) {
+            lightButtons_[light.index] = button;
             paintLightControl(button, 0xFF, 255);
             paintLightControl(button, 0xFFFFFF, 255);
         }
