@@ -69,6 +69,7 @@ void CMainWnd::OnWindowInit() {
     hooks.bringToFront = [this] { BringToFront(); };
     selector_ = std::make_unique<DeviceSelector>(m_pm, this, this, std::move(hooks));
     selector_->CreatePages(scanner_->slotList());
+    ShowCloseHint();
     SetLightingControl(lightingControl_);  // another program may have spoken before the pages existed
     // The window itself holds the keyboard focus until the user clicks into
     // an edit; left to itself, activation would hand it to the first edit

@@ -71,7 +71,10 @@ public:
         std::function<bool()> available;
         std::function<void(const QString& title, const QString& text)> showMessage;
     };
-    void setTrayAccess(TrayAccess access) { trayAccess_ = std::move(access); }
+    void setTrayAccess(TrayAccess access) {
+        trayAccess_ = std::move(access);
+        ShowCloseHint();
+    }
 
     ui::ControlRoutes& routes() { return routes_; }
     // The profile panel's file dialogs and confirmations (tests set their own).
@@ -106,6 +109,8 @@ private:
     // "closebtn": into the tray when there is one (saying so once per run),
     // otherwise the program ends the way the tray menu's "exit" ends it.
     void CloseToTray();
+    bool TrayShown() const;
+    void ShowCloseHint();
     void OpenTrayMenu();
     void OnMenuCommand(quintptr wParam);
     void OnLightControlMessage(quintptr wParam, qintptr lParam);

@@ -65,12 +65,21 @@ void CMainWnd::AddShellRoutes() {
                 [this](TNotifyUI&, int) { ToggleLightingControl(); });
 }
 
+bool CMainWnd::TrayShown() const {
+    return trayAccess_.available ? trayAccess_.available()
+                                 : tray_.IsCreated() && QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+// The footer tells what closing does, which depends on the tray.
+void CMainWnd::ShowCloseHint() {
+    if (CControlUI* footer = Find("talven_footer"))
+        footer->SetText(TrayShown() ? QStringLiteral("footer_text") : QStringLiteral("footer_text_notray"));
+}
+
 void CMainWnd::CloseToTray() {
-    const bool trayShown = trayAccess_.available ? trayAccess_.available()
-                                                 : tray_.IsCreated() && QSystemTrayIcon::isSystemTrayAvailable();
     // Hidden with nowhere to come back from, the program would run on
     // unseen and unreachable: without a tray, closing ends it.
-    if (!trayShown) {
+    if (!TrayShown()) {
         Close(0);
         return;
     }

@@ -49,7 +49,7 @@ REQUIRED_KEYS = (
     "message_text_profile_reset", "message_text_import_invalid", "message_text_profile_file",
     "device_tab_buttons", "device_tab_performance",
     "message_text_profile_damaged", "message_text_profile_not_saved", "kb_game_mode_on", "kb_game_mode_off",
-    "tray_notice_title", "tray_notice_text",
+    "tray_notice_title", "tray_notice_text", "footer_text", "footer_text_notray",
 )
 
 # Image-valued attributes that do not end in "image".

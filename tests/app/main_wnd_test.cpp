@@ -83,6 +83,8 @@ struct FakeTray {
 TEST_F(MainWndTest, CloseButtonHidesToTheTrayAndATrayClickBringsItBack) {
     FakeTray tray;
     window->setTrayAccess(tray.access());
+    EXPECT_EQ(find("talven_footer")->GetText(),
+              ui::CResourceManager::GetInstance()->GetText(QStringLiteral("footer_text")));
     int quits = 0;
     QObject::connect(window.get(), &CMainWnd::quitRequested, [&] { ++quits; });
     for (const char* closer : {"closebtn", "nodevice_ok_btn", "closebtn"}) {
@@ -106,6 +108,9 @@ TEST_F(MainWndTest, WithoutANotificationAreaTheCloseButtonEndsTheProgram) {
     FakeTray tray;
     tray.available = false;
     window->setTrayAccess(tray.access());
+    // The footer must not promise a tray that is not there.
+    EXPECT_EQ(find("talven_footer")->GetText(),
+              ui::CResourceManager::GetInstance()->GetText(QStringLiteral("footer_text_notray")));
     int quits = 0;
     QObject::connect(window.get(), &CMainWnd::quitRequested, [&] { ++quits; });
     click("closebtn");
