@@ -1,4 +1,5 @@
 #include "platform/debug_output.h"
+#include "support/debug_capture.h"
 
 #include <gtest/gtest.h>
 
@@ -8,9 +9,6 @@
 
 namespace talven {
 namespace {
-
-std::vector<std::string> g_lines;
-void capture(std::string_view line) { g_lines.emplace_back(line); }
 
 TEST(DebugOutput, DumpsAReportInTwoLinesWithTheGroupSpacing) {
     std::vector<uint8_t> report(64);
@@ -25,15 +23,17 @@ TEST(DebugOutput, DumpsAReportInTwoLinesWithTheGroupSpacing) {
 }
 
 TEST(DebugOutput, WritesLabelAndDumpAsSeparateLines) {
-    g_lines.clear();
-    setDebugSink(&capture);
-    std::vector<uint8_t> report(64, 0);
-    debugDumpReport("命令", report);
-    debugOutputf("slot %d", 3);
-    setDebugSink(nullptr);
-    ASSERT_EQ(g_lines.size(), 4u);
-    EXPECT_EQ(g_lines[0], "命令");
-    EXPECT_EQ(g_lines[3], "slot 3");
+    std::vector<std::string> lines;
+    {
+        test::DebugCapture log;
+        std::vector<uint8_t> report(64, 0);
+        debugDumpReport("命令", report);
+        debugOutputf("slot %d", 3);
+        lines = log.lines();
+    }
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[0], "命令");
+    EXPECT_EQ(lines[3], "slot 3");
 }
 
 }  // namespace

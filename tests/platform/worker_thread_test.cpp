@@ -1,6 +1,6 @@
 #include "platform/worker_thread.h"
 
-#include "platform/debug_output.h"
+#include "support/debug_capture.h"
 
 #include <gtest/gtest.h>
 
@@ -15,20 +15,8 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
-std::vector<std::string> g_lines;
-void capture(std::string_view line) { g_lines.emplace_back(line); }
-
-// Captures the debug output for one test.
-struct CapturedOutput {
-    CapturedOutput() {
-        g_lines.clear();
-        setDebugSink(&capture);
-    }
-    ~CapturedOutput() { setDebugSink(nullptr); }
-};
-
 TEST(WorkerThread, AThreadThatWaitsOnItsEventEndsAtOnceAndIsLoggedAsEnded) {
-    CapturedOutput out;
+    test::DebugCapture out;
     WorkerThread worker;
     std::atomic<bool> sawStop{false};
     ASSERT_TRUE(worker.start([&](Event& stop) { sawStop = stop.wait(-1); }));
@@ -39,11 +27,11 @@ TEST(WorkerThread, AThreadThatWaitsOnItsEventEndsAtOnceAndIsLoggedAsEnded) {
     EXPECT_LT(Clock::now() - begin, milliseconds(500));
     EXPECT_TRUE(sawStop);
     EXPECT_FALSE(worker.started());
-    EXPECT_EQ(g_lines, std::vector<std::string>{"线程退出：：对象处于激发状态\n"});
+    EXPECT_EQ(out.lines(), std::vector<std::string>{"线程退出：：对象处于激发状态\n"});
 }
 
 TEST(WorkerThread, AThreadThatIgnoresItsEventForAWhileIsLoggedAsTimedOutAtTheLimit) {
-    CapturedOutput out;
+    test::DebugCapture out;
     WorkerThread worker;
     std::atomic<bool> done{false};
     ASSERT_TRUE(worker.start([&](Event&) {
@@ -55,18 +43,18 @@ TEST(WorkerThread, AThreadThatIgnoresItsEventForAWhileIsLoggedAsTimedOutAtTheLim
     EXPECT_GE(Clock::now() - begin, milliseconds(150));
     // Still waited for: its memory is not pulled from under it.
     EXPECT_TRUE(done);
-    EXPECT_EQ(g_lines, std::vector<std::string>{"线程退出：：对象处于非激发状态，超时\n"});
+    EXPECT_EQ(out.lines(), std::vector<std::string>{"线程退出：：对象处于非激发状态，超时\n"});
 }
 
 TEST(WorkerThread, StoppingWhenNothingRunsIsLoggedAsAnError) {
-    CapturedOutput out;
+    test::DebugCapture out;
     WorkerThread never;
     EXPECT_EQ(never.stop(), ThreadStop::NotRunning);
     WorkerThread twice;
     ASSERT_TRUE(twice.start([](Event& stop) { stop.wait(-1); }));
     EXPECT_EQ(twice.stop(), ThreadStop::Ended);
     EXPECT_EQ(twice.stop(), ThreadStop::NotRunning);
-    EXPECT_EQ(g_lines, (std::vector<std::string>{"线程退出：：错误\n", "线程退出：：对象处于激发状态\n",
+    EXPECT_EQ(out.lines(), (std::vector<std::string>{"线程退出：：错误\n", "线程退出：：对象处于激发状态\n",
                                                  "线程退出：：错误\n"}));
     // A stopped worker can run again, its stop event cleared.
     ASSERT_TRUE(twice.start([](Event& stop) { stop.wait(-1); }));
