@@ -41,7 +41,8 @@ void printUsage() {
         "Runs until SIGINT, SIGTERM or the control command \"quit\". SIGUSR1 unplugs\n"
         "every product, SIGUSR2 plugs them back. Control commands go to the socket\n"
         "DIR/.control: list, plug, unplug, fault, notify, quit, help; keyboards also\n"
-        "key (press a key at a table position) and profile (the onboard profile key).\n",
+        "key (press a key at a table position), profile (the onboard profile key) and\n"
+        "gamemode (the game-mode key: on or off).\n",
         kProgram, talven::sim::simProductNames().c_str(), talven::sim::simVariantNames().c_str());
 }
 
