@@ -81,10 +81,10 @@ protected:
         return page->lighting().lightParams().selectItem;
     }
     uint8_t recordByte(size_t offset) { return sim.device("keyboard")->model().area(sim::Area::Config).at(offset); }
-    void writeProfileList() {
+    void writeProfileList(const std::string& uuid = kProfileUuid) {
         Json::Value list;
         list["profilelist"][0]["profilename"] = "Profile1";
-        list["profilelist"][0]["profileUUID"] = kProfileUuid;
+        list["profilelist"][0]["profileUUID"] = uuid;
         list["profileselect"] = 0;
         ASSERT_EQ(wirtejsonFile(folder() + "ProfileList.ini", list), 0);
     }
@@ -398,6 +398,20 @@ TEST_F(KeyboardPageTest, AcceptingTheResetWritesTheFactoryProfileKeepsTheDamaged
     const Json::Value& light = factory["Device"][0]["LightInfo"];
     EXPECT_EQ(recordByte(1), light["SelectItem"].asInt()) << "the factory record reached the keyboard";
     EXPECT_EQ(recordByte(2), light["Light"].asInt());
+}
+
+// A profile that cannot be written (its name is too long for the file
+// system) keeps no edit: the user is told once when the keyboard connects,
+// and a reload does not repeat it.
+TEST_F(KeyboardPageTest, AProfileThatCannotBeWrittenIsReportedOnceOnLoading) {
+    writeProfileList(std::string(300, 'p'));
+    page->initProfilePanel(profile_kind::Keyboard);
+    std::string error;
+    ASSERT_TRUE(sim.plug("keyboard", &error)) << error;
+    ASSERT_TRUE(test::waitUntil([&] { return !messages.empty() && page->eventReaderRunning(); }));
+    page->setFunctionPage(1);  // a reload finds the same problem
+    test::waitUntil([] { return false; }, 300);
+    EXPECT_EQ(messages, std::vector<std::string>{"message_text_profile_not_saved"});
 }
 
 }  // namespace
