@@ -14,9 +14,14 @@ namespace {
 std::atomic<DebugSink> g_sink{nullptr};
 std::mutex g_stderrLock;
 
+// Read once: the log is asked on every command exchange, and with output off
+// that question must cost no more than a load.
 bool envEnabled() {
-    const char* value = std::getenv("TALVEN_DEBUG");
-    return value != nullptr && std::strcmp(value, "1") == 0;
+    static const bool enabled = [] {
+        const char* value = std::getenv("TALVEN_DEBUG");
+        return value != nullptr && std::strcmp(value, "1") == 0;
+    }();
+    return enabled;
 }
 
 }  // namespace

@@ -11,7 +11,7 @@
 
 namespace talven {
 
-Event::Event(bool manualReset, bool initiallySet) : manual_(manualReset) {
+Event::Event(bool manualReset, bool initiallySet) : manual_(manualReset), set_(initiallySet) {
     fd_ = eventfd(initiallySet ? 1 : 0, EFD_CLOEXEC | EFD_NONBLOCK);
     if (fd_ < 0) throw std::runtime_error("eventfd failed");
 }
@@ -21,46 +21,44 @@ Event::~Event() {
 }
 
 void Event::set() {
+    if (isSet()) return;
+    std::lock_guard guard(lock_);
+    if (set_.load(std::memory_order_relaxed)) return;
     // The counter only needs to be non-zero; keep it at 1 so that one read
     // always drains it.
-    if (isSet()) return;
     uint64_t one = 1;
     ssize_t n = ::write(fd_, &one, sizeof one);
     (void)n;
+    set_.store(true, std::memory_order_release);
 }
 
-void Event::reset() {
-    uint64_t value;
-    while (::read(fd_, &value, sizeof value) > 0) {
-    }
-}
+void Event::reset() { (void)consume(); }
 
 bool Event::consume() {
+    if (!isSet()) return false;
+    std::lock_guard guard(lock_);
+    // Two waiters may both have seen the event; only one takes it.
+    if (!set_.load(std::memory_order_relaxed)) return false;
     uint64_t value;
-    return ::read(fd_, &value, sizeof value) == static_cast<ssize_t>(sizeof value);
-}
-
-bool Event::isSet() const {
-    pollfd p{fd_, POLLIN, 0};
-    return ::poll(&p, 1, 0) > 0 && (p.revents & POLLIN);
+    ssize_t n = ::read(fd_, &value, sizeof value);
+    (void)n;
+    set_.store(false, std::memory_order_release);
+    return true;
 }
 
 bool Event::wait(int timeoutMs) {
     const uint32_t start = tickCount();
     for (;;) {
+        if (manual_ ? isSet() : consume()) return true;
         int remaining = -1;
         if (timeoutMs >= 0) {
             uint32_t elapsed = tickCount() - start;
-            remaining = elapsed >= static_cast<uint32_t>(timeoutMs) ? 0 : timeoutMs - static_cast<int>(elapsed);
+            if (elapsed >= static_cast<uint32_t>(timeoutMs)) return false;
+            remaining = timeoutMs - static_cast<int>(elapsed);
         }
         pollfd p{fd_, POLLIN, 0};
         int r = ::poll(&p, 1, remaining);
-        if (r < 0 && errno == EINTR) continue;
-        if (r <= 0) return false;
-        if (manual_) return true;
-        // Two waiters may both wake; only the one that takes the count wins.
-        if (consume()) return true;
-        if (remaining == 0) return false;
+        if (r < 0 && errno != EINTR) return false;
     }
 }
 

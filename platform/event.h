@@ -1,7 +1,14 @@
 #pragma once
 // A waitable event with manual or automatic reset. It is built on an eventfd
-// so that a blocking read or write can poll it together with a device node:
-// signalling it ends such a wait at once.
+// so that a blocking read or write can wait on it together with a device
+// node: signalling it ends such a wait at once.
+//
+// The state is mirrored in an atomic flag, so asking whether the event is set
+// (which transfer code does on every call) costs no system call; the eventfd
+// is written only when the state changes.
+
+#include <atomic>
+#include <mutex>
 
 namespace talven {
 
@@ -17,9 +24,9 @@ public:
     // Waits up to timeoutMs (-1 = without limit). True when the event was set;
     // an auto-reset event is reset by the wait that sees it.
     bool wait(int timeoutMs);
-    bool isSet() const;
+    bool isSet() const { return set_.load(std::memory_order_acquire); }
 
-    // Readable while the event is set. Use consume() after a poll() that saw it.
+    // Readable while the event is set. Use consume() after a wait that saw it.
     int fd() const { return fd_; }
     // For auto-reset events: takes the signal (true if this caller got it).
     bool consume();
@@ -28,6 +35,10 @@ public:
 private:
     int fd_ = -1;
     bool manual_;
+    // Changes of the flag and of the eventfd's counter happen together under
+    // the lock, so the descriptor is readable exactly while the flag is set.
+    std::mutex lock_;
+    std::atomic<bool> set_{false};
 };
 
 }  // namespace talven

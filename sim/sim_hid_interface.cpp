@@ -2,6 +2,7 @@
 
 #include "sim/sim_socket.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
@@ -9,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <poll.h>
+#include <sys/epoll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -46,6 +48,13 @@ void removeEntry(const std::string& dir, const std::string& entry) {
     if (fs::symlink_status(from, ec).type() == fs::file_type::not_found) return;
     fs::rename(from, to, ec);
     fs::remove_all(ec ? from : to, ec);
+}
+
+bool watch(int waitFd, int fd) {
+    epoll_event event{};
+    event.events = EPOLLIN;
+    event.data.fd = fd;
+    return ::epoll_ctl(waitFd, EPOLL_CTL_ADD, fd, &event) == 0;
 }
 
 }  // namespace
@@ -86,17 +95,32 @@ bool SimHidInterface::plug(std::string* error) {
     yanked_ = false;
     std::string why;
     const int fd = createEntry(&why);
-    if (fd < 0) {
-        if (error) *error = why;
-        return false;
-    }
+    bool ready = fd >= 0;
     {
         std::lock_guard guard(clientsLock_);
         listenFd_ = fd;
+        if (ready && !makeWaitSets(fd, &why)) ready = false;
+    }
+    if (!ready) {
+        teardown();
+        if (fd >= 0) removeEntry(dir_, config_.entryName);
+        if (error) *error = why;
+        return false;
     }
     stop_.reset();
     plugged_ = true;
     service_ = std::thread([this] { serve(); });
+    return true;
+}
+
+bool SimHidInterface::makeWaitSets(int listenFd, std::string* why) {
+    waitFd_ = ::epoll_create1(EPOLL_CLOEXEC);
+    listenWatchFd_ = ::epoll_create1(EPOLL_CLOEXEC);
+    if (waitFd_ < 0 || listenWatchFd_ < 0 || !watch(waitFd_, stop_.fd()) || !watch(waitFd_, listenFd) ||
+        !watch(listenWatchFd_, listenFd)) {
+        *why = std::string("cannot set up the wait for requests: ") + std::strerror(errno);
+        return false;
+    }
     return true;
 }
 
@@ -148,8 +172,10 @@ void SimHidInterface::teardown() {
     {
         // Closing our end is what a client blocked in read() sees: EOF at once.
         std::lock_guard guard(clientsLock_);
-        if (listenFd_ >= 0) ::close(listenFd_);
-        listenFd_ = -1;
+        for (int* fd : {&waitFd_, &listenWatchFd_, &listenFd_}) {
+            if (*fd >= 0) ::close(*fd);
+            *fd = -1;
+        }
         for (int fd : clients_) ::close(fd);
         clients_.clear();
     }
@@ -157,46 +183,58 @@ void SimHidInterface::teardown() {
     plugged_ = false;
 }
 
+// Sleeps in one wait until there is something to do: a request or a hang-up
+// from a client, a connection, or the stop. There is no time-out: an idle
+// device costs its host nothing.
 void SimHidInterface::serve() {
     tlsServing = this;
-    std::vector<pollfd> fds;
+    serviceTid_ = static_cast<int>(::gettid());
+    int waitFd, listenFd;
+    {
+        std::lock_guard guard(clientsLock_);
+        waitFd = waitFd_;
+        listenFd = listenFd_;
+    }
+    epoll_event ready[16];
+    bool running = true;
+    while (running) {
+        const int n = ::epoll_wait(waitFd, ready, 16, -1);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) break;
+        for (int i = 0; i < n && running; ++i) {
+            const int fd = ready[i].data.fd;
+            if (fd == stop_.fd()) {
+                running = false;  // unplug() closes the sockets after joining
+            } else if (fd == listenFd) {
+                std::lock_guard guard(clientsLock_);
+                acceptPending();
+            } else if (!serviceClient(fd)) {
+                dropClient(fd);
+            }
+            if (yanked_) running = false;  // the handler removed the device; its sockets are gone
+        }
+    }
+    serviceTid_ = 0;
+}
+
+void SimHidInterface::acceptPending() {
+    if (listenFd_ < 0) return;
     for (;;) {
-        fds.clear();
-        fds.push_back({stop_.fd(), POLLIN, 0});
-        fds.push_back({clientsChanged_.fd(), POLLIN, 0});
-        {
-            std::lock_guard guard(clientsLock_);
-            if (listenFd_ < 0) return;  // the device was yanked
-            fds.push_back({listenFd_, POLLIN, 0});
-            for (int fd : clients_) fds.push_back({fd, POLLIN, 0});
+        int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
+        if (fd < 0) return;
+        // Taken here, the client joins the service loop's wait, whichever
+        // thread took it, so its requests are answered.
+        if (!watch(waitFd_, fd)) {
+            ::close(fd);
+            continue;
         }
-        if (::poll(fds.data(), fds.size(), -1) < 0) {
-            if (errno == EINTR) continue;
-            return;
-        }
-        if (fds[0].revents) return;  // unplug() closes the sockets after joining
-        if (fds[1].revents) clientsChanged_.consume();
-        if (fds[2].revents & POLLIN) {
-            std::lock_guard guard(clientsLock_);
-            acceptPending();
-        }
-        for (size_t i = 3; i < fds.size() && !yanked_; ++i) {
-            if (fds[i].revents && !serviceClient(fds[i].fd)) dropClient(fds[i].fd);
-        }
+        clients_.push_back(fd);
     }
 }
 
-bool SimHidInterface::acceptPending() {
-    // Also called before every input report: a client whose connect() has
-    // returned must get every later report, as after open() on a hidraw node.
-    bool taken = false;
-    if (listenFd_ < 0) return taken;
-    for (;;) {
-        int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
-        if (fd < 0) return taken;
-        clients_.push_back(fd);
-        taken = true;
-    }
+bool SimHidInterface::connectionWaiting() const {
+    epoll_event ready;
+    return ::epoll_wait(listenWatchFd_, &ready, 1, 0) > 0;
 }
 
 bool SimHidInterface::serviceClient(int fd) {
@@ -216,19 +254,20 @@ bool SimHidInterface::serviceClient(int fd) {
 
 void SimHidInterface::dropClient(int fd) {
     std::lock_guard guard(clientsLock_);
-    for (auto it = clients_.begin(); it != clients_.end(); ++it) {
-        if (*it == fd) {
-            ::close(fd);
-            clients_.erase(it);
-            return;
-        }
-    }
+    auto it = std::find(clients_.begin(), clients_.end(), fd);
+    if (it == clients_.end()) return;
+    ::epoll_ctl(waitFd_, EPOLL_CTL_DEL, fd, nullptr);
+    ::close(fd);
+    clients_.erase(it);
 }
 
 bool SimHidInterface::sendInput(std::span<const uint8_t> report) {
     std::lock_guard guard(clientsLock_);
     if (!plugged_ || listenFd_ < 0) return false;
-    if (acceptPending() && tlsServing != this) clientsChanged_.set();
+    // A client whose connect() has returned must get this report even when
+    // the service loop has not taken it yet. Asking the listening socket's
+    // own set is far cheaper than an accept that finds nobody.
+    if (connectionWaiting()) acceptPending();
     for (int fd : clients_) {
         // Never block the device on a slow reader: hidraw drops reports for a
         // reader whose queue is full, and so do we.

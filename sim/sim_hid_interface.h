@@ -59,9 +59,11 @@ public:
     void unplug();
     bool plugged() const { return plugged_.load(); }
 
-    // Sends one input report to every connected client. A client whose queue
-    // is full misses the report, as a hidraw reader that does not keep up
-    // would. False when unplugged.
+    // Sends one input report to every connected client: every client whose
+    // connect() returned before the call, as every file opened before a
+    // report arrives gets it from hidraw. A client whose queue is full misses
+    // the report, as a hidraw reader that does not keep up would. False when
+    // unplugged.
     bool sendInput(std::span<const uint8_t> report);
 
     size_t clientCount() const;
@@ -69,14 +71,22 @@ public:
     std::string entryDir() const;
     std::string nodePath() const;
 
+    // The kernel's id of the service thread while it runs (0 otherwise), so
+    // that its wake-ups can be counted from outside.
+    int serviceThreadId() const { return serviceTid_.load(); }
+
 private:
     // Builds the entry under a hidden name and moves it into place; returns
     // the listening socket, or -1 with a reason.
     int createEntry(std::string* why);
+    // The epoll sets: the service loop's (the stop event, the listening
+    // socket and every client as it is taken) and one that holds only the
+    // listening socket, to ask cheaply whether a connection waits.
+    bool makeWaitSets(int listenFd, std::string* why);
     void serve();
-    // Takes every connection waiting on the node; clientsLock_ held. True
-    // when one was taken.
-    bool acceptPending();
+    // Takes every connection waiting on the node; clientsLock_ held.
+    void acceptPending();
+    bool connectionWaiting() const;
     // True when the client is still connected after reading what it sent.
     bool serviceClient(int fd);
     void dropClient(int fd);
@@ -92,12 +102,12 @@ private:
     std::atomic<bool> plugged_{false};
     std::atomic<bool> yanked_{false};  // the service thread is removing the device itself
     std::thread service_;
+    std::atomic<int> serviceTid_{0};
     Event stop_{true};
-    // Set when another thread took a connection: the service loop must add
-    // it to the sockets it waits on, or the client's requests go unanswered.
-    Event clientsChanged_{false};
 
-    mutable std::mutex clientsLock_;  // guards the sockets below
+    mutable std::mutex clientsLock_;  // guards the descriptors below
+    int waitFd_ = -1;
+    int listenWatchFd_ = -1;
     int listenFd_ = -1;
     std::vector<int> clients_;
 };

@@ -9,6 +9,7 @@
 #include <fcntl.h>
 #include <linux/hidraw.h>
 #include <poll.h>
+#include <sys/epoll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
@@ -68,10 +69,7 @@ HidDevice::HidDevice() = default;
 
 HidDevice::~HidDevice() { close(); }
 
-bool HidDevice::isOpen() const {
-    std::lock_guard lock(stateLock_);
-    return fd_ >= 0;
-}
+bool HidDevice::isOpen() const { return fd_.load() >= 0; }
 
 bool HidDevice::open(const std::string& path, bool read, bool write, bool overlapped, bool exclusive) {
     std::unique_lock lock(stateLock_);
@@ -83,33 +81,33 @@ bool HidDevice::open(const std::string& path, bool read, bool write, bool overla
     closeLocked(lock);
 
     const std::string node = pathNode(path);
-    if (!openNode(node)) return false;
-    if (!loadCapabilities(node)) {
-        ::close(fd_);
-        fd_ = -1;
+    const int fd = openNode(node);
+    if (fd < 0) return false;
+    if (!loadCapabilities(fd, node) || !makeWaitSet(fd)) {
+        ::close(fd);
         return false;
     }
     interfaceNumber_ = parseInterfaceNumber(path);
     collectionNumber_ = parseCollectionNumber(path);
     stop_.reset();
+    fd_.store(fd);  // transfers may start from here on
     return true;
 }
 
-bool HidDevice::openNode(const std::string& node) {
+int HidDevice::openNode(const std::string& node) {
     isSocket_ = isSocketNode(node);
-    fd_ = isSocket_ ? connectSocket(node) : ::open(node.c_str(), openFlags(optRead_, optWrite_));
-    if (fd_ < 0) return false;
+    const int fd = isSocket_ ? connectSocket(node) : ::open(node.c_str(), openFlags(optRead_, optWrite_));
+    if (fd < 0) return -1;
     // Exclusive access: refuse when somebody else holds the node exclusively,
     // and keep others who ask for it out while we have it.
-    if (optExclusive_ && ::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
-        ::close(fd_);
-        fd_ = -1;
-        return false;
+    if (optExclusive_ && ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd);
+        return -1;
     }
-    return true;
+    return fd;
 }
 
-bool HidDevice::loadCapabilities(const std::string& node) {
+bool HidDevice::loadCapabilities(int fd, const std::string& node) {
     std::optional<std::vector<uint8_t>> descriptor;
     if (isSocket_) {
         descriptor = readDescriptorForNode(node);
@@ -117,9 +115,9 @@ bool HidDevice::loadCapabilities(const std::string& node) {
         if (!uevent) return false;
         attributes_ = {uevent->vendorId, uevent->productId, 0};
     } else {
-        descriptor = hidrawDescriptor(fd_);
+        descriptor = hidrawDescriptor(fd);
         hidraw_devinfo info{};
-        if (::ioctl(fd_, HIDIOCGRAWINFO, &info) < 0) return false;
+        if (::ioctl(fd, HIDIOCGRAWINFO, &info) < 0) return false;
         attributes_ = {static_cast<uint16_t>(info.vendor), static_cast<uint16_t>(info.product), 0};
     }
     if (!descriptor) return false;
@@ -138,42 +136,88 @@ bool HidDevice::loadCapabilities(const std::string& node) {
     return true;
 }
 
+// The set a read waits on, built once so that a read costs one wait and one
+// transfer rather than a fresh poll registration each time.
+bool HidDevice::makeWaitSet(int fd) {
+    waitFd_ = ::epoll_create1(EPOLL_CLOEXEC);
+    if (waitFd_ < 0) return false;
+    epoll_event node{};
+    node.events = EPOLLIN;
+    node.data.fd = fd;
+    epoll_event stop{};
+    stop.events = EPOLLIN;
+    stop.data.fd = stop_.fd();
+    if (::epoll_ctl(waitFd_, EPOLL_CTL_ADD, fd, &node) == 0 &&
+        ::epoll_ctl(waitFd_, EPOLL_CTL_ADD, stop_.fd(), &stop) == 0) {
+        return true;
+    }
+    ::close(waitFd_);
+    waitFd_ = -1;
+    return false;
+}
+
 void HidDevice::close() {
     std::unique_lock lock(stateLock_);
     closeLocked(lock);
 }
 
 void HidDevice::closeLocked(std::unique_lock<std::mutex>& lock) {
-    if (fd_ < 0) return;
-    closing_ = true;
+    if (fd_.load() < 0) return;
+    closing_.store(true);
     // Wake every pending transfer; each one that wakes takes one signal, so
     // keep signalling until none is left.
-    while (transfers_ > 0) {
+    while (transfers_.load() > 0) {
         stop_.set();
         transfersDone_.wait_for(lock, std::chrono::milliseconds(5));
     }
-    ::close(fd_);
-    fd_ = -1;
-    closing_ = false;
+    ::close(waitFd_);
+    waitFd_ = -1;
+    ::close(fd_.exchange(-1));
+    closing_.store(false);
     stop_.reset();
 }
 
 int HidDevice::enterTransfer() {
-    std::lock_guard lock(stateLock_);
-    if (fd_ < 0 || closing_) return -1;
-    ++transfers_;
-    return fd_;
+    transfers_.fetch_add(1);
+    const int fd = fd_.load();
+    if (fd < 0 || closing_.load()) {
+        leaveTransfer();
+        return -1;
+    }
+    return fd;
 }
 
 void HidDevice::leaveTransfer() {
-    std::lock_guard lock(stateLock_);
-    --transfers_;
-    transfersDone_.notify_all();
+    if (transfers_.fetch_sub(1) == 1 && closing_.load()) {
+        std::lock_guard lock(stateLock_);
+        transfersDone_.notify_all();
+    }
 }
 
-HidDevice::Wait HidDevice::waitFor(int fd, short events, int timeoutMs, uint32_t start) {
+HidDevice::Wait HidDevice::waitReadable(int timeoutMs, uint32_t start) {
     for (;;) {
-        pollfd fds[2] = {{fd, events, 0}, {stop_.fd(), POLLIN, 0}};
+        epoll_event ready[2];
+        const int n = ::epoll_wait(waitFd_, ready, 2, remainingMs(timeoutMs, start));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return Wait::Failed;
+        }
+        if (n == 0) return Wait::TimedOut;
+        bool node = false;
+        for (int i = 0; i < n; ++i) {
+            if (ready[i].data.fd == stop_.fd()) {
+                if (stop_.consume()) return Wait::Stopped;
+            } else {
+                node = true;  // readable, or hung up: the read tells which
+            }
+        }
+        if (node) return Wait::Ready;
+    }
+}
+
+HidDevice::Wait HidDevice::waitWritable(int fd, int timeoutMs, uint32_t start) {
+    for (;;) {
+        pollfd fds[2] = {{fd, POLLOUT, 0}, {stop_.fd(), POLLIN, 0}};
         int r = ::poll(fds, 2, remainingMs(timeoutMs, start));
         if (r < 0) {
             if (errno == EINTR) continue;
@@ -181,7 +225,7 @@ HidDevice::Wait HidDevice::waitFor(int fd, short events, int timeoutMs, uint32_t
         }
         if (r == 0) return Wait::TimedOut;
         if ((fds[1].revents & POLLIN) && stop_.consume()) return Wait::Stopped;
-        if (fds[0].revents & events) return Wait::Ready;
+        if (fds[0].revents & POLLOUT) return Wait::Ready;
         if (fds[0].revents & (POLLERR | POLLHUP | POLLNVAL)) return Wait::Failed;
     }
 }
@@ -192,25 +236,38 @@ bool HidDevice::acceptsReport(const uint8_t* report, size_t size) const {
     return collection_.ownsReportId(report[0]);
 }
 
+ssize_t HidDevice::receive(int fd, uint8_t* into) {
+    for (;;) {
+        ssize_t n = isSocket_ ? ::recv(fd, into, kMaxReport, MSG_DONTWAIT) : ::read(fd, into, kMaxReport);
+        if (n > 0) return n;
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && errno == EAGAIN) return 0;
+        return -1;  // end of stream or an error: the device went away
+    }
+}
+
 bool HidDevice::read(uint8_t* buffer, size_t length, int timeoutMs, size_t* transferred) {
     if (transferred) *transferred = 0;
     const int fd = enterTransfer();
     if (fd < 0) return false;
     const uint32_t start = tickCount();
     bool ok = false;
-    std::vector<uint8_t> report(kMaxReport + 1);
-    // Unnumbered reports arrive without an ID byte; the callers expect one.
-    uint8_t* into = report.data() + (unnumbered_ ? 1 : 0);
+    // On the stack and left uninitialised: only the bytes a report fills are
+    // ever looked at. Unnumbered reports arrive without an ID byte; the
+    // callers expect one, so they go in one byte further.
+    uint8_t report[kMaxReport + 1];
+    report[0] = 0;
+    uint8_t* into = report + (unnumbered_ ? 1 : 0);
     while (!ok) {
-        if (waitFor(fd, POLLIN, timeoutMs, start) != Wait::Ready) break;
-        ssize_t n = isSocket_ ? ::recv(fd, into, kMaxReport, 0) : ::read(fd, into, kMaxReport);
-        if (n < 0 && (errno == EAGAIN || errno == EINTR)) continue;
-        if (n <= 0) break;  // the device went away
-        size_t size = static_cast<size_t>(n) + (unnumbered_ ? 1 : 0);
-        if (!acceptsReport(report.data(), size)) continue;  // another collection's report
-        if (trace_) trace_('<', std::span<const uint8_t>(report.data(), size));
-        size_t copied = std::min(size, length);
-        std::memcpy(buffer, report.data(), copied);
+        if (waitReadable(timeoutMs, start) != Wait::Ready) break;
+        const ssize_t n = receive(fd, into);
+        if (n < 0) break;
+        if (n == 0) continue;  // another reader took it
+        const size_t size = static_cast<size_t>(n) + (unnumbered_ ? 1 : 0);
+        if (!acceptsReport(report, size)) continue;  // another collection's report
+        if (trace_) trace_('<', std::span<const uint8_t>(report, size));
+        const size_t copied = std::min(size, length);
+        std::memcpy(buffer, report, copied);
         if (transferred) *transferred = copied;
         ok = true;
     }
@@ -222,18 +279,23 @@ bool HidDevice::write(const uint8_t* buffer, size_t length, int timeoutMs, size_
     if (transferred) *transferred = 0;
     const int fd = enterTransfer();
     if (fd < 0) return false;
-    const uint32_t start = tickCount();
     bool ok = false;
-    if (trace_) trace_('>', std::span<const uint8_t>(buffer, length));
-    for (;;) {
-        if (waitFor(fd, POLLOUT, timeoutMs, start) != Wait::Ready) break;
-        ssize_t n = isSocket_ ? ::send(fd, buffer, length, MSG_NOSIGNAL) : ::write(fd, buffer, length);
-        if (n < 0 && (errno == EAGAIN || errno == EINTR)) continue;
-        if (n > 0) {
-            if (transferred) *transferred = static_cast<size_t>(n);
-            ok = true;
+    // A stop signalled before the call ends it, as it ends a pending one.
+    if (!stop_.consume()) {
+        if (trace_) trace_('>', std::span<const uint8_t>(buffer, length));
+        const uint32_t start = tickCount();
+        for (;;) {
+            ssize_t n = isSocket_ ? ::send(fd, buffer, length, MSG_NOSIGNAL | MSG_DONTWAIT)
+                                  : ::write(fd, buffer, length);
+            if (n > 0) {
+                if (transferred) *transferred = static_cast<size_t>(n);
+                ok = true;
+                break;
+            }
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0 && errno == EAGAIN && waitWritable(fd, timeoutMs, start) == Wait::Ready) continue;
+            break;
         }
-        break;
     }
     leaveTransfer();
     return ok;

@@ -1,10 +1,12 @@
 #pragma once
 // One opened HID interface (one top-level collection of it).
 //
-// Reads and writes wait with poll() on the node and on the stop event, so a
-// pending transfer ends the moment stop is signalled. Transfers are plain
-// read()/write() calls made after poll() reported readiness: when read() or
-// write() returns, the kernel no longer touches the caller's buffer.
+// Reads wait with epoll on the node and on the stop event, both registered
+// once at open, so a pending read ends the moment stop is signalled or the
+// node goes away. A write is tried at once (the node is non-blocking and a
+// report almost always fits) and waits only when the node is full. Transfers
+// are plain read()/write() calls on a ready node: when they return, the
+// kernel no longer touches the caller's buffer.
 //
 // hidraw delivers every input report of the interface to every open file;
 // a device opened on one collection drops the reports whose ID belongs to
@@ -15,6 +17,7 @@
 #include "platform/hid/hid_enumerator.h"
 #include "platform/hid/report_descriptor.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -69,10 +72,15 @@ public:
 
 private:
     enum class Wait { Ready, Stopped, TimedOut, Failed };
-    Wait waitFor(int fd, short events, int timeoutMs, uint32_t start);
+    Wait waitReadable(int timeoutMs, uint32_t start);
+    Wait waitWritable(int fd, int timeoutMs, uint32_t start);
+    // Reads one report into `into` (room for kMaxReport bytes); its size,
+    // 0 when nothing was there, -1 when the node failed or went away.
+    ssize_t receive(int fd, uint8_t* into);
     bool acceptsReport(const uint8_t* report, size_t size) const;
-    bool openNode(const std::string& node);
-    bool loadCapabilities(const std::string& node);
+    int openNode(const std::string& node);
+    bool loadCapabilities(int fd, const std::string& node);
+    bool makeWaitSet(int fd);
     int enterTransfer();
     void leaveTransfer();
     void closeLocked(std::unique_lock<std::mutex>& lock);
@@ -90,13 +98,18 @@ private:
     TraceHook trace_;
 
     Event stop_{false};
-    // fd_ and the count of transfers in flight are guarded by stateLock_; the
-    // descriptor is closed only once no transfer can still use it.
+    // open() and close() serialise on stateLock_. Transfers do not take it:
+    // each one counts itself in transfers_ before it looks at fd_, and
+    // close() sets closing_ before it looks at the count, so either the
+    // transfer sees the close coming and backs off, or close() sees the
+    // transfer and waits for it. The descriptor is published only once its
+    // capabilities are known and closed only once no transfer can use it.
     mutable std::mutex stateLock_;
     std::condition_variable transfersDone_;
-    int fd_ = -1;
-    int transfers_ = 0;
-    bool closing_ = false;
+    std::atomic<int> fd_{-1};
+    int waitFd_ = -1;  // epoll set: the node and the stop event
+    std::atomic<int> transfers_{0};
+    std::atomic<bool> closing_{false};
 };
 
 // Whether the node behind a path is still present (the scan loop's removal
