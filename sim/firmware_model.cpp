@@ -62,6 +62,13 @@ Frame frameFromReport(std::span<const uint8_t> report) {
 
 Report toReport(const Frame& f) { return Report(f.begin(), f.end()); }
 
+// Appends to a log that keeps only its newest entries.
+template <typename T>
+void logBounded(std::deque<T>& log, T entry) {
+    if (log.size() == FirmwareModel::kRequestLogLimit) log.pop_front();
+    log.push_back(std::move(entry));
+}
+
 }  // namespace
 
 std::string_view areaName(Area area) { return kAreaNames[static_cast<size_t>(area)]; }
@@ -114,7 +121,7 @@ ModelResponse FirmwareModel::handleOutputReport(std::span<const uint8_t> report)
     if (report.empty()) return out;
     std::lock_guard guard(lock_);
     if (report[0] != kCommandReportId) {
-        otherReports_.emplace_back(report.begin(), report.end());
+        logBounded(otherReports_, Report(report.begin(), report.end()));
         otherReport(report, out);
         return out;
     }
@@ -123,7 +130,7 @@ ModelResponse FirmwareModel::handleOutputReport(std::span<const uint8_t> report)
 }
 
 void FirmwareModel::handleFrame(const Frame& request, ModelResponse& out) {
-    requests_.push_back(request);
+    logBounded(requests_, request);
     const FaultKind fault = takeFault();
     if (fault == FaultKind::NoReply) return;
     if (fault == FaultKind::Remove) {
@@ -258,12 +265,12 @@ size_t FirmwareModel::macroCapacity() const {
 
 std::vector<Frame> FirmwareModel::requests() const {
     std::lock_guard guard(lock_);
-    return requests_;
+    return {requests_.begin(), requests_.end()};
 }
 
 std::vector<Report> FirmwareModel::otherReports() const {
     std::lock_guard guard(lock_);
-    return otherReports_;
+    return {otherReports_.begin(), otherReports_.end()};
 }
 
 void FirmwareModel::clearRequests() {

@@ -13,6 +13,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <mutex>
 #include <optional>
 #include <span>
@@ -108,9 +109,14 @@ public:
     uint8_t keyCount() const;
     size_t macroCapacity() const;
 
-    // Every command frame received, in order, bad ones included.
+    // The command frames received, in order, bad ones included: the newest
+    // kRequestLogLimit of them. A device that runs for hours in the demo
+    // takes hundreds of lighting frames a second; an unbounded log would
+    // grow by tens of megabytes an hour.
+    static constexpr size_t kRequestLogLimit = 8192;
     std::vector<Frame> requests() const;
-    // Every other output report (not report ID 0x04).
+    // The other output reports (not report ID 0x04), the newest
+    // kRequestLogLimit of them.
     std::vector<Report> otherReports() const;
     void clearRequests();
 
@@ -164,8 +170,8 @@ private:
 
     mutable std::mutex lock_;
     std::array<std::vector<uint8_t>, kAreaCount> areas_;
-    std::vector<Frame> requests_;
-    std::vector<Report> otherReports_;
+    std::deque<Frame> requests_;
+    std::deque<Report> otherReports_;
     FaultState fault_;
     unsigned begins_ = 0;
     unsigned ends_ = 0;

@@ -225,6 +225,18 @@ TEST(FirmwareModelTest, OtherReportsAreLoggedApart) {
     EXPECT_TRUE(model->requests().empty());
 }
 
+// A device left running (the demo's lighting sends hundreds of frames a
+// second) must not log without end: the log keeps the newest frames, in order.
+TEST(FirmwareModelTest, RequestLogKeepsOnlyTheNewestFrames) {
+    auto model = makeProduct("keyboard");
+    const size_t sent = 8192 + 100;
+    for (size_t i = 0; i < sent; ++i) model->handleOutputReport(makeFrame(cmd::IsOnline, 0, static_cast<uint16_t>(i)));
+    const auto log = model->requests();
+    ASSERT_EQ(log.size(), 8192u);
+    EXPECT_EQ(frameOffset(log.front()), 100);
+    EXPECT_EQ(frameOffset(log.back()), static_cast<uint16_t>(sent - 1));
+}
+
 TEST(FirmwareModelTest, NotificationsPressThenRelease) {
     auto keyboard = makeProduct("keyboard");
     EXPECT_EQ(keyboard->notificationReports(0x0401), (std::vector<Report>{{3, 0x01, 0x04}, {3, 0, 0}}));
