@@ -218,19 +218,54 @@ TEST_F(ChannelTest, NotificationsDoNotReachTheCommandCollection) {
     EXPECT_EQ(events.inputItems()[0].usages[0], 0x0401);
 }
 
-TEST_F(ChannelTest, StopEndsABlockingReadAtOnce) {
+// A read that waits without limit must still end at once when it is told to
+// stop or when the device goes away, whichever way it goes.
+TEST_F(ChannelTest, ABlockedReadEndsPromptly) {
+    struct Case {
+        const char* what;
+        std::function<void()> trigger;
+        bool deviceStays;
+    };
+    const Case cases[] = {
+        {"stop event", [&] { channel.device().stopEvent().set(); }, true},
+        {"unplug", [&] { product.device().unplug(); }, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto& device = channel.device();
+        uint8_t buffer[64];
+        size_t got = 99;
+        bool result = true;
+        uint32_t ended = 0;
+        std::thread reader([&] {
+            result = device.read(buffer, sizeof buffer, -1, &got);
+            ended = tickCount();
+        });
+        sleepMs(30);  // let the read block first
+        const uint32_t triggered = tickCount();
+        c.trigger();
+        reader.join();
+        EXPECT_FALSE(result);
+        EXPECT_EQ(got, 0u);
+        EXPECT_LT(ended - triggered, 100u);
+        // A stop ends one read, not the device.
+        if (c.deviceStays) {
+            EXPECT_EQ(channel.begin(), Success);
+        }
+    }
+}
+
+// A stop that nobody took yet ends the next transfer, as it would end a
+// pending one; the one after it goes through.
+TEST_F(ChannelTest, AStopSetBeforeAWriteEndsThatWriteOnly) {
     auto& device = channel.device();
-    uint8_t buffer[64];
-    size_t got = 0;
-    bool result = true;
-    const uint32_t start = tickCount();
-    std::thread reader([&] { result = device.read(buffer, sizeof buffer, -1, &got); });
-    sleepMs(30);
+    const Frame request = makeFrame(cmd::Begin, 0, 0);
+    size_t written = 0;
     device.stopEvent().set();
-    reader.join();
-    EXPECT_FALSE(result);
-    EXPECT_EQ(got, 0u);
-    EXPECT_LT(tickCount() - start, 500u);
+    EXPECT_FALSE(device.write(request.data(), request.size(), 1000, &written));
+    EXPECT_EQ(written, 0u);
+    EXPECT_TRUE(sent().empty());
+    EXPECT_EQ(channel.begin(), Success);
 }
 
 TEST_F(ChannelTest, CloseEndsAPendingReadAndLaterReadsFail) {

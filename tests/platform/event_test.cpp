@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <poll.h>
 #include <thread>
 
 namespace talven {
@@ -34,6 +35,30 @@ TEST(Event, SetFromAnotherThreadEndsAWaitEarly) {
     EXPECT_TRUE(e.wait(5000));
     t.join();
     EXPECT_LT(tickCount() - start, 1000u);
+}
+
+// Callers wait on the descriptor; it must be readable exactly while the event
+// is set, or a waiter would spin on a readable descriptor it cannot take.
+TEST(Event, DescriptorIsReadableExactlyWhileSet) {
+    auto readable = [](const Event& e) {
+        pollfd p{e.fd(), POLLIN, 0};
+        return ::poll(&p, 1, 0) == 1;
+    };
+    Event autoReset(false);
+    autoReset.set();
+    autoReset.set();  // a second set adds nothing
+    EXPECT_TRUE(readable(autoReset));
+    EXPECT_TRUE(autoReset.consume());
+    EXPECT_FALSE(readable(autoReset));
+    EXPECT_FALSE(autoReset.consume());
+
+    Event manual(true, true);
+    EXPECT_TRUE(readable(manual));
+    EXPECT_TRUE(manual.wait(0));
+    EXPECT_TRUE(readable(manual));
+    manual.reset();
+    EXPECT_FALSE(readable(manual));
+    EXPECT_FALSE(manual.isSet());
 }
 
 TEST(Event, WaitTimesOut) {

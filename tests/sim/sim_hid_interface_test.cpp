@@ -6,8 +6,10 @@
 #include <atomic>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <future>
+#include <string>
 #include <sys/stat.h>
 #include <thread>
 
@@ -176,6 +178,64 @@ TEST_F(SimHidInterfaceTest, ReplacesTheLeftoverOfADeadSimulator) {
     talven::test::writeFile(dir_ / "row1-keyboard-if1" / "device" / "uevent", "HID_ID=junk\n");
     ASSERT_TRUE(hid_.plug());
     EXPECT_EQ(talven::test::readFile(dir_ / "row1-keyboard-if1" / "device" / "uevent"), makeSimUevent(testConfig()));
+}
+
+// Voluntary and involuntary context switches of one thread of this process.
+long contextSwitches(int tid) {
+    std::ifstream status("/proc/self/task/" + std::to_string(tid) + "/status");
+    long total = 0;
+    for (std::string line; std::getline(status, line);) {
+        if (line.starts_with("voluntary_ctxt_switches:") || line.starts_with("nonvoluntary_ctxt_switches:")) {
+            total += std::stol(line.substr(line.find(':') + 1));
+        }
+    }
+    return total;
+}
+
+// The demo runs the simulated devices inside the program: a device nobody
+// talks to must cost nothing, so its service thread sleeps until asked.
+TEST_F(SimHidInterfaceTest, IdleServiceThreadDoesNotWake) {
+    ASSERT_TRUE(hid_.plug());
+    TestClient a(hid_.nodePath()), b(hid_.nodePath());
+    const std::vector<uint8_t> report{0x04, 1};
+    ASSERT_TRUE(a.send(report));
+    ASSERT_EQ(a.receive(), report);
+    ASSERT_EQ(b.receive(), report);
+    const int tid = hid_.serviceThreadId();
+    ASSERT_GT(tid, 0);
+
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    const long before = contextSwitches(tid);
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    EXPECT_LT(contextSwitches(tid) - before, 5);
+
+    ASSERT_TRUE(b.send(report));  // still serving
+    EXPECT_EQ(b.receive(), report);
+}
+
+// hidraw hands a report to every file opened before the report came, even
+// when the device is busy with a request while the file is opened.
+TEST(SimHidInterfaceClients, AClientConnectedDuringARequestGetsItsReports) {
+    talven::test::TempDir dir;
+    Event inHandler(true), release(true);
+    SimHidInterface* self = nullptr;
+    SimHidInterface hid(dir.str(), testConfig(), [&](std::span<const uint8_t> r) {
+        inHandler.set();
+        release.wait(2000);
+        self->sendInput(r);
+        return false;
+    });
+    self = &hid;
+    ASSERT_TRUE(hid.plug());
+    TestClient a(hid.nodePath());
+    const std::vector<uint8_t> report{0x04, 7};
+    ASSERT_TRUE(a.send(report));
+    ASSERT_TRUE(inHandler.wait(1000));
+    TestClient late(hid.nodePath());  // connect() returns while the request is handled
+    ASSERT_TRUE(late.connected());
+    release.set();
+    EXPECT_EQ(a.receive(), report);
+    EXPECT_EQ(late.receive(), report);
 }
 
 TEST(SimHidInterfaceErrors, TooLongSocketPathFailsCleanly) {
