@@ -213,6 +213,21 @@ TEST_F(SimHidInterfaceTest, IdleServiceThreadDoesNotWake) {
     EXPECT_EQ(b.receive(), report);
 }
 
+// A notification sent from another thread takes a client that connected
+// just before; that client's own requests must still be answered.
+TEST_F(SimHidInterfaceTest, AClientTakenWhileSendingIsServed) {
+    ASSERT_TRUE(hid_.plug());
+    for (int i = 0; i < 20; ++i) {
+        TestClient client(hid_.nodePath());
+        const std::vector<uint8_t> notification{0x03, 0x01, 0x04};
+        ASSERT_TRUE(hid_.sendInput(notification));
+        ASSERT_EQ(client.receive(), notification);
+        const std::vector<uint8_t> request{0x04, static_cast<uint8_t>(i)};
+        ASSERT_TRUE(client.send(request));
+        ASSERT_EQ(client.receive(), request);
+    }
+}
+
 // hidraw hands a report to every file opened before the report came, even
 // when the device is busy with a request while the file is opened.
 TEST(SimHidInterfaceClients, AClientConnectedDuringARequestGetsItsReports) {
