@@ -146,6 +146,16 @@ TEST_F(ChannelTest, AnUnpluggedDeviceFailsTheWrite) {
     EXPECT_EQ(channel.begin(), WriteFailed);
 }
 
+// Pulled out while it holds a request: the read ends with the device, not
+// with the time-out, and what follows fails at the write.
+TEST_F(ChannelTest, ADeviceRemovedMidExchangeEndsItAtOnce) {
+    product.model().setFault(FaultKind::Remove, 1);
+    const uint32_t start = tickCount();
+    EXPECT_EQ(channel.begin(), Refused);
+    EXPECT_LT(tickCount() - start, 100u);
+    EXPECT_EQ(channel.begin(), WriteFailed);
+}
+
 TEST_F(ChannelTest, RefusedOrDisconnectedChannelsSendNothing) {
     std::vector<uint8_t> data(60, 1);
     const std::vector<std::function<int()>> operations = {
