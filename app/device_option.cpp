@@ -123,6 +123,10 @@ void CDeviceOptionUI::DoEvent(TEventUI& event) {
 void CDeviceOptionUI::OnEntryTimer(uint id) {
     CPaintManagerUI* manager = GetManager();
     if (!manager) return;
+    // The render timer repeats by itself: re-creating it every 5 ms would
+    // cost more than the tick. It stops while nothing is connected or
+    // previewed, and the page starts it again with its preview.
+    if (id == entryTimer::kRender) return OnRenderTick(manager);
     manager->KillTimer(this, id);
     if (!page_) return;
     switch (id) {
@@ -130,18 +134,14 @@ void CDeviceOptionUI::OnEntryTimer(uint id) {
         // A page that only shows its product still renders its preview, but
         // never runs a connection sequence or a status poll on the device.
         if (page_->drivesDevice()) page_->onConnected();
-        manager->SetTimer(this, entryTimer::kRender, entryTimer::kRenderMs);
+        renderPeriod_ = page_->renderPeriodMs();
+        manager->SetTimer(this, entryTimer::kRender, renderPeriod_);
         if (page_->reportsPower()) {
             // The first reading at once: the power card is shown from the
             // arrival on and must not wait a whole period for its value.
             page_->readDeviceStatus();
             manager->SetTimer(this, entryTimer::kStatus, entryTimer::kStatusMs);
         }
-        break;
-    case entryTimer::kRender:
-        page_->renderFrame();
-        if (icon_ && IsDeviceSelected() && page_->optionPreview()) icon_->Invalidate();
-        if (page_->commandChannel().isConnected()) manager->SetTimer(this, entryTimer::kRender, entryTimer::kRenderMs);
         break;
     case entryTimer::kReadSettings: page_->readDeviceSettings(); break;
     case entryTimer::kReserved1: page_->reservedOperation1(); break;
@@ -152,6 +152,22 @@ void CDeviceOptionUI::OnEntryTimer(uint id) {
         manager->SetTimer(this, entryTimer::kStatus, entryTimer::kStatusMs);
         break;
     default: break;
+    }
+}
+
+void CDeviceOptionUI::OnRenderTick(CPaintManagerUI* manager) {
+    if (!page_ || !page_->commandChannel().isConnected() || !page_->needsRenderTicks()) {
+        manager->KillTimer(this, entryTimer::kRender);
+        return;
+    }
+    const uint32_t paints = page_->previewPaints();
+    page_->renderFrame();
+    if (icon_ && IsDeviceSelected() && page_->optionPreview() && page_->previewPaints() != paints) icon_->Invalidate();
+    // Frames started or stopped going to the device (lighting control, a
+    // slow link): the tick follows.
+    if (const uint period = page_->renderPeriodMs(); period != renderPeriod_) {
+        renderPeriod_ = period;
+        manager->SetTimer(this, entryTimer::kRender, period);
     }
 }
 

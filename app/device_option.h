@@ -15,6 +15,7 @@ class COrvaneUSBDevice;
 
 namespace ui {
 class COptionUI;
+class CPaintManagerUI;
 class CLabelUI;
 }  // namespace ui
 
@@ -55,6 +56,7 @@ private:
     ui::COptionUI* SynchroOption();
     ui::COptionUI* DeviceSelectOption();
     void OnEntryTimer(uint id);
+    void OnRenderTick(ui::CPaintManagerUI* manager);
 
     QString images_[4] = {QStringLiteral("common/device_ico/unknow_device_synchro_selected.png"),
                           QStringLiteral("common/device_ico/unknow_device_synchro_normal.png"),
@@ -68,6 +70,7 @@ private:
     int subKind_ = 0;
     QString powerLayout_;
     int powerIndex_ = -1;
+    uint renderPeriod_ = 0;  // the render timer's current period
     bool visibleFlag_ = true;
 };
 

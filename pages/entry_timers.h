@@ -14,7 +14,10 @@ inline constexpr uint kReadSettings = 1002;
 inline constexpr uint kReserved1 = 1003;
 inline constexpr uint kReserved2 = 1004;
 inline constexpr uint kStatus = 1005;       // every 5 s while the page has a power mode
-inline constexpr uint kRenderMs = 5;
+inline constexpr uint kRenderMs = 5;        // while frames go to the device
+// A page whose frames go to no device only previews: its render ticks follow
+// what the eye sees, not the device's 5 ms.
+inline constexpr uint kPreviewRenderMs = 33;
 inline constexpr uint kArrivalMs = 500;
 inline constexpr uint kStatusMs = 5000;
 }  // namespace entryTimer

@@ -4,13 +4,16 @@
 #include "pages/usb_device_page.h"
 
 #include "device/function_page.h"
+#include "pages/entry_timers.h"
 #include "platform/clock.h"
 #include "ui/layouts.h"
 #include "ui/paint_manager.h"
 
 #include <QColor>
 
+#include <algorithm>
 #include <array>
+#include <utility>
 
 namespace talven {
 
@@ -24,9 +27,10 @@ constexpr std::array<int, 5> kStepPeriodMs = {40, 28, 18, 12, 8};
 // A failed send pauses sending so a device that stopped answering is not
 // flooded; frames keep being computed and previewed meanwhile.
 constexpr uint32_t kSendPauseMs = 200;
-// An unchanged frame is sent again after this long, so a device that was
-// reset or missed a frame catches up without a frame every 5 ms.
-constexpr uint32_t kResendMs = 500;
+// The preview is repainted at most this often: about 30 times a second, as
+// smooth as the effects look and a fraction of what repainting costs at the
+// 5 ms frame rate. Just under the preview-only tick, so each tick may paint.
+constexpr uint32_t kPreviewPaintMs = entryTimer::kPreviewRenderMs - 3;
 
 lighting::BaseEffect baseEffectForMode(uint8_t mode) {
     using lighting::BaseEffect;
@@ -118,7 +122,11 @@ void COrvaneUSBDevice::stopAnimation() {
 }
 
 void COrvaneUSBDevice::animationLoop() {
-    while (!animation_.stopEvent().wait(animationPeriodMs())) animationStep();
+    for (;;) {
+        const bool shown = animate_;
+        if (animation_.stopEvent().wait(shown ? animationPeriodMs() : kIdleAnimationMs)) return;
+        if (shown) animationStep();
+    }
 }
 
 void COrvaneUSBDevice::paintLightControl(CControlUI* control, uint32_t colour, uint8_t brightness) {
@@ -128,29 +136,89 @@ void COrvaneUSBDevice::paintLightControl(CControlUI* control, uint32_t colour, u
     if (control->GetBkColor() != colourShown) control->SetBkColor(colourShown);
 }
 
+void COrvaneUSBDevice::paintLed(CControlUI* control, uint32_t value) {
+    const lighting::LedPreview led = lighting::ledPreview(value);
+    paintLightControl(control, led.colour, led.brightness);
+}
+
+void COrvaneUSBDevice::setPreview(bool on) {
+    if (preview_.exchange(on) == on) return;
+    previewDirty_ = true;  // what was shown may be stale
+    renderNeedsChanged();
+}
+
+void COrvaneUSBDevice::SetVisible(bool visible) {
+    const bool was = IsVisible();
+    CHorizontalLayoutUI::SetVisible(visible);
+    if (visible == was) return;
+    previewDirty_ = true;
+    renderNeedsChanged();
+}
+
+bool COrvaneUSBDevice::framesGoToDevice() const {
+    return drivesDevice_ && sendsFrames_ && lightingControl_ && !commandChannel_.slowLink() &&
+           commandChannel_.isConnected();
+}
+
+uint COrvaneUSBDevice::renderPeriodMs() const {
+    return framesGoToDevice() ? entryTimer::kRenderMs : entryTimer::kPreviewRenderMs;
+}
+
+bool COrvaneUSBDevice::needsRenderTicks() const {
+    return preview_ && (IsVisible() || (drivesDevice_ && sendsFrames_));
+}
+
+void COrvaneUSBDevice::renderNeedsChanged() {
+    animate_ = needsRenderTicks();
+    if (!animate_ || !commandChannel_.isConnected() || !optionEntry_) return;
+    if (CPaintManagerUI* manager = optionEntry_->GetManager())
+        manager->SetTimer(optionEntry_, entryTimer::kRender, renderPeriodMs());
+}
+
+bool COrvaneUSBDevice::takeChangedFrame() {
+    std::lock_guard<std::mutex> lock(frameLock_);
+    const std::span<const uint32_t> frame = std::as_const(lighting_).ledFrame();
+    if (std::equal(frame.begin(), frame.end(), renderedFrame_.begin(), renderedFrame_.end())) return false;
+    renderedFrame_.assign(frame.begin(), frame.end());
+    return true;
+}
+
+void COrvaneUSBDevice::paintPreview() {
+    for (size_t i = 0; i < renderedFrame_.size() && i < lightButtons_.size(); ++i) {
+        CControlUI* control = lightButtons_[i];
+        if (control && control->IsVisible()) paintLed(control, renderedFrame_[i]);
+    }
+    ++previewPaints_;
+}
+
 void COrvaneUSBDevice::renderFrame() {
     if (!preview_) return;
-    const std::vector<uint32_t> frame = frameSnapshot();
-    for (size_t i = 0; i < frame.size() && i < lightButtons_.size(); ++i) {
-        CControlUI* control = lightButtons_[i];
-        if (control && control->IsVisible()) {
-            const lighting::LedPreview led = lighting::ledPreview(frame[i]);
-            paintLightControl(control, led.colour, led.brightness);
-        }
+    if (takeChangedFrame()) {
+        previewDirty_ = true;
+        sendPending_ = true;
     }
-    if (!drivesDevice() || !lightingControl_ || commandChannel_.slowLink() || !commandChannel_.isConnected()) return;
     const uint32_t now = tickCount();
+    // Effects step up to every 8 ms; painting faster than the display shows
+    // would only cost.
+    if (previewDirty_ && now - lastPaintAt_ >= kPreviewPaintMs) {
+        paintPreview();
+        previewDirty_ = false;
+        lastPaintAt_ = now;
+    }
+    if (sendPending_) sendFrame(now);
+}
+
+void COrvaneUSBDevice::sendFrame(uint32_t now) {
+    if (!framesGoToDevice()) return;
     if (static_cast<int32_t>(now - sendPausedUntil_) < 0) return;
-    const lighting::LightFrameBuffer buffer = lighting::encodeLightFrame(frame);
-    const std::vector<uint8_t> bytes(buffer.view().begin(), buffer.view().end());
-    if (bytes == lastSent_ && now - lastSentAt_ < kResendMs) return;
+    const lighting::LightFrameBuffer buffer = lighting::encodeLightFrame(renderedFrame_);
+    // A frame the device did not take is sent again after a pause; one it
+    // took is not repeated until it changes.
     if (commandChannel_.writeLightFrame(buffer.data(), buffer.length) != channel_result::Success) {
         sendPausedUntil_ = now + kSendPauseMs;
-        lastSent_.clear();
         return;
     }
-    lastSent_ = bytes;
-    lastSentAt_ = now;
+    sendPending_ = false;
 }
 
 }  // namespace talven

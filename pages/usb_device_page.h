@@ -63,7 +63,17 @@ public:
     void setDeviceFolderName(const std::string& name) { deviceFolderName_ = name; }
     void setPageName(const std::string& name) { pageName_ = name; }
     void setIdentity(const InterfaceEntry& entry);
-    void setPreview(bool on) { preview_ = on; }
+    // Whether the page previews its lighting (and sends its frames): only
+    // while the window is shown and has lighting control. Turning it on
+    // restarts the entry's render timer, which stops while it is off.
+    void setPreview(bool on);
+    // Whether a render tick has work: a preview someone can see, or frames
+    // for the device. The selector entry stops its render timer otherwise.
+    bool needsRenderTicks() const;
+    // The render timer's period: 5 ms while frames go to the device, the
+    // preview's rate otherwise.
+    uint renderPeriodMs() const;
+    void SetVisible(bool visible = true) override;
     void setOptionPreview(bool on) { optionPreview_ = on; }
     void setOwnerWindow(QWidget* window) { ownerWindow_ = window; }
     // The selector entry that drives this page with its timers.
@@ -137,7 +147,13 @@ public:
     virtual void effectBlink();
     virtual void effectBlinkFourColours();
     virtual void effectOff();
+    // Called every render tick: repaints the LED controls whose value
+    // changed (at most once per display period) and sends a changed frame.
+    // An unchanged frame costs a comparison and nothing else.
     virtual void renderFrame();
+    // How many times the preview was repainted (the selector entry redraws
+    // its picture after a repaint, not on every tick).
+    uint32_t previewPaints() const { return previewPaints_; }
     virtual void setLedColour(int index, uint32_t colour);
     virtual uint32_t getLedColour(int index) const;
     virtual void onConnected() {}
@@ -240,13 +256,29 @@ protected:
     std::mutex animationLock_;
     // Per-LED records of the reactive effects, 11 bytes each.
     std::vector<std::array<uint8_t, 11>> reactive_;
-    bool preview_ = true;
+    // Read by the animation threads, which idle while it is off.
+    std::atomic<bool> preview_{true};
     bool optionPreview_ = false;
     bool multiDevice_ = false;
     int layoutVariant_ = 0;
 
     // For device classes that speak their product's protocol.
-    void setDrivesDevice(bool on) { drivesDevice_ = on; }
+    void setDrivesDevice(bool on) {
+        drivesDevice_ = on;
+        renderNeedsChanged();
+    }
+    // Off for devices that render their lighting themselves: the frame is
+    // then only previewed.
+    void setSendsFrames(bool on) {
+        sendsFrames_ = on;
+        renderNeedsChanged();
+    }
+    // Paints LED control `control` for frame value `value` (colour and
+    // brightness); a kind may show its LEDs differently.
+    virtual void paintLed(ui::CControlUI* control, uint32_t value);
+    // How long an animation thread waits while its steps are of no use (the
+    // frame is neither shown nor sent), so the effect need not advance.
+    static constexpr int kIdleAnimationMs = 250;
 
 private:
     void animationLoop();
@@ -268,10 +300,27 @@ private:
     bool drivesDevice_ = false;
     bool lightingControl_ = true;
 
+    bool sendsFrames_ = true;
+
+    // Copies the frame into renderedFrame_ when it differs from the last one
+    // rendered; false when it is the same (no copy, no allocation).
+    bool takeChangedFrame();
+    // After the preview flag or the page's visibility changed: the animation
+    // thread learns whether anyone uses its steps, and the selector entry is
+    // asked for render ticks again when they have work.
+    void renderNeedsChanged();
+    void paintPreview();
+    void sendFrame(uint32_t now);
+    bool framesGoToDevice() const;
+
     WorkerThread animation_;
+    std::atomic<bool> animate_{true};  // needsRenderTicks(), for the animation thread
+    std::vector<uint32_t> renderedFrame_;
+    bool previewDirty_ = false;  // a changed frame waits for the next paint
+    uint32_t lastPaintAt_ = 0;
+    uint32_t previewPaints_ = 0;
+    bool sendPending_ = false;   // a changed frame not yet on the wire
     uint32_t sendPausedUntil_ = 0;
-    std::vector<uint8_t> lastSent_;
-    uint32_t lastSentAt_ = 0;
 };
 
 }  // namespace talven

@@ -248,10 +248,29 @@ void CControlUI::paintEvent(QPaintEvent* event) {
     DoPaint(painter, event->rect());
 }
 
-void CControlUI::DoPaint(QPainter& painter, const QRect&) {
+namespace {
+
+// Whether `paint` reaches into a corner square that a rounded outline of
+// radii `round` cuts off `r`. Elsewhere the rounding changes no pixel, and
+// clipping to the rounded path (rasterised over the whole control) would
+// only cost: a small repaint inside a large rounded card is the common case.
+bool touchesRoundedCorner(const QRect& r, const QSize& round, const QRect& paint) {
+    const int w = round.width() + 1, h = round.height() + 1;  // +1: the antialiased edge
+    const QRect corners[] = {QRect(r.left(), r.top(), w, h), QRect(r.right() - w + 1, r.top(), w, h),
+                             QRect(r.left(), r.bottom() - h + 1, w, h),
+                             QRect(r.right() - w + 1, r.bottom() - h + 1, w, h)};
+    for (const QRect& corner : corners)
+        if (corner.intersects(paint)) return true;
+    return false;
+}
+
+}  // namespace
+
+void CControlUI::DoPaint(QPainter& painter, const QRect& rcPaint) {
     const QSize round = GetBorderRound();
+    const bool rounded = round.width() > 0 && round.height() > 0 && touchesRoundedCorner(rect(), round, rcPaint);
     painter.save();
-    if (round.width() > 0 && round.height() > 0) {
+    if (rounded) {
         QPainterPath path;
         path.addRoundedRect(QRectF(rect()), round.width(), round.height());
         painter.setClipPath(path, Qt::IntersectClip);
@@ -262,7 +281,10 @@ void CControlUI::DoPaint(QPainter& painter, const QRect&) {
     PaintForeImage(painter);
     PaintText(painter);
     painter.restore();
-    PaintBorder(painter);
+    // The border runs along the edges (and through the corners when
+    // rounded): a repaint well inside the control does not reach it.
+    const int edge = GetBorderSize() + 1;
+    if (rounded || !rect().adjusted(edge, edge, -edge, -edge).contains(rcPaint)) PaintBorder(painter);
 }
 
 void CControlUI::PaintBkColor(QPainter& painter) {

@@ -45,6 +45,7 @@ void showMark(CControlUI* control, KeyMark mark) {
 COrvaneKeyboardDevice::COrvaneKeyboardDevice() {
     configFileName_ = std::string(kLightingPrefix);
     setDrivesDevice(true);
+    setSendsFrames(false);
 }
 
 COrvaneKeyboardDevice::~COrvaneKeyboardDevice() {
@@ -167,13 +168,8 @@ void COrvaneKeyboardDevice::showGameMode(bool on) {
 
 // The keyboard's keys have one colour, so the page shows each key in red at
 // the brightness the preview gives it; the keyboard is sent nothing.
-void COrvaneKeyboardDevice::renderFrame() {
-    if (!preview_) return;
-    const std::vector<uint32_t> frame = frameSnapshot();
-    for (size_t i = 0; i < frame.size() && i < lightButtons_.size(); ++i) {
-        CControlUI* control = lightButtons_[i];
-        if (control && control->IsVisible()) paintLightControl(control, 0xFF, lighting::ledBrightness(frame[i]));
-    }
+void COrvaneKeyboardDevice::paintLed(CControlUI* control, uint32_t value) {
+    paintLightControl(control, 0xFF, lighting::ledBrightness(value));
 }
 
 void COrvaneKeyboardDevice::setLedColour(int index, uint32_t colour) {

@@ -50,7 +50,9 @@ public:
     // ---- base operations, the keyboard's way ---------------------------------
     void bindPageControls() override;
     void applyProfileLighting() override;
-    void renderFrame() override;
+    // The keyboard renders its lighting itself: its keys preview the mode in
+    // red at each LED's brightness, and no frame is sent.
+    void paintLed(ui::CControlUI* control, uint32_t value) override;
     void setLedColour(int index, uint32_t colour) override;
     void onConnected() override;
     void readDeviceSettings() override;
