@@ -99,6 +99,11 @@ protected:
     // Tells the pages whether to preview their lighting: only while the
     // window is awake and shown, so a hidden window costs no painting.
     void ApplyActivationState();
+    // Hidden, shown, minimised or restored: the preview follows at once,
+    // whether or not the desktop also moves the activation.
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void OnWindowInit();

@@ -10,6 +10,8 @@
 #include "ui/control.h"
 #include "ui/dialog_builder.h"
 
+#include <QEvent>
+
 namespace talven {
 
 using namespace ui;
@@ -36,6 +38,21 @@ void CMainWnd::ApplyActivationState() {
     if (!selector_) return;
     const bool shown = awake_ && isVisible() && !isMinimized();
     for (COrvaneUSBDevice* page : selector_->pages()) page->setPreview(shown && lightingControl_);
+}
+
+void CMainWnd::showEvent(QShowEvent* event) {
+    WindowImplBase::showEvent(event);
+    ApplyActivationState();
+}
+
+void CMainWnd::hideEvent(QHideEvent* event) {
+    WindowImplBase::hideEvent(event);
+    ApplyActivationState();
+}
+
+void CMainWnd::changeEvent(QEvent* event) {
+    WindowImplBase::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange) ApplyActivationState();
 }
 
 void CMainWnd::AddDeviceRoutes() {

@@ -140,9 +140,13 @@ void DeviceScanner::scanOnce() {
 
 void DeviceScanner::run(Event& stop) {
     std::vector<std::string> watched;
-    for (const auto& root : roots_)
-        if (root.classDir != "/sys/class/hidraw") watched.push_back(root.classDir);
-    HotplugMonitor monitor(watched);
+    bool realDevices = false;
+    for (const auto& root : roots_) {
+        if (root.classDir == "/sys/class/hidraw") realDevices = true;
+        else watched.push_back(root.classDir);
+    }
+    HotplugMonitor monitor(watched, realDevices);
+    const int pollMs = monitor.coversAll() ? kWatchedPollMs : kPollMs;
 
     std::vector<pollfd> fds{{stop.fd(), POLLIN, 0}};
     for (int fd : monitor.fds()) fds.push_back({fd, POLLIN, 0});
@@ -151,7 +155,7 @@ void DeviceScanner::run(Event& stop) {
         if (stop.isSet()) break;
         scanOnce();
         for (auto& p : fds) p.revents = 0;
-        ::poll(fds.data(), fds.size(), kPollMs);
+        ::poll(fds.data(), fds.size(), pollMs);
         if (fds[0].revents & POLLIN) break;
         monitor.drain();
     }

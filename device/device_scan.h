@@ -33,8 +33,9 @@ public:
 
     DeviceScanner(Callbacks callbacks, std::vector<hid::HidRoot> roots = hid::defaultHidRoots());
 
-    // Runs until `stop` is signalled; returns within one poll period of it
-    // (100 ms). Wakes early on hot-plug events.
+    // Runs until `stop` is signalled, at once. Hot-plug events wake it; the
+    // regular pass runs every 100 ms when some source of changes has no
+    // event to wake it, else once a second as a safety net.
     void run(Event& stop);
     // One discovery pass and one removal pass, without waiting.
     void scanOnce();
@@ -43,6 +44,7 @@ public:
     DeviceSlot slot(int index) const;
 
     static constexpr int kPollMs = 100;
+    static constexpr int kWatchedPollMs = 1000;
 
 private:
     void discover();

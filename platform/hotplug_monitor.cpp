@@ -9,7 +9,7 @@
 
 namespace talven {
 
-HotplugMonitor::HotplugMonitor(const std::vector<std::string>& watchedDirs) {
+HotplugMonitor::HotplugMonitor(const std::vector<std::string>& watchedDirs, bool realDevices) {
 #ifdef TALVEN_HAVE_UDEV
     if (udev* u = udev_new()) {
         udev_monitor* m = udev_monitor_new_from_netlink(u, "udev");
@@ -24,14 +24,16 @@ HotplugMonitor::HotplugMonitor(const std::vector<std::string>& watchedDirs) {
         }
     }
 #endif
+    bool watchedAll = true;
     if (!watchedDirs.empty()) {
         inotifyFd_ = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
         for (const auto& dir : watchedDirs) {
-            if (inotifyFd_ >= 0)
-                inotify_add_watch(inotifyFd_, dir.c_str(),
-                                  IN_CREATE | IN_DELETE | IN_MOVED_TO | IN_MOVED_FROM);
+            watchedAll = watchedAll && inotifyFd_ >= 0 &&
+                         inotify_add_watch(inotifyFd_, dir.c_str(),
+                                           IN_CREATE | IN_DELETE | IN_MOVED_TO | IN_MOVED_FROM) >= 0;
         }
     }
+    coversAll_ = watchedAll && (!realDevices || udevFd_ >= 0);
 }
 
 HotplugMonitor::~HotplugMonitor() {

@@ -7,6 +7,7 @@
 #include "app/main_wnd.h"
 #include "pages/usb_device_page.h"
 #include "editors/power_indicator.h"
+#include "platform/clock.h"
 #include "qt_test_support.h"
 #include "sim/simulator.h"
 #include "support/temp_dir.h"
@@ -16,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <map>
 
 namespace talven {
@@ -165,6 +167,14 @@ namespace {
 class DrivingPage : public COrvaneUSBDevice {
 public:
     DrivingPage() { setDrivesDevice(true); }
+    // A frozen page's frame changes only when the test changes it.
+    void freeze() { frozen_ = true; }
+    void animationStep() override {
+        if (!frozen_) COrvaneUSBDevice::animationStep();
+    }
+
+private:
+    std::atomic<bool> frozen_{false};
 };
 
 class DrivingPageTest : public ::testing::Test {
@@ -223,6 +233,57 @@ TEST_F(DrivingPageTest, LightingControlStopsAndResumesTheFrames) {
     window->SendMessage(appMessages().lightControl, 1, 1);  // handed back
     EXPECT_TRUE(mousePage->lightingControl());
     EXPECT_TRUE(test::waitUntil([&] { return framesReceived(mouse) > whileOff + 2; }, 3000)) << "frames resume";
+}
+
+// The last lighting frame a simulated product received, as its LED bytes.
+std::vector<uint8_t> lastFrame(sim::SimDevice& device) {
+    const auto& requests = device.model().requests();
+    for (auto it = requests.rbegin(); it != requests.rend(); ++it)
+        if ((*it)[3] == 0x12) return std::vector<uint8_t>(it->begin() + 8, it->begin() + 8 + 3);
+    return {};
+}
+
+// A frame goes to the device once: an unchanged one is not sent again, a
+// changed one is on the wire at the next 5 ms tick.
+TEST_F(DrivingPageTest, OnlyAChangedFrameIsSentAndAtTheNextTick) {
+    static_cast<DrivingPage*>(mousePage)->freeze();
+    ASSERT_TRUE(plugMouse());
+    sim::SimDevice& mouse = *sim.device("mouse");
+    ASSERT_TRUE(test::waitUntil([&] { return framesReceived(mouse) > 0; }, 3000)) << "the first frame";
+    EXPECT_EQ(mousePage->renderPeriodMs(), 5u);
+    idle(100);
+    const int settled = framesReceived(mouse);
+    idle(1000);
+    EXPECT_EQ(framesReceived(mouse), settled) << "an unchanged frame was sent again";
+
+    mousePage->setLedColour(0, 0xFF0000FF);  // red at full brightness
+    mousePage->renderFrame();                // what the next tick does
+    ASSERT_GT(framesReceived(mouse), settled);
+    EXPECT_EQ(lastFrame(mouse), (std::vector<uint8_t>{0xFE, 0x00, 0x00})) << "255 × 255 / 256";
+    const int changed = framesReceived(mouse);
+    mousePage->setLedColour(0, 0xFF00FF00);  // green
+    const uint32_t since = tickCount();
+    ASSERT_TRUE(test::waitUntil([&] { return framesReceived(mouse) > changed; }, 1000)) << "the timer sends it";
+    EXPECT_LT(tickCount() - since, 100u);
+    EXPECT_EQ(lastFrame(mouse), (std::vector<uint8_t>{0x00, 0xFE, 0x00}));
+}
+
+// Hidden, the window paints no preview and the device gets no frame; shown
+// again, both resume.
+TEST_F(DrivingPageTest, AHiddenWindowPaintsNothing) {
+    ASSERT_TRUE(plugMouse());
+    window->ShowWindow(true);
+    ASSERT_TRUE(test::waitUntil([&] { return mousePage->previewPaints() > 2; }, 3000)) << "the preview animates";
+    sim::SimDevice& mouse = *sim.device("mouse");
+    window->ShowWindow(false);
+    ASSERT_FALSE(mousePage->preview());
+    const uint32_t paints = mousePage->previewPaints();
+    const int frames = framesReceived(mouse);
+    idle(600);
+    EXPECT_EQ(mousePage->previewPaints(), paints);
+    EXPECT_EQ(framesReceived(mouse), frames);
+    window->ShowWindow(true);
+    EXPECT_TRUE(test::waitUntil([&] { return mousePage->previewPaints() > paints + 2; }, 3000)) << "shown again";
 }
 
 TEST_F(DrivingPageTest, ThePowerCardShowsOnlyForAConnectedProductWithPower) {

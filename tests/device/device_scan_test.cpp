@@ -3,9 +3,11 @@
 #include "platform/clock.h"
 #include "sim/simulator.h"
 #include "support/temp_dir.h"
+#include "support/thread_stats.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -139,6 +141,39 @@ TEST(DeviceScan, RunStopsPromptlyAndWakesOnArrival) {
     worker.join();
     EXPECT_LT(tickCount() - start, 1000u);
     EXPECT_EQ(rec.take(), (std::vector<std::string>{"first", "+5", "+4"}));
+}
+
+// With every source of changes watched, the scan sleeps until something
+// changes: a program with no device must not wake ten times a second. An
+// arrival and a removal still show at once.
+TEST(DeviceScan, AWatchedScanSleepsUntilADeviceComesOrGoes) {
+    TempDir dir;
+    sim::Simulator sim(dir.str());
+    sim.addProduct("mousepad");
+    Recorder rec;
+    DeviceScanner scanner(rec.callbacks(), simRoots({dir.str()}));
+    Event stop(true);
+    std::atomic<int> tid{0};
+    std::thread worker([&] {
+        tid = test::currentThreadId();
+        scanner.run(stop);
+    });
+    sleepMs(100);
+    const long before = test::contextSwitches(tid);
+    sleepMs(1000);
+    EXPECT_LE(test::contextSwitches(tid) - before, 3) << "the idle scan polled";
+
+    ASSERT_TRUE(sim.plug("mousepad"));
+    uint32_t since = tickCount();
+    while (scanner.slot(4).path.empty() && tickCount() - since < 2000) sleepMs(2);
+    EXPECT_LT(tickCount() - since, 300u) << "arrival";
+    sim.unplugAll();
+    since = tickCount();
+    while (!scanner.slot(4).path.empty() && tickCount() - since < 2000) sleepMs(2);
+    EXPECT_LT(tickCount() - since, 300u) << "removal";
+
+    stop.set();
+    worker.join();
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "sim/sim_hid_interface.h"
 #include "support/temp_dir.h"
+#include "support/thread_stats.h"
 
 #include <gtest/gtest.h>
 
@@ -180,17 +181,7 @@ TEST_F(SimHidInterfaceTest, ReplacesTheLeftoverOfADeadSimulator) {
     EXPECT_EQ(talven::test::readFile(dir_ / "row1-keyboard-if1" / "device" / "uevent"), makeSimUevent(testConfig()));
 }
 
-// Voluntary and involuntary context switches of one thread of this process.
-long contextSwitches(int tid) {
-    std::ifstream status("/proc/self/task/" + std::to_string(tid) + "/status");
-    long total = 0;
-    for (std::string line; std::getline(status, line);) {
-        if (line.starts_with("voluntary_ctxt_switches:") || line.starts_with("nonvoluntary_ctxt_switches:")) {
-            total += std::stol(line.substr(line.find(':') + 1));
-        }
-    }
-    return total;
-}
+using talven::test::contextSwitches;
 
 // The demo runs the simulated devices inside the program: a device nobody
 // talks to must cost nothing, so its service thread sleeps until asked.
