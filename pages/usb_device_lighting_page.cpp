@@ -27,9 +27,9 @@ constexpr std::array<int, 5> kStepPeriodMs = {40, 28, 18, 12, 8};
 // A failed send pauses sending so a device that stopped answering is not
 // flooded; frames keep being computed and previewed meanwhile.
 constexpr uint32_t kSendPauseMs = 200;
-// The preview is repainted at most this often: about 30 times a second, as
-// smooth as the effects look and a fraction of what repainting costs at the
-// 5 ms frame rate. Just under the preview-only tick, so each tick may paint.
+// The preview is repainted at most this often: 20 times a second, smooth
+// enough for the effects and a fraction of what repainting at the 5 ms frame
+// rate would cost. Just under the preview-only tick, so each tick may paint.
 constexpr uint32_t kPreviewPaintMs = entryTimer::kPreviewRenderMs - 3;
 
 lighting::BaseEffect baseEffectForMode(uint8_t mode) {
