@@ -38,11 +38,6 @@ platform=()
 
 # CPU ticks (user + system) of the whole process.
 cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
-# Context switches of every thread the process has now.
-switches() {
-  cat "/proc/$1"/task/*/status 2>/dev/null |
-    awk '/^(voluntary|nonvoluntary)_ctxt_switches:/ { n += $2 } END { print n + 0 }'
-}
 # One line per thread: its id and its context switches so far.
 thread_switches() {
   local task
@@ -51,9 +46,13 @@ thread_switches() {
       "$task/status" 2>/dev/null
   done
 }
-# The most wake-ups of any one thread between two thread_switches lists.
-busiest_thread() {
-  awk 'NR == FNR { before[$1] = $2; next } ($1 in before) { d = $2 - before[$1]; if (d > max) max = d } END { print max + 0 }' "$1" "$2"
+# Wake-ups between two thread_switches lists: all threads alive at the end
+# (one started meanwhile counts from 0; one that ended takes its count with
+# it), and the busiest of them.
+thread_wakeups() {
+  awk 'NR == FNR { before[$1] = $2; next }
+       { d = $2 - before[$1]; total += d; if (d > max) max = d }
+       END { print total + 0, max + 0 }' "$1" "$2"
 }
 status_field() { awk -v f="$2:" '$1 == f { print $2 }' "/proc/$1/status"; }
 # True while the PID is still the program this script started.
@@ -76,8 +75,8 @@ measure() {
     return 1
   fi
   local hz; hz="$(getconf CLK_TCK)"
-  local t0 s0 w0 t1 s1 w1 peak threads
-  t0="$(cpu_ticks "$pid")"; s0="$(switches "$pid")"; w0="$(date +%s.%N)"
+  local t0 w0 t1 w1 peak threads
+  t0="$(cpu_ticks "$pid")"; w0="$(date +%s.%N)"
   thread_switches "$pid" >"$work/threads0"
   sleep "$seconds"
   if ! is_ours "$pid"; then
@@ -85,19 +84,20 @@ measure() {
     rm -rf "$work"
     return 1
   fi
-  t1="$(cpu_ticks "$pid")"; s1="$(switches "$pid")"; w1="$(date +%s.%N)"
+  t1="$(cpu_ticks "$pid")"; w1="$(date +%s.%N)"
   thread_switches "$pid" >"$work/threads1"
-  local busiest; busiest="$(busiest_thread "$work/threads0" "$work/threads1")"
+  local wakeups busiest
+  read -r wakeups busiest < <(thread_wakeups "$work/threads0" "$work/threads1")
   peak="$(status_field "$pid" VmHWM)"
   threads="$(status_field "$pid" Threads)"
   kill -TERM "$pid"
   wait "$pid" 2>/dev/null || true
   rm -rf "$work"
-  awk -v l="$label" -v pid="$pid" -v t0="$t0" -v t1="$t1" -v s0="$s0" -v s1="$s1" -v w0="$w0" -v w1="$w1" \
-      -v hz="$hz" -v peak="$peak" -v threads="$threads" -v busiest="$busiest" 'BEGIN {
+  awk -v l="$label" -v pid="$pid" -v t0="$t0" -v t1="$t1" -v w0="$w0" -v w1="$w1" \
+      -v hz="$hz" -v peak="$peak" -v threads="$threads" -v wakeups="$wakeups" -v busiest="$busiest" 'BEGIN {
     wall = w1 - w0
     printf "%-22s PID %-7d CPU %5.2f%%   peak %6.1f MiB   threads %3d   wake-ups %7.1f/s (busiest thread %6.1f/s)\n",
-           l, pid, 100 * (t1 - t0) / hz / wall, peak / 1024, threads, (s1 - s0) / wall, busiest / wall
+           l, pid, 100 * (t1 - t0) / hz / wall, peak / 1024, threads, wakeups / wall, busiest / wall
   }'
 }
 
