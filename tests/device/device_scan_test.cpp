@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -120,60 +121,65 @@ TEST(DeviceScan, RecognitionNeedsTheDevicesOwnUsages) {
     EXPECT_FALSE(recognizeInterface(dir.str() + "/nothing#vid_320f&pid_5029&mi_01&col04").has_value());
 }
 
-TEST(DeviceScan, RunStopsPromptlyAndWakesOnArrival) {
-    TempDir dir;
-    sim::Simulator sim(dir.str());
-    sim.addProduct("mousepad");
-    Recorder rec;
-    DeviceScanner scanner(rec.callbacks(), simRoots({dir.str()}));
-    Event stop(true);
-    std::thread worker([&] { scanner.run(stop); });
+// A scanner running on its own thread over a simulator folder with the mouse
+// pad ready to plug.
+struct RunningScan {
+    RunningScan() {
+        sim.addProduct("mousepad");
+        worker = std::thread([this] {
+            tid = test::currentThreadId();
+            scanner.run(stop);
+        });
+    }
+    ~RunningScan() {
+        stop.set();
+        if (worker.joinable()) worker.join();
+    }
+    // Milliseconds until `done` held, waiting at most 2 s.
+    uint32_t msUntil(const std::function<bool()>& done) {
+        const uint32_t since = tickCount();
+        while (!done() && tickCount() - since < 2000) sleepMs(2);
+        return tickCount() - since;
+    }
+    bool padPresent() { return !scanner.slot(4).path.empty(); }
 
+    TempDir dir;
+    sim::Simulator sim{dir.str()};
+    Recorder rec;
+    DeviceScanner scanner{rec.callbacks(), simRoots({dir.str()})};
+    Event stop{true};
+    std::atomic<int> tid{0};
+    std::thread worker;
+};
+
+TEST(DeviceScan, RunStopsPromptlyAndWakesOnArrival) {
+    RunningScan scan;
     sleepMs(50);
-    ASSERT_TRUE(sim.plug("mousepad"));
-    const uint32_t plugged = tickCount();
-    while (scanner.slot(4).path.empty() && tickCount() - plugged < 2000) sleepMs(2);
-    EXPECT_FALSE(scanner.slot(4).path.empty());
-    EXPECT_LT(tickCount() - plugged, 500u);
+    ASSERT_TRUE(scan.sim.plug("mousepad"));
+    EXPECT_LT(scan.msUntil([&] { return scan.padPresent(); }), 500u);
+    EXPECT_TRUE(scan.padPresent());
 
     const uint32_t start = tickCount();
-    stop.set();
-    worker.join();
+    scan.stop.set();
+    scan.worker.join();
     EXPECT_LT(tickCount() - start, 1000u);
-    EXPECT_EQ(rec.take(), (std::vector<std::string>{"first", "+5", "+4"}));
+    EXPECT_EQ(scan.rec.take(), (std::vector<std::string>{"first", "+5", "+4"}));
 }
 
 // With every source of changes watched, the scan sleeps until something
 // changes: a program with no device must not wake ten times a second. An
 // arrival and a removal still show at once.
 TEST(DeviceScan, AWatchedScanSleepsUntilADeviceComesOrGoes) {
-    TempDir dir;
-    sim::Simulator sim(dir.str());
-    sim.addProduct("mousepad");
-    Recorder rec;
-    DeviceScanner scanner(rec.callbacks(), simRoots({dir.str()}));
-    Event stop(true);
-    std::atomic<int> tid{0};
-    std::thread worker([&] {
-        tid = test::currentThreadId();
-        scanner.run(stop);
-    });
+    RunningScan scan;
     sleepMs(100);
-    const long before = test::contextSwitches(tid);
+    const long before = test::contextSwitches(scan.tid);
     sleepMs(1000);
-    EXPECT_LE(test::contextSwitches(tid) - before, 3) << "the idle scan polled";
+    EXPECT_LE(test::contextSwitches(scan.tid) - before, 3) << "the idle scan polled";
 
-    ASSERT_TRUE(sim.plug("mousepad"));
-    uint32_t since = tickCount();
-    while (scanner.slot(4).path.empty() && tickCount() - since < 2000) sleepMs(2);
-    EXPECT_LT(tickCount() - since, 300u) << "arrival";
-    sim.unplugAll();
-    since = tickCount();
-    while (!scanner.slot(4).path.empty() && tickCount() - since < 2000) sleepMs(2);
-    EXPECT_LT(tickCount() - since, 300u) << "removal";
-
-    stop.set();
-    worker.join();
+    ASSERT_TRUE(scan.sim.plug("mousepad"));
+    EXPECT_LT(scan.msUntil([&] { return scan.padPresent(); }), 300u) << "arrival";
+    scan.sim.unplugAll();
+    EXPECT_LT(scan.msUntil([&] { return !scan.padPresent(); }), 300u) << "removal";
 }
 
 }  // namespace
