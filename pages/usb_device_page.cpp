@@ -76,11 +76,13 @@ void COrvaneUSBDevice::readDeviceStatus() {
     if (!drivesDevice() || !powerPollActive(powerMode_, commandChannel_.isConnected()) || !powerIndicator_) return;
     std::array<uint8_t, kPowerReportSize> read{};
     if (commandChannel_.readShort(read.data(), kPowerReportSize, 0) != channel_result::Success) return;
-    const auto report = indicatorReport(read, commandChannel_.slowLink());
-    powerIndicator_->ShowPower(report);
-    if (auto* window = qobject_cast<ui::WindowImplBase*>(ownerWindow_)) {
+    publishStatus(indicatorReport(read, commandChannel_.slowLink()));
+}
+
+void COrvaneUSBDevice::publishStatus(std::span<const uint8_t> report) {
+    if (powerIndicator_) powerIndicator_->ShowPower(report);
+    if (auto* window = qobject_cast<ui::WindowImplBase*>(ownerWindow_); window && report.size() > power_byte::MainWindow)
         window->PostMessage(kPowerStatusMessage, report[power_byte::MainWindow], 0);
-    }
 }
 
 void COrvaneUSBDevice::bindPageControls() {

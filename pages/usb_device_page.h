@@ -21,6 +21,7 @@
 #include <cstdint>
 #include <map>
 #include <mutex>
+#include <span>
 #include <string>
 #include <thread>
 #include <vector>
@@ -218,6 +219,10 @@ protected:
     void takeProfileLoadStatus(ProfileStatus status);
     // After the profile was saved: a refused or failed save is reported.
     void takeProfileSaveStatus(ProfileStatus status);
+
+    // A status report read from the device: to the power indicator, and its
+    // byte 4 to the main window.
+    void publishStatus(std::span<const uint8_t> report);
 
     // Paints an LED control with a colour (red | green << 8 | blue << 16) at
     // a brightness; nothing when the control is not a key button.

@@ -13,7 +13,6 @@
 #include "profile/default_light.h"
 #include "ui/paint_manager.h"
 #include "ui/resource_manager.h"
-#include "ui/window_impl_base.h"
 
 namespace talven {
 
@@ -148,9 +147,7 @@ void COrvaneKeyboardDevice::readDeviceSettings() {
 void COrvaneKeyboardDevice::readDeviceStatus() {
     keyboard::StatusRecord status{};
     if (protocol_.readStatus(status) != channel_result::Success) return;
-    if (powerIndicator_) powerIndicator_->ShowPower(status);
-    if (auto* window = qobject_cast<WindowImplBase*>(ownerWindow_))
-        window->PostMessage(kPowerStatusMessage, status[power_byte::MainWindow], 0);
+    publishStatus(status);
     // The byte handed to the main window is the keyboard's game mode.
     showGameMode(status[power_byte::MainWindow] != 0);
 }
