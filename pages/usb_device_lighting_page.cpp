@@ -183,11 +183,21 @@ bool COrvaneUSBDevice::takeChangedFrame() {
     return true;
 }
 
+// The LEDs are repainted as one rectangle around them: the picture under
+// them then repaints with a plain rectangular clip, where Qt copies images
+// directly; a region of many small pieces sends every layer under the LEDs
+// through its span-by-span path.
 void COrvaneUSBDevice::paintPreview() {
+    QRect around;
+    QWidget* top = nullptr;
     for (size_t i = 0; i < renderedFrame_.size() && i < lightButtons_.size(); ++i) {
         CControlUI* control = lightButtons_[i];
-        if (control && control->IsVisible()) paintLed(control, renderedFrame_[i]);
+        if (!control || !control->IsVisible()) continue;
+        paintLed(control, renderedFrame_[i]);
+        top = control->window();
+        around |= QRect(control->mapTo(top, QPoint(0, 0)), control->size());
     }
+    if (top && !around.isEmpty()) top->update(around);
     ++previewPaints_;
 }
 

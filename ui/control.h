@@ -194,6 +194,8 @@ public:
 
     // --- painting (control coordinates) ---
     virtual void DoPaint(QPainter& painter, const QRect& paintRect);
+    void PaintLayers(QPainter& painter);
+    void PaintLayersRounded(QPainter& painter, const QRect& area, const QSize& round);
     virtual void PaintBkColor(QPainter& painter);
     virtual void PaintBkImage(QPainter& painter);
     virtual void PaintStatusImage(QPainter& painter);

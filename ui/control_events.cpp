@@ -2,6 +2,8 @@
 // default event handling, and painting.
 
 #include <QApplication>
+#include <QCache>
+#include <QImage>
 #include <QContextMenuEvent>
 #include <QCursor>
 #include <QFocusEvent>
@@ -264,27 +266,93 @@ bool touchesRoundedCorner(const QRect& r, const QSize& round, const QRect& paint
     return false;
 }
 
+// Small rounded controls (keys, LEDs, buttons) repaint often and are painted
+// through a mask; a large card repaints its corners rarely, and a mask and a
+// layer of its size would cost megabytes.
+constexpr int kMaskedPaintMaxArea = 160 * 160;
+
+// An opaque rounded rectangle of the control's size on a transparent ground,
+// kept for the sizes in use (a page has a handful).
+QImage RoundedMask(const QSize& size, const QSize& round, qreal dpr) {
+    static QCache<QString, QImage> masks(8 * 1024);  // KiB
+    const QString key = QStringLiteral("%1x%2|%3x%4|%5")
+                            .arg(size.width())
+                            .arg(size.height())
+                            .arg(round.width())
+                            .arg(round.height())
+                            .arg(dpr);
+    if (const QImage* hit = masks.object(key)) return *hit;
+    auto* mask = new QImage((QSizeF(size) * dpr).toSize(), QImage::Format_ARGB32_Premultiplied);
+    mask->setDevicePixelRatio(dpr);
+    mask->fill(Qt::transparent);
+    {
+        QPainter p(mask);
+        p.setRenderHint(QPainter::Antialiasing);
+        QPainterPath path;
+        path.addRoundedRect(QRectF(QPointF(0, 0), QSizeF(size)), round.width(), round.height());
+        p.fillPath(path, Qt::black);
+    }
+    const QImage result = *mask;  // shared, and still valid if the cache refuses it
+    masks.insert(key, mask, static_cast<qint64>(mask->sizeInBytes() / 1024) + 1);
+    return result;
+}
+
 }  // namespace
 
 void CControlUI::DoPaint(QPainter& painter, const QRect& rcPaint) {
     const QSize round = GetBorderRound();
     const bool rounded = round.width() > 0 && round.height() > 0 && touchesRoundedCorner(rect(), round, rcPaint);
     painter.save();
-    if (rounded) {
-        QPainterPath path;
-        path.addRoundedRect(QRectF(rect()), round.width(), round.height());
-        painter.setClipPath(path, Qt::IntersectClip);
+    if (rounded && width() * height() <= kMaskedPaintMaxArea) {
+        PaintLayersRounded(painter, rcPaint & rect(), round);
+    } else {
+        if (rounded) {
+            QPainterPath path;
+            path.addRoundedRect(QRectF(rect()), round.width(), round.height());
+            painter.setClipPath(path, Qt::IntersectClip);
+        }
+        PaintLayers(painter);
     }
-    PaintBkColor(painter);
-    PaintBkImage(painter);
-    PaintStatusImage(painter);
-    PaintForeImage(painter);
+    // Text keeps clear of the corners (insets), so it needs no rounding.
     PaintText(painter);
     painter.restore();
     // The border runs along the edges (and through the corners when
     // rounded): a repaint well inside the control does not reach it.
     const int edge = GetBorderSize() + 1;
     if (rounded || !rect().adjusted(edge, edge, -edge, -edge).contains(rcPaint)) PaintBorder(painter);
+}
+
+void CControlUI::PaintLayers(QPainter& painter) {
+    PaintBkColor(painter);
+    PaintBkImage(painter);
+    PaintStatusImage(painter);
+    PaintForeImage(painter);
+}
+
+// The layers of a small rounded control are painted into an image that is then cut to the rounded
+// outline with a cached mask and copied out. Clipping the widget's painter to
+// the rounded path instead makes every fill and image below run through the
+// antialiased outline's many spans, which Qt splits across its worker
+// threads: an animated round LED then costs thread wake-ups on every frame.
+void CControlUI::PaintLayersRounded(QPainter& painter, const QRect& area, const QSize& round) {
+    if (area.isEmpty()) return;
+    const qreal dpr = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
+    QImage layer((QSizeF(area.size()) * dpr).toSize(), QImage::Format_ARGB32_Premultiplied);
+    if (layer.isNull()) return;
+    layer.setDevicePixelRatio(dpr);
+    layer.fill(Qt::transparent);
+    {
+        QPainter p(&layer);
+        p.setRenderHints(painter.renderHints());
+        p.setFont(painter.font());
+        p.translate(-area.topLeft());
+        PaintLayers(p);
+        p.resetTransform();
+        p.setCompositionMode(QPainter::CompositionMode_DestinationIn);
+        const QImage mask = RoundedMask(size(), round, dpr);
+        p.drawImage(QPointF(0, 0), mask, QRectF(QPointF(area.topLeft()) * dpr, QSizeF(layer.size())));
+    }
+    painter.drawImage(area.topLeft(), layer);
 }
 
 void CControlUI::PaintBkColor(QPainter& painter) {

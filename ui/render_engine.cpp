@@ -136,6 +136,24 @@ void DrawNineSlice(QPainter& p, const QRectF& dest, const QPixmap& pix, const QR
     }
 }
 
+// A source that covers exactly the destination's device pixels is copied
+// without smoothing: with the smoothing hint on, or with a fractional
+// source, Qt takes its transforming path, which costs several times more and
+// splits the work across its worker threads.
+void DrawPixmapPart(QPainter& p, const QRectF& dest, const QPixmap& pix, const QRectF& srcPx, double dpr) {
+    const QRect whole = srcPx.toRect();
+    const QRect target = dest.toRect();
+    const bool exact = dpr == 1.0 && QRectF(whole) == srcPx && QRectF(target) == dest && whole.size() == target.size();
+    if (!exact) {
+        p.drawPixmap(dest, pix, srcPx);
+        return;
+    }
+    const bool smooth = p.testRenderHint(QPainter::SmoothPixmapTransform);
+    p.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    p.drawPixmap(target.topLeft(), pix, whole);
+    p.setRenderHint(QPainter::SmoothPixmapTransform, smooth);
+}
+
 void DrawTiled(QPainter& p, const QRectF& dest, const QPixmap& pix, const QRectF& src,
                const QSizeF& tileLogical, bool tileX, bool tileY) {
     const double dpr = p.device() ? p.device()->devicePixelRatioF() : 1.0;
@@ -274,7 +292,8 @@ bool CRenderEngine::DrawImageInfo(QPainter& painter, CPaintManagerUI* manager, c
         const QPixmap pix = Store().RenderSvg(path, *image, pixels);
         const double ax = pixels.width() / image->size.width();
         const double ay = pixels.height() / image->size.height();
-        painter.drawPixmap(destF, pix, QRectF(src.x() * ax, src.y() * ay, src.width() * ax, src.height() * ay));
+        DrawPixmapPart(painter, destF, pix, QRectF(src.x() * ax, src.y() * ay, src.width() * ax, src.height() * ay),
+                       dpr);
     } else {
         QPixmap pix = image->pixmap;
         double k = 1.0;  // pixmap pixels per image unit
@@ -290,7 +309,7 @@ bool CRenderEngine::DrawImageInfo(QPainter& painter, CPaintManagerUI* manager, c
         } else if (tiled) {
             DrawTiled(painter, destF, pix, srcPx, src.size() * scale, info.bTiledX, info.bTiledY);
         } else {
-            painter.drawPixmap(destF, pix, srcPx);
+            DrawPixmapPart(painter, destF, pix, srcPx, dpr);
         }
     }
     painter.restore();

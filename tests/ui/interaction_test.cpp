@@ -196,6 +196,35 @@ TEST(Interaction, ProgressFillsFromTheStartOfItsDirection) {
     }
 }
 
+// Small rounded controls are painted through a mask, large ones through a
+// clip: both must cut the corners and keep the inside, partial repaints too.
+TEST(Interaction, RoundedControlsCutTheirCornersAtEverySize) {
+    const struct {
+        QSize size;
+        QRect repaint;  // empty: the whole control
+    } cases[] = {
+        {{24, 24}, {}},
+        {{24, 24}, {0, 0, 10, 10}},
+        {{400, 300}, {}},
+        {{400, 300}, {0, 0, 30, 30}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.size.width() << "x" << c.size.height());
+        Host h("<Button bkcolor=\"#FFFF0000\" borderround=\"12,12\"/>", c.size);
+        ASSERT_NE(h.root, nullptr);
+        QImage image(c.size, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        const QRegion region = c.repaint.isEmpty() ? QRegion() : QRegion(c.repaint);
+        h.root->render(&image, QPoint(), region, QWidget::DrawChildren);
+        EXPECT_EQ(qAlpha(image.pixel(0, 0)), 0);                    // cut corner
+        EXPECT_EQ(QColor(image.pixel(8, 8)), QColor(Qt::red));      // inside the curve
+        EXPECT_EQ(QColor(image.pixel(1, c.size.height() / 2)).red(), c.repaint.isEmpty() ? 255 : 0);
+        bool antialiased = false;  // some pixel on the diagonal through the corner is partly covered
+        for (int i = 0; i < 8; ++i) antialiased |= qAlpha(image.pixel(i, i)) > 0 && qAlpha(image.pixel(i, i)) < 255;
+        EXPECT_TRUE(antialiased);
+    }
+}
+
 TEST(Interaction, AutoSizedLabelFollowsItsText) {
     Host h("<HorizontalLayout><Label name=\"l\" autocalcwidth=\"true\" text=\"Hi\" textpadding=\"4,0,4,0\"/>"
            "<Control name=\"rest\"/></HorizontalLayout>",
