@@ -17,6 +17,7 @@
 #include "ui/attribute_parse.h"
 #include "ui/control.h"
 #include "ui/paint_manager.h"
+#include "ui/text_cache.h"
 
 namespace talven::ui {
 
@@ -395,16 +396,13 @@ void CRenderEngine::DrawText(QPainter& painter, CPaintManagerUI* manager, const 
     if (text.isEmpty() || rc.isEmpty()) return;
     const QFont f = FontFor(manager, font);
     const int flags = QtFlags(style);
-    QString shown = text;
-    if (style & DT_END_ELLIPSIS) {
-        if (flags & Qt::TextWordWrap) shown = ElideWrapped(text, f, rc);
-        else shown = QFontMetrics(f).elidedText(text, Qt::ElideRight, rc.width());
-    }
-    painter.save();
-    painter.setFont(f);
-    painter.setPen(color);
-    painter.drawText(rc, flags, shown);
-    painter.restore();
+    const bool elide = (style & DT_END_ELLIPSIS) != 0;
+    const PreparedText prepared = PrepareText(text, f, rc.size(), flags, elide, [&] {
+        if (!elide) return text;
+        if (flags & Qt::TextWordWrap) return ElideWrapped(text, f, rc);
+        return QFontMetrics(f).elidedText(text, Qt::ElideRight, rc.width());
+    });
+    DrawPreparedText(painter, rc, prepared, f, color);
 }
 
 QSize CRenderEngine::GetTextSize(CPaintManagerUI* manager, const QString& text, int font, uint style,

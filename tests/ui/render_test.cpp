@@ -6,6 +6,7 @@
 #include "ui/attribute_parse.h"
 #include "ui/paint_manager.h"
 #include "ui/render_engine.h"
+#include "ui/text_cache.h"
 
 namespace talven::ui {
 namespace {
@@ -128,6 +129,45 @@ TEST(Rendering, SvgIsRenderedAtDevicePixels) {
     }
     EXPECT_EQ(QColor(scaled.pixel(14, 29)), QColor(Qt::red));
     EXPECT_EQ(qAlpha(scaled.pixel(14, 31)), 0);
+}
+
+// Kept layouts must draw exactly what QPainter::drawText draws in the same box:
+// labels keep their look whether their layout is new or reused.
+TEST(Rendering, KeptTextLayoutsDrawLikeDrawText) {
+    const struct {
+        const char* text;
+        QSize box;
+        int flags;
+    } cases[] = {
+        {"Esc", {40, 30}, Qt::AlignHCenter | Qt::AlignVCenter | Qt::TextSingleLine},
+        {"Backspace", {90, 30}, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine},
+        {"Right aligned", {120, 40}, Qt::AlignRight | Qt::AlignBottom | Qt::TextSingleLine},
+        {"A longer line that has to wrap twice", {90, 80}, Qt::AlignHCenter | Qt::AlignVCenter | Qt::TextWordWrap},
+        {"Spills over the box", {40, 12}, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine},
+    };
+    QFont font;
+    font.setPixelSize(13);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        const QString text = QString::fromUtf8(c.text);
+        const QRect box(QPoint(3, 2), c.box);
+        QImage expected = Canvas(box.size() + QSize(10, 8));
+        QImage drawn = expected;
+        {
+            QPainter p(&expected);
+            p.setFont(font);
+            p.setPen(Qt::white);
+            p.drawText(box, c.flags, text);
+        }
+        for (int pass = 0; pass < 2; ++pass) {  // laid out, then reused
+            drawn.fill(Qt::transparent);
+            QPainter p(&drawn);
+            const PreparedText prepared = PrepareText(text, font, box.size(), c.flags, false, [&] { return text; });
+            DrawPreparedText(p, box, prepared, font, Qt::white);
+            p.end();
+            EXPECT_TRUE(drawn == expected) << "pass " << pass;
+        }
+    }
 }
 
 }  // namespace
