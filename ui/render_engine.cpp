@@ -27,6 +27,27 @@ namespace {
 // allocate gigabytes.
 constexpr int kMaxPixmapSide = 8192;
 
+void DrawNineSlice(QPainter& p, const QRectF& dest, const QPixmap& pix, const QRectF& src,
+                   const QMarginsF& srcCorner, QMarginsF destCorner, bool hole);
+
+// What decides a sliced image; looked up on every paint, so no strings are built.
+struct NineKey {
+    QString path;
+    QRectF src;
+    QMarginsF srcCorner, destCorner;
+    QSize pixels;
+    double dpr = 1.0;
+    bool hole = false;
+
+    friend bool operator==(const NineKey&, const NineKey&) = default;
+};
+
+size_t qHash(const NineKey& k, size_t seed = 0) {
+    return qHashMulti(seed, k.path, k.src.x(), k.src.y(), k.src.width(), k.src.height(), k.srcCorner.left(),
+                      k.srcCorner.top(), k.destCorner.left(), k.destCorner.top(), k.pixels.width(), k.pixels.height(),
+                      k.dpr, k.hole);
+}
+
 struct LoadedImage {
     bool svg = false;
     std::shared_ptr<QSvgRenderer> renderer;
@@ -59,9 +80,31 @@ public:
         return copy;
     }
 
+    // A nine-slice image at one size, sliced once: a key repaints its frame
+    // many times a second, and one copy costs less than nine scaled draws.
+    QPixmap NineSliced(const QString& path, const QPixmap& pix, const QRectF& srcPx, const QMarginsF& srcCorner,
+                       const QMarginsF& destCorner, const QSize& pixels, double dpr, bool hole) {
+        const NineKey key{path, srcPx, srcCorner, destCorner, pixels, dpr, hole};
+        if (QPixmap* hit = sliced_.object(key)) return *hit;
+        QImage canvas(pixels, QImage::Format_ARGB32_Premultiplied);
+        canvas.setDevicePixelRatio(dpr);
+        canvas.fill(Qt::transparent);
+        {
+            QPainter p(&canvas);
+            p.setRenderHint(QPainter::SmoothPixmapTransform, true);
+            DrawNineSlice(p, QRectF(QPointF(0, 0), QSizeF(pixels) / dpr), pix, srcPx, srcCorner, destCorner, hole);
+        }
+        auto* sliced = new QPixmap(QPixmap::fromImage(canvas));
+        const qint64 cost = static_cast<qint64>(pixels.width()) * pixels.height() * 4 / 1024 + 1;
+        QPixmap copy = *sliced;
+        sliced_.insert(key, sliced, cost);
+        return copy;
+    }
+
     void Clear() {
         images_.clear();
         svgCache_.clear();
+        sliced_.clear();
     }
 
 private:
@@ -96,6 +139,7 @@ private:
 
     QHash<QString, std::optional<LoadedImage>> images_;
     QCache<QString, QPixmap> svgCache_{64 * 1024};  // KiB
+    QCache<NineKey, QPixmap> sliced_{16 * 1024};    // KiB
 };
 
 ImageStore& Store() {
@@ -253,11 +297,17 @@ bool TDrawInfo::Parse(const QString& image, const QString& modify) {
 bool CRenderEngine::DrawImageString(QPainter& painter, CPaintManagerUI* manager, const QRect& rcItem,
                                     const QRect& rcPaint, const QString& image, const QString& modify) {
     if (image.trimmed().isEmpty()) return false;
-    TDrawInfo info;
-    if (!info.Parse(image, modify)) {
-        debugOutput(("skin: malformed image description: " + info.sDrawString).toStdString());
+    // Controls repaint the same few descriptions over and over: each is read once.
+    static QCache<QString, TDrawInfo> parsed(1024);
+    const QString key = modify.isEmpty() ? image : image + QChar(0x1F) + modify;
+    if (const TDrawInfo* hit = parsed.object(key)) return DrawImageInfo(painter, manager, rcItem, rcPaint, *hit);
+    auto* info = new TDrawInfo;
+    if (!info->Parse(image, modify)) {
+        debugOutput(("skin: malformed image description: " + info->sDrawString).toStdString());
     }
-    return DrawImageInfo(painter, manager, rcItem, rcPaint, info);
+    const TDrawInfo kept = *info;
+    parsed.insert(key, info);
+    return DrawImageInfo(painter, manager, rcItem, rcPaint, kept);
 }
 
 bool CRenderEngine::DrawImageInfo(QPainter& painter, CPaintManagerUI* manager, const QRect& rcItem,
@@ -306,7 +356,14 @@ bool CRenderEngine::DrawImageInfo(QPainter& painter, CPaintManagerUI* manager, c
         }
         const QRectF srcPx(src.x() * k, src.y() * k, src.width() * k, src.height() * k);
         if (!corner.isNull()) {
-            DrawNineSlice(painter, destF, pix, srcPx, corner * k, destCorner, info.bHole);
+            const QSize pixels = BoundedPixels(destF.width() * dpr, destF.height() * dpr);
+            if (QSizeF(pixels) == destF.size() * dpr) {
+                const QPixmap sliced =
+                    Store().NineSliced(path, pix, srcPx, corner * k, destCorner, pixels, dpr, info.bHole);
+                painter.drawPixmap(destF.topLeft(), sliced);
+            } else {
+                DrawNineSlice(painter, destF, pix, srcPx, corner * k, destCorner, info.bHole);
+            }
         } else if (tiled) {
             DrawTiled(painter, destF, pix, srcPx, src.size() * scale, info.bTiledX, info.bTiledY);
         } else {
