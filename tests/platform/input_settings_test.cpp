@@ -1,6 +1,7 @@
 #include "platform/input_settings.h"
 #include "support/scoped_env.h"
 #include "support/temp_dir.h"
+#include "support/xvfb_server.h"
 
 #include <gtest/gtest.h>
 
@@ -108,63 +109,7 @@ TEST_F(StoredInputSettingsTest, WithoutADisplayTheUsersSettingsFileKeepsTheValue
 
 #ifdef TALVEN_HAVE_X11
 
-std::string findProgram(const std::string& name) {
-    const char* path = std::getenv("PATH");
-    std::string folders = path ? path : "/usr/bin:/bin";
-    for (size_t start = 0; start <= folders.size();) {
-        const size_t end = std::min(folders.find(':', start), folders.size());
-        const auto candidate = std::filesystem::path(folders.substr(start, end - start)) / name;
-        if (::access(candidate.c_str(), X_OK) == 0) return candidate.string();
-        start = end + 1;
-    }
-    return {};
-}
-
-// An Xvfb of our own. The server picks a free display number itself and
-// writes it to the pipe we give it (-displayfd), so parallel runs never
-// collide. -noreset: an X server with no clients left starts afresh with
-// its defaults, which a desktop session with its window manager never does.
-class XvfbServer {
-public:
-    XvfbServer() {
-        const std::string program = findProgram("Xvfb");
-        int fds[2];
-        if (program.empty() || ::pipe(fds) != 0) return;
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            ::close(fds[0]);
-            const std::string fd = std::to_string(fds[1]);
-            ::execl(program.c_str(), "Xvfb", "-displayfd", fd.c_str(), "-nolisten", "tcp", "-noreset", "-screen", "0",
-                    "320x240x24", static_cast<char*>(nullptr));
-            ::_exit(127);
-        }
-        ::close(fds[1]);
-        if (pid_ > 0) display_ = readDisplay(fds[0]);
-        ::close(fds[0]);
-    }
-    ~XvfbServer() {
-        if (pid_ <= 0) return;
-        ::kill(pid_, SIGTERM);
-        ::waitpid(pid_, nullptr, 0);
-    }
-    XvfbServer(const XvfbServer&) = delete;
-    XvfbServer& operator=(const XvfbServer&) = delete;
-
-    // ":N", or empty when the server did not come up.
-    const std::string& display() const { return display_; }
-
-private:
-    static std::string readDisplay(int fd) {
-        std::string number;
-        pollfd p{fd, POLLIN, 0};
-        char c = 0;
-        while (::poll(&p, 1, 10000) == 1 && ::read(fd, &c, 1) == 1 && c != '\n') number += c;
-        return number.empty() ? std::string() : ":" + number;
-    }
-
-    pid_t pid_ = -1;
-    std::string display_;
-};
+using test::XvfbServer;
 
 class X11InputSettingsTest : public ::testing::Test {
 protected:
