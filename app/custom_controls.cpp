@@ -2,11 +2,13 @@
 
 #include "app/device_option.h"
 #include "controls/circle_progress.h"
+#include "controls/color_palette.h"
 #include "controls/hand_buttons.h"
 #include "controls/key_button.h"
 #include "controls/list_rows.h"
 #include "controls/select_panel.h"
 #include "editors/device_profile.h"
+#include "editors/light_control.h"
 #include "editors/power_indicator.h"
 #include "pages/keyboard/keyboard_device_page.h"
 #include "pages/usb_device_page.h"
@@ -41,6 +43,8 @@ constexpr auto kControlClasses = std::to_array<ui::ControlClass>({
     {"HandImgButton", "CHandImgButtonUI", make<CHandImgButtonUI>},
     {"HandImgSelectButton", "CHandImgSelectButtonUI", make<CHandImgSelectButtonUI>},
     {"RedioMacroButton", "CRedioMacroButtonUI", make<CRedioMacroButtonUI>},
+    {"LightControl", "CLightControlUI", make<CLightControlUI>},
+    {"ColorPalette", "CColorPaletteUI", make<CColorPaletteUI>},
     {"DeviceProfile", "CDeviceProfileUI", make<CDeviceProfileUI>},
     {"OrvaneUSBDevice", "COrvaneUSBDevice", make<COrvaneUSBDevice>},
     {"OrvaneKeyboardDevice", "COrvaneKeyboardDevice", make<COrvaneKeyboardDevice>},
@@ -57,6 +61,7 @@ struct SubtreeTag {
 // Tags that stand for a panel written as its own layout file.
 constexpr auto kSubtreeTags = std::to_array<SubtreeTag>({
     {"DeviceProfileUI", "XML\\CustomControlXML\\DeviceProfile.xml"},
+    {"LightSetControlUI", "XML\\CustomControlXML\\LightControl.xml"},
 });
 
 bool sameTag(const QString& tag, const char* name) {

@@ -2,6 +2,7 @@
 
 #include "editors/device_profile.h"
 #include "pages/keyboard/keyboard_device_page.h"
+#include "pages/light_panel_routes.h"
 #include "pages/usb_device_page.h"
 #include "ui/control_routes.h"
 
@@ -11,6 +12,8 @@ void AddPageRoutes(ui::ControlRoutes& routes, const ProfileRouteHost& profileHos
     COrvaneUSBDevice::AddRoutes(routes);
     CDeviceProfileUI::AddRoutes(routes, profileHost);
     COrvaneKeyboardDevice::AddRoutes(routes);
+    AddLightPanelRoutes(routes);
+    COrvaneKeyboardDevice::AddLightingRoutes(routes);
 }
 
 }  // namespace talven

@@ -50,6 +50,9 @@ REQUIRED_KEYS = (
     "device_tab_buttons", "device_tab_performance",
     "message_text_profile_damaged", "message_text_profile_not_saved", "kb_game_mode_on", "kb_game_mode_off",
     "tray_notice_title", "tray_notice_text", "footer_text", "footer_text_notray",
+    "light_set_left_to_right_text", "light_set_right_to_left_text", "light_set_inside_to_outside_text",
+    "light_set_outside_to_inside_text", "light_set_anti_clock_text", "light_set_clockwise_text",
+    "light_set_up_to_down_text", "light_set_down_to_up_text",
 )
 
 # Image-valued attributes that do not end in "image".

@@ -116,6 +116,21 @@ public:
     // Where key repeat is read and set; the desktop's unless replaced.
     void setInputSettings(std::unique_ptr<InputSettings> settings);
 
+    // ---- lighting panel (keyboard_lighting_panel.cpp) ------------------------
+    // The custom mode's routes: its list, its switch and the keys it lights.
+    static void AddLightingRoutes(ui::ControlRoutes& routes);
+    // The mode list, the custom list and the light parameters on the panel.
+    void showLightingPanel();
+    // Custom entry `entry` becomes the set of keys the custom mode lights.
+    void selectCustomLight(int entry);
+    // Custom mode: the keys' LEDs on or off, each sent as one bit; nothing
+    // in another mode.
+    void setCustomKeys(const std::vector<int>& leds, bool on);
+    // Custom mode: the LEDs of `leds` all off when all are lit, else all on.
+    void toggleCustomKeys(const std::vector<int>& leds);
+    // Whether the lighting editor is the one the page shows.
+    bool lightingShown() const;
+
     // ---- observers ----------------------------------------------------------
     keyboard::KeyboardProtocol& protocol() { return protocol_; }
     keyboard::KeyboardSystemSettings systemSettings() const { return system_; }
@@ -147,6 +162,8 @@ private:
     std::string currentProfileUuid() const;
     InputSettings& inputSettings();
 
+    // The custom mode's key colours into the profile (not saved).
+    void storeCustomColours();
     void startLightingThread();
     void stopLightingThread();
     void startEventReader();

@@ -190,15 +190,12 @@ int COrvaneKeyboardDevice::writeProfileRecord(int profileIndex, uint32_t value, 
 void COrvaneKeyboardDevice::writeCustomBitmap() {
     if (profileDamaged()) return;
     std::vector<bool> lit;
-    std::vector<CustomLightColor> colours;
     {
         std::lock_guard<std::mutex> lock(frameLock_);
         lit = keyPreview_.customLit();
-        for (const lighting::Rgb& c : keyPreview_.state().customColours)
-            colours.push_back({c.red, c.green, c.blue, static_cast<uint8_t>(c.red == 255 ? 255 : 0)});
     }
     protocol_.writeCustomBitmap(keyboard::buildCustomBitmap(protocol_.maps(), lit));
-    profile_.WriteCustomLightColors(colours, profile_.GetCustomLightGroup());
+    storeCustomColours();
 }
 
 void COrvaneKeyboardDevice::writeCustomBit(int led) {

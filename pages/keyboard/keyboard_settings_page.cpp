@@ -54,6 +54,7 @@ void COrvaneKeyboardDevice::loadDefaultData() {
 
 void COrvaneKeyboardDevice::applyProfileToPage() {
     loadDefaultData();
+    showLightingPanel();
     updateKeyLabels();
     updateSettingsPage();
 }
