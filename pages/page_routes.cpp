@@ -1,6 +1,7 @@
 #include "pages/page_routes.h"
 
 #include "editors/device_profile.h"
+#include "editors/key_set_control.h"
 #include "pages/keyboard/keyboard_device_page.h"
 #include "pages/light_panel_routes.h"
 #include "pages/usb_device_page.h"
@@ -14,6 +15,8 @@ void AddPageRoutes(ui::ControlRoutes& routes, const ProfileRouteHost& profileHos
     COrvaneKeyboardDevice::AddRoutes(routes);
     AddLightPanelRoutes(routes);
     COrvaneKeyboardDevice::AddLightingRoutes(routes);
+    COrvaneKeyboardDevice::AddKeySetRoutes(routes);
+    CKeySetControlUI::AddRoutes(routes);
 }
 
 }  // namespace talven

@@ -108,6 +108,7 @@ void COrvaneKeyboardDevice::selectKey(int index) {
         if (auto* key = qobject_cast<CDeviceKeyButtonUI*>(keyButtons_[i]))
             key->SetSelected(static_cast<int>(i) == index);
     }
+    showKeyAssignment();
 }
 
 void COrvaneKeyboardDevice::setFunctionPage(int page) {

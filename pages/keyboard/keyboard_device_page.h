@@ -25,6 +25,8 @@
 
 namespace talven {
 
+class CKeySetControlUI;
+
 // The names the keyboard's panels list, from the data files.
 struct KeyboardNameLists {
     std::vector<std::string> macroNames;
@@ -116,6 +118,19 @@ public:
     // Where key repeat is read and set; the desktop's unless replaced.
     void setInputSettings(std::unique_ptr<InputSettings> settings);
 
+    // ---- key assignment (keyboard_keyset_page.cpp) --------------------------
+    // The buttons of the key assignment panel.
+    static void AddKeySetRoutes(ui::ControlRoutes& routes);
+    CKeySetControlUI* keySetPanel() const;
+    // The selected key's stored assignment into the panel.
+    void showKeyAssignment();
+    void showDefaultAssignment();
+    // The panel's assignment for the selected key into the profile (saved).
+    void saveKeyAssignment();
+    void clearKeyAssignment();
+    // The macros and the key table to the keyboard, then the profile saved.
+    void saveKeysToKeyboard();
+
     // ---- lighting panel (keyboard_lighting_panel.cpp) ------------------------
     // The custom mode's routes: its list, its switch and the keys it lights.
     static void AddLightingRoutes(ui::ControlRoutes& routes);
@@ -146,6 +161,8 @@ private:
     ui::CControlUI* pageControl(const QString& name) const;
     ui::CControlUI* pageControl(const char* name) const { return pageControl(QString::fromLatin1(name)); }
     QString translate(const QString& key) const;
+    // A message for the user, through the main window.
+    void tellUser(const QString& text);
     void updateKeyLabels();
     void updateSettingsPage();
     void showRepeatDelayLabel(int check);

@@ -4,6 +4,7 @@
 
 #include "pages/keyboard/keyboard_device_page.h"
 
+#include "editors/key_set_control.h"
 #include "profile/default_light.h"
 #include "profile/json_fields.h"
 #include "profile/json_file.h"
@@ -20,7 +21,6 @@ using namespace ui;
 
 namespace {
 
-constexpr int kModifierOptions = 5;  // "key_ComBox_check_" 0..4
 
 QString numbered(const char* prefix, int index) { return QString::fromLatin1(prefix) + QString::number(index); }
 
@@ -169,11 +169,7 @@ void COrvaneKeyboardDevice::resetRepeat() {
 }
 
 void COrvaneKeyboardDevice::selectModifierOption(int index) {
-    if (index < 0 || index >= kModifierOptions) return;
-    for (int i = 0; i < kModifierOptions; ++i) {
-        auto* option = qobject_cast<COptionUI*>(pageControl(numbered("key_ComBox_check_", i)));
-        if (option && i != index) option->Selected(false, false);
-    }
+    if (CKeySetControlUI* panel = keySetPanel()) panel->selectModifier(index);
 }
 
 // ---- desktop key repeat ---------------------------------------------------------------

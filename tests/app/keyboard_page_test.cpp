@@ -5,6 +5,7 @@
 #include "app/app_messages.h"
 #include "app/main_wnd.h"
 #include "device/command_frame.h"
+#include "editors/key_set_control.h"
 #include "pages/keyboard/keyboard_device_page.h"
 #include "device/keyboard/keyboard_profile_apply.h"
 #include "platform/app_paths.h"
@@ -15,6 +16,7 @@
 #include "qt_test_support.h"
 #include "sim/simulator.h"
 #include "support/temp_dir.h"
+#include "ui/combo.h"
 #include "ui/edit.h"
 #include "ui/option.h"
 #include "ui/resource_manager.h"
@@ -412,6 +414,115 @@ TEST_F(KeyboardPageTest, AProfileThatCannotBeWrittenIsReportedOnceOnLoading) {
     page->setFunctionPage(1);  // a reload finds the same problem
     test::waitUntil([] { return false; }, 300);
     EXPECT_EQ(messages, std::vector<std::string>{"message_text_profile_not_saved"});
+}
+
+// ---- key assignment -------------------------------------------------------------------
+
+// The key assignment panel as a click reaches it: through the window's routes.
+class KeyAssignmentPageTest : public KeyboardPageTest {
+protected:
+    void click(const char* name) {
+        ui::CControlUI* c = control(name);
+        ASSERT_NE(c, nullptr) << name;
+        window->GetPaintManager().SendNotify(c, QString::fromLatin1(ui::kNotifyClick));
+    }
+    // Picks the category combo's entry that carries `category`, as the user would.
+    void chooseCategory(int category) {
+        auto* combo = qobject_cast<ui::CComboUI*>(control("keyset_function_combo"));
+        ASSERT_NE(combo, nullptr);
+        for (int i = 0; i < combo->GetCount(); ++i) {
+            if (combo->GetItemAt(i)->GetUserData() == QString::number(category)) {
+                combo->SelectItem(i, true);
+                return;
+            }
+        }
+        FAIL() << "no entry for category " << category;
+    }
+    int shownCategory() {
+        auto* combo = qobject_cast<ui::CComboUI*>(control("keyset_function_combo"));
+        return combo->GetItemAt(combo->GetCurSel())->GetUserData().toInt();
+    }
+    CKeySetControlUI* panel() { return qobject_cast<CKeySetControlUI*>(control("KeySetControlItem")); }
+    int storedAssignment(int key) {
+        return ReadJsonValue(folder() + kProfileUuid + ".Json")["Device"][0]["KeyList"][key]["Assignment"].asInt();
+    }
+    // The simulated keyboard's own tables: the factory one and the current one.
+    std::vector<uint8_t> simArea(sim::Area area) { return sim.device("keyboard")->model().area(area); }
+};
+
+TEST_F(KeyAssignmentPageTest, AKeySavedAsBReachesTheProfileAndTheKeyboardsTable) {
+    writeProfileList();
+    plugAndConnect();
+    ASSERT_NE(panel(), nullptr);
+    click("key_64");
+    EXPECT_EQ(shownCategory(), 0) << "A does A: its default";
+    chooseCategory(6);
+    panel()->setCapturedKey(0x42, 0x05, QStringLiteral("B"));
+    click("key_butt_keysave");
+    EXPECT_EQ(storedAssignment(64), 0x200005);
+    EXPECT_TRUE(control("key_butt_prosave")->IsEnabled()) << "the keyboard does not have it yet";
+    click("key_butt_prosave");
+    EXPECT_FALSE(control("key_butt_prosave")->IsEnabled());
+    // Key 64 is the A key: its table position is where the factory table holds A (20 00 04).
+    const std::vector<uint8_t> factory = simArea(sim::Area::KeyTable);
+    const std::vector<uint8_t> current = simArea(sim::Area::KeyAssignments);
+    size_t position = factory.size();
+    for (size_t p = 0; p + 2 < factory.size(); p += 3) {
+        if (factory[p] == 0x20 && factory[p + 1] == 0x00 && factory[p + 2] == 0x04) {
+            position = p;
+            break;
+        }
+    }
+    ASSERT_LT(position + 2, current.size());
+    EXPECT_EQ(current[position], 0x20);
+    EXPECT_EQ(current[position + 1], 0x00);
+    EXPECT_EQ(current[position + 2], 0x05);
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(KeyAssignmentPageTest, CtrlAndCShowsAsACombinationAndTheButtonsShowDefaultStoredAndCleared) {
+    writeProfileList();
+    plugAndConnect();
+    click("key_64");
+    chooseCategory(6);
+    panel()->setCapturedKey(0x43, 0x06, QStringLiteral("C"));
+    auto* ctrl = qobject_cast<ui::COptionUI*>(control("key_ComBox_check_1"));
+    auto* alt = qobject_cast<ui::COptionUI*>(control("key_ComBox_check_3"));
+    ASSERT_TRUE(ctrl && alt);
+    alt->Selected(true);
+    ctrl->Selected(true);
+    EXPECT_FALSE(alt->IsSelected()) << "one modifier option at a time";
+    EXPECT_EQ(panel()->selectedModifier(), 1);
+    click("key_butt_keysave");
+    EXPECT_EQ(storedAssignment(64), 0x200106);
+    EXPECT_EQ(shownCategory(), 11) << "LCtrl + C is the key combination row";
+    click("key_butt_keydefalut");
+    EXPECT_EQ(shownCategory(), 0);
+    EXPECT_EQ(storedAssignment(64), 0x200106) << "showing the default saves nothing";
+    click("key_butt_keycancel");
+    EXPECT_EQ(shownCategory(), 11);
+    // Clear empties the box and saves: the option alone remains.
+    chooseCategory(6);
+    panel()->setCapturedKey(0x42, 0x05, QStringLiteral("B"));
+    panel()->selectModifier(2);
+    click("key_butt_clear");
+    EXPECT_EQ(storedAssignment(64), 0x200200);
+}
+
+TEST_F(KeyAssignmentPageTest, ANumberFieldWithoutANumberSavesNothing) {
+    writeProfileList();
+    plugAndConnect();
+    click("key_64");
+    chooseCategory(5);
+    auto* interval = qobject_cast<ui::CEditUI*>(control("keyset_mousefire_interval_edit"));
+    ASSERT_NE(interval, nullptr);
+    interval->SetText(QStringLiteral("12x"));
+    click("key_butt_keysave");
+    EXPECT_EQ(storedAssignment(64), 0x200004);
+    EXPECT_FALSE(control("key_butt_prosave")->IsEnabled());
+    interval->SetText(QStringLiteral("300"));
+    click("key_butt_keysave");
+    EXPECT_EQ(storedAssignment(64), 0x142C00) << "fire, interval 300 truncated to 0x2C, count 0";
 }
 
 }  // namespace

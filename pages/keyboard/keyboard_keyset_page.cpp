@@ -1,0 +1,108 @@
+// COrvaneKeyboardDevice: the key assignment panel's side of the page — the
+// selected key's assignment shown, stored in the profile, and the key table
+// sent to the keyboard.
+
+#include "device/key_functions.h"
+#include "editors/key_set_control.h"
+#include "pages/keyboard/keyboard_device_page.h"
+#include "platform/debug_output.h"
+#include "ui/control_routes.h"
+#include "ui/window_impl_base.h"
+
+namespace talven {
+
+using namespace ui;
+
+namespace {
+
+// Profiles keep the code alone; the virtual key is that of the keyboard row
+// the code names (none for codes no row has), the same for a key's current
+// and default code, so equal codes make equal records.
+keyfn::KeyRecord recordOf(const KeyCode& code) {
+    const keyfn::KeyFunction* row = keyfn::keyboardKey(code);
+    return {row ? row->record.virtualKey : keyfn::kNoVirtualKey, code};
+}
+
+}  // namespace
+
+void COrvaneKeyboardDevice::AddKeySetRoutes(ControlRoutes& routes) {
+    const std::pair<const char*, void (COrvaneKeyboardDevice::*)()> buttons[] = {
+        {"key_butt_keysave", &COrvaneKeyboardDevice::saveKeyAssignment},
+        {"key_butt_keydefalut", &COrvaneKeyboardDevice::showDefaultAssignment},
+        {"key_butt_keycancel", &COrvaneKeyboardDevice::showKeyAssignment},
+        {"key_butt_clear", &COrvaneKeyboardDevice::clearKeyAssignment},
+        {"key_butt_prosave", &COrvaneKeyboardDevice::saveKeysToKeyboard},
+    };
+    for (const auto& [name, act] : buttons) {
+        routes.add(QString::fromLatin1(kNotifyClick), QString::fromLatin1(name), [act](TNotifyUI& msg, int) {
+            if (auto* page = ancestorOf<COrvaneKeyboardDevice>(msg.pSender)) (page->*act)();
+        });
+    }
+}
+
+CKeySetControlUI* COrvaneKeyboardDevice::keySetPanel() const {
+    return qobject_cast<CKeySetControlUI*>(pageControl("KeySetControlItem"));
+}
+
+void COrvaneKeyboardDevice::showKeyAssignment() {
+    CKeySetControlUI* panel = keySetPanel();
+    if (!panel || selectedKey_ < 0 || selectedKey_ >= static_cast<int>(keySlots_.size())) return;
+    std::vector<QString> macros;
+    for (const std::string& name : names_.macroNames) macros.push_back(QString::fromStdString(name));
+    panel->setMacroNames(macros);
+    const KeySlot& slot = keySlots_[static_cast<size_t>(selectedKey_)];
+    panel->showAssignment(recordOf(slot.assignment), recordOf(slot.defaultAssignment));
+}
+
+void COrvaneKeyboardDevice::showDefaultAssignment() {
+    CKeySetControlUI* panel = keySetPanel();
+    if (!panel || selectedKey_ < 0 || selectedKey_ >= static_cast<int>(keySlots_.size())) return;
+    const keyfn::KeyRecord factory = recordOf(keySlots_[static_cast<size_t>(selectedKey_)].defaultAssignment);
+    panel->showAssignment(factory, factory);
+}
+
+void COrvaneKeyboardDevice::saveKeyAssignment() {
+    CKeySetControlUI* panel = keySetPanel();
+    if (!panel || selectedKey_ < 0 || selectedKey_ >= static_cast<int>(keySlots_.size())) return;
+    // A damaged profile is held by the factory settings: saving them would
+    // replace the user's file, which a reset may still recover.
+    if (profileDamaged()) {
+        debugOutput("按键设置: the profile is damaged; the assignment is not saved");
+        return;
+    }
+    const auto records = panel->readAssignment();
+    if (!records) return;
+    keySlots_[static_cast<size_t>(selectedKey_)].assignment = records->current.code;
+    profile_.WriteKeyList(keySlots_);
+    saveProfile();
+    // The keyboard does not have it yet: the page marks the key as changed.
+    if (CControlUI* proSave = pageControl("key_butt_prosave")) proSave->SetEnabled(true);
+    applyProfileToPage();
+    showKeyAssignment();
+}
+
+void COrvaneKeyboardDevice::clearKeyAssignment() {
+    if (CKeySetControlUI* panel = keySetPanel()) panel->clearCapturedKey();
+    saveKeyAssignment();
+}
+
+void COrvaneKeyboardDevice::saveKeysToKeyboard() {
+    const int macros = writeMacros();
+    if (macros == -1) tellUser(translate(QStringLiteral("message_text_7")));
+    if (macros > 0) tellUser(translate(QStringLiteral("message_text_16")).replace(QLatin1String("%d"), QString::number(macros)));
+    writeKeyTableFromProfile(0);
+    saveProfile();
+    if (CControlUI* proSave = pageControl("key_butt_prosave")) proSave->SetEnabled(false);
+    applyProfileToPage();
+}
+
+// Shown in the main window's message box; a text that is no language key
+// is shown as it is.
+void COrvaneKeyboardDevice::tellUser(const QString& text) {
+    auto* window = qobject_cast<WindowImplBase*>(ownerWindow_);
+    if (!window) return;
+    PageQuestion question{text, false};
+    window->SendMessage(kPageQuestionMessage, reinterpret_cast<quintptr>(&question), 0);
+}
+
+}  // namespace talven
