@@ -8,6 +8,7 @@
 #include "app/device_selector.h"
 #include "app/worker_slots.h"
 #include "device/device_scan.h"
+#include "editors/device_hook.h"
 #include "editors/profile_dialogs.h"
 #include "profile/language_config.h"
 #include "ui/control_routes.h"
@@ -83,6 +84,18 @@ public:
     // The page of the selected, visible selector entry, or null.
     COrvaneUSBDevice* CurrentDevicePage() const;
 
+    // The key capture of the key assignment panel connects here. While its
+    // capture box holds the input hook (message 0x41E with wParam 1 until
+    // wParam 0), every key pressed anywhere arrives once, on the UI thread,
+    // before the next input event: the key message (WM_KEYDOWN 256,
+    // WM_SYSKEYDOWN 260, WM_KEYUP 257, WM_SYSKEYUP 261) and its record
+    // (virtual key, scan code, kKeyHookExtended in flags).
+    using CapturedKeyHandler = std::function<void(quintptr message, const KeyHookRecord& record)>;
+    void setCapturedKeyHandler(CapturedKeyHandler handler) { capturedKey_ = std::move(handler); }
+    // Whether keys are seen system-wide or in this program's windows only
+    // (CDeviceHook::kOwnWindowsOnlyText then says so in the capture box).
+    CDeviceHook& deviceHook() { return hook_; }
+
 signals:
     // The window has been destroyed: the program's message loop should end.
     void quitRequested();
@@ -125,6 +138,8 @@ private:
     void AnnounceLighting(bool controlling);
     bool HandleRegisteredMessage(uint msg, quintptr wParam, qintptr lParam);
     bool HandlePrivateMessage(uint msg, quintptr wParam, qintptr lParam);
+    bool HandleHookMessage(uint msg, quintptr wParam, qintptr lParam);
+    void OnInputHookMessage(quintptr wParam);
     void AddShellRoutes();
     void AddDeviceRoutes();
     // What the profile panels' routes ask of the window.
@@ -156,6 +171,8 @@ private:
     bool windowActive_ = false;
     bool mouseInside_ = false;
     bool shutDown_ = false;
+    CDeviceHook hook_;
+    CapturedKeyHandler capturedKey_;
 };
 
 }  // namespace talven

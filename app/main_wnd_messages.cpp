@@ -6,6 +6,7 @@
 #include "pages/usb_device_page.h"
 #include "platform/debug_output.h"
 #include "ui/control.h"
+#include "ui/resource_manager.h"
 
 #include <QCursor>
 
@@ -84,7 +85,30 @@ bool CMainWnd::HandleRegisteredMessage(uint msg, quintptr wParam, qintptr lParam
         OnLightControlMessage(wParam, lParam);
         return true;
     }
-    return false;
+    return HandleHookMessage(msg, wParam, lParam);
+}
+
+bool CMainWnd::HandleHookMessage(uint msg, quintptr wParam, qintptr lParam) {
+    if (msg == hookKeyboardMessage(hookmode::kSingleKey)) {
+        if (capturedKey_ && lParam != 0) capturedKey_(wParam, *reinterpret_cast<const KeyHookRecord*>(lParam));
+        return true;
+    }
+    return msg == hookKeyboardMessage(hookmode::kHitKey);  // nobody asks for it
+}
+
+void CMainWnd::OnInputHookMessage(quintptr wParam) {
+    if (wParam == 0) {
+        hook_.Uninstall();
+        return;
+    }
+    hook_.Install(0, hookmode::kSingleKey, this, true, true);
+    // Without a system-wide capture the capture box tells the user that
+    // keys typed into other programs are not seen.
+    if (CControlUI* box = Find("keyset_keyboard_text_edit")) {
+        box->SetToolTip(hook_.systemWide() ? QString()
+                                           : CResourceManager::GetInstance()->GetText(
+                                                 QString::fromLatin1(CDeviceHook::kOwnWindowsOnlyText)));
+    }
 }
 
 bool CMainWnd::HandlePrivateMessage(uint msg, quintptr wParam, qintptr lParam) {
@@ -94,6 +118,9 @@ bool CMainWnd::HandlePrivateMessage(uint msg, quintptr wParam, qintptr lParam) {
         return true;
     case UIMSG_MENUCLICK:
         OnMenuCommand(wParam);
+        return true;
+    case mainmsg::kInputHook:
+        OnInputHookMessage(wParam);
         return true;
     case mainmsg::kDpiLogged:
         debugOutput("界面 DPI 1发生变化");
