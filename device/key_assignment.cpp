@@ -179,6 +179,11 @@ std::optional<size_t> capturedKeyRow(const CapturedKey& key) {
     return findCode(kKeyboardKeys, keyCode(key.modifiers, 0));
 }
 
+KeyRecord storedRecord(const KeyCode& code) {
+    const KeyFunction* row = keyboardKey(code);
+    return {row ? row->record.virtualKey : kNoVirtualKey, code};
+}
+
 RecordBytes recordBytes(const KeyRecord& record) {
     return {low8(record.virtualKey), low8(record.virtualKey >> 8), record.code[0], record.code[1], record.code[2], 0};
 }

@@ -98,6 +98,12 @@ CapturedKey capturedKey(uint16_t virtualKey, uint8_t usage);
 // usage with no modifier, or the modifier alone), or nothing.
 std::optional<size_t> capturedKeyRow(const CapturedKey& key);
 
+// A code as profiles keep it (without a virtual key) made a record: the
+// virtual key is that of the keyboard row the code names, none where no row
+// does. A key's current and default code get theirs the same way, so equal
+// codes make equal records.
+KeyRecord storedRecord(const KeyCode& code);
+
 // The 6-byte form: virtual key (little-endian), type, parameters, 0.
 using RecordBytes = std::array<uint8_t, 6>;
 RecordBytes recordBytes(const KeyRecord& record);

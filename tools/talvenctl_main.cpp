@@ -4,6 +4,7 @@
 #include "device/command_channel.h"
 #include "tools/ctl_device.h"
 #include "tools/ctl_format.h"
+#include "tools/ctl_key_function.h"
 #include "tools/ctl_keyboard.h"
 #include "tools/ctl_sim.h"
 
@@ -38,6 +39,10 @@ const char kUsage[] =
     "                              folder (or DIR): profile record, macros, key table;\n"
     "                              nothing is written when the profile cannot be read\n"
     "                              or the macros do not fit the keyboard\n"
+    "  keyboard set-key KEY FUNCTION [--data-dir DIR]\n"
+    "                              store FUNCTION for KEY (a number as 'keyboard keys'\n"
+    "                              lists it, or its factory name: A, F1, Esc) in the\n"
+    "                              selected profile and send the macros and key table\n"
     "  sim COMMAND...              control the device simulator (list, plug NAME,\n"
     "                              unplug NAME, fault NAME KIND [COUNT], notify NAME USAGE,\n"
     "                              key NAME POSITION [press|release|tap], profile NAME INDEX,\n"
@@ -210,6 +215,7 @@ int run(int argc, char** argv) {
     const std::string& name = options.args[0];
     if (name == "help") {
         std::fputs(kUsage, stdout);
+        std::fputs(kKeyFunctionHelp, stdout);
         return 0;
     }
     if (name == "list") return listInterfaces();

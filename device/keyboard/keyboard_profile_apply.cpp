@@ -32,6 +32,12 @@ bool loadKeyboardProfile(const std::string& profilePath, const std::string& defa
     return true;
 }
 
+int macroOverflow(const KeyboardProtocol& keyboard, std::span<const EncodedMacro> macros) {
+    const size_t total = macroBlobLength(macros);
+    if (macros.empty() || total <= keyboard.macroCapacity()) return 0;
+    return macroEventsToRemove(total, keyboard.macroCapacity());
+}
+
 ApplyOutcome applyKeyboardProfile(KeyboardProtocol& keyboard, const KeyboardProfileValues& values) {
     ApplyOutcome outcome;
     outcome.readResult = keyboard.readKeyboardData();
@@ -39,11 +45,8 @@ ApplyOutcome applyKeyboardProfile(KeyboardProtocol& keyboard, const KeyboardProf
     // The capacity is known once the information is read: macros that do
     // not fit refuse the whole profile before anything is written, rather
     // than leaving a key table that plays macros the keyboard does not hold.
-    const size_t total = macroBlobLength(values.macros);
-    if (!values.macros.empty() && total > keyboard.macroCapacity()) {
-        outcome.macroResult = macroEventsToRemove(total, keyboard.macroCapacity());
-        return outcome;
-    }
+    outcome.macroResult = macroOverflow(keyboard, values.macros);
+    if (outcome.macroResult > 0) return outcome;
     keyboard.writeProfileRecord(0, 0, values.light, switchesFromSystemWords(values.system));
     outcome.macroResult = keyboard.writeMacros(values.macros);
     keyboard.writeKeyTable(0, values.keys);

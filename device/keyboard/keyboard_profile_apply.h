@@ -27,6 +27,10 @@ struct KeyboardProfileValues {
 bool loadKeyboardProfile(const std::string& profilePath, const std::string& defaultPath,
                          const std::string& dataFolder, KeyboardProfileValues& values, std::string* error);
 
+// The macro events to remove before `macros` fit the memory of the keyboard
+// whose information was read last; 0 when they fit.
+int macroOverflow(const KeyboardProtocol& keyboard, std::span<const EncodedMacro> macros);
+
 struct ApplyOutcome {
     int readResult = channel_result::Refused;  // readKeyboardData
     int macroResult = 0;                       // writeMacros; > 0: events to remove, nothing written

@@ -2,7 +2,7 @@
 // selected key's assignment shown, stored in the profile, and the key table
 // sent to the keyboard.
 
-#include "device/key_functions.h"
+#include "device/key_assignment.h"
 #include "editors/key_set_control.h"
 #include "pages/keyboard/keyboard_device_page.h"
 #include "platform/debug_output.h"
@@ -12,18 +12,6 @@
 namespace talven {
 
 using namespace ui;
-
-namespace {
-
-// Profiles keep the code alone; the virtual key is that of the keyboard row
-// the code names (none for codes no row has), the same for a key's current
-// and default code, so equal codes make equal records.
-keyfn::KeyRecord recordOf(const KeyCode& code) {
-    const keyfn::KeyFunction* row = keyfn::keyboardKey(code);
-    return {row ? row->record.virtualKey : keyfn::kNoVirtualKey, code};
-}
-
-}  // namespace
 
 void COrvaneKeyboardDevice::AddKeySetRoutes(ControlRoutes& routes) {
     const std::pair<const char*, void (COrvaneKeyboardDevice::*)()> buttons[] = {
@@ -51,13 +39,13 @@ void COrvaneKeyboardDevice::showKeyAssignment() {
     for (const std::string& name : names_.macroNames) macros.push_back(QString::fromStdString(name));
     panel->setMacroNames(macros);
     const KeySlot& slot = keySlots_[static_cast<size_t>(selectedKey_)];
-    panel->showAssignment(recordOf(slot.assignment), recordOf(slot.defaultAssignment));
+    panel->showAssignment(keyfn::storedRecord(slot.assignment), keyfn::storedRecord(slot.defaultAssignment));
 }
 
 void COrvaneKeyboardDevice::showDefaultAssignment() {
     CKeySetControlUI* panel = keySetPanel();
     if (!panel || selectedKey_ < 0 || selectedKey_ >= static_cast<int>(keySlots_.size())) return;
-    const keyfn::KeyRecord factory = recordOf(keySlots_[static_cast<size_t>(selectedKey_)].defaultAssignment);
+    const keyfn::KeyRecord factory = keyfn::storedRecord(keySlots_[static_cast<size_t>(selectedKey_)].defaultAssignment);
     panel->showAssignment(factory, factory);
 }
 

@@ -288,5 +288,99 @@ TEST_F(TalvenctlKeyboardTest, RefusalsSendNothingToTheKeyboard) {
     EXPECT_EQ(test::readFile(data / "second.Json"), "{\"Device\": [");
 }
 
+// ---- set-key -------------------------------------------------------------------------------
+
+int storedAssignment(const TempDir& data, size_t key) {
+    return ReadJsonValue(data.str() + "/second.Json")["Device"][0]["KeyList"][static_cast<Json::ArrayIndex>(key)]
+        ["Assignment"].asInt();
+}
+
+TEST_F(TalvenctlKeyboardTest, SetKeyStoresTheFunctionAndSendsTheMacrosAndTheKeyTable) {
+    model().clearRequests();
+    CtlRun r = run("--trace keyboard set-key A key:Alt+F1 --data-dir " + data.str());
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::string written;
+    for (const auto& line : lines(r.out))
+        if (line.rfind("> ", 0) == 0) written += line.substr(11, 2) + " ";
+    EXPECT_EQ(written,
+              "01 03 07 07 07 07 07 07 07 1b 1b 1b 02 "  // tables for the key maps
+              "03 01 15 15 02 "                          // macro memory
+              "03 01 09 09 09 09 09 09 09 02 ");         // key table, no profile record
+    EXPECT_EQ(storedAssignment(data, kKeyA), 0x20043A);
+    EXPECT_EQ(model().read(Area::KeyAssignments, 3 * columnPosition(kKeyA), 3),
+              (std::vector<uint8_t>{0x20, 0x04, 0x3A}));
+    // The other keys go out as the profile holds them: S is still S.
+    EXPECT_EQ(model().read(Area::KeyAssignments, 3 * columnPosition(kKeyA + 1), 3),
+              (std::vector<uint8_t>{0x20, 0x00, 0x16}));
+}
+
+TEST_F(TalvenctlKeyboardTest, SetKeyFunctionsEncodeAsThePanelDoes) {
+    const std::pair<const char*, int> cases[] = {
+        {"default", 0x200004},
+        {"disable", 0xA00000},
+        {"key:RCtrl", 0x201000},
+        {"'key:Num Enter'", 0x200058},
+        {"key:Ctrl+C", 0x200106},
+        {"mouse:forward", 0x101000},
+        {"swing:count=20:delay=1:speed=5:dir=1", 0x114185},
+        {"wheel:count=1:delay=2:amount=1:dir=1", 0x1212FF},
+        {"dpi:3", 0x130300},
+        {"fire:interval=300:count=2", 0x142C02},
+        {"media:media_mute", 0x30E200},
+        {"system:wake", 0x400400},
+        {"macro:1:mode=3", 0x700103},
+        {"macro:1:repeat=0", 0x710100},
+        {"gun:2", 0x720200},
+    };
+    for (const auto& [function, expected] : cases) {
+        SCOPED_TRACE(function);
+        CtlRun r = run(std::string("keyboard set-key 64 ") + function + " --data-dir " + data.str());
+        ASSERT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(storedAssignment(data, kKeyA), expected);
+        const std::vector<uint8_t> bytes = {static_cast<uint8_t>(expected >> 16), static_cast<uint8_t>(expected >> 8),
+                                            static_cast<uint8_t>(expected)};
+        EXPECT_EQ(model().read(Area::KeyAssignments, 3 * columnPosition(kKeyA), 3), bytes);
+    }
+}
+
+TEST_F(TalvenctlKeyboardTest, SetKeyRefusalsChangeNeitherTheProfileNorTheKeyboard) {
+    const std::string before = test::readFile(data / "second.Json");
+    struct Case {
+        std::string args;
+        int status;
+        std::string message;
+    };
+    const std::string d = " --data-dir " + data.str();
+    const std::vector<Case> cases = {
+        {"keyboard set-key 64", 2, "needs KEY FUNCTION"},
+        {"keyboard set-key 999 disable" + d, 2, "is no key"},
+        {"keyboard set-key Nope disable" + d, 2, "is no key"},
+        {"keyboard set-key 64 key:Nope" + d, 2, "no keyboard key"},
+        {"keyboard set-key 64 key:Ctrl+FN" + d, 2, "no keyboard key"},
+        {"keyboard set-key 64 swing:count=1:speed=2" + d, 2, "needs delay=NUMBER"},
+        {"keyboard set-key 64 fire:interval=x:count=1" + d, 2, "name=NUMBER"},
+        {"keyboard set-key 64 macro:1:mode=4" + d, 2, "mode is 0 to 3"},
+        {"keyboard set-key 64 mouse:sideways" + d, 2, "not a mouse function"},
+        {"keyboard set-key 64 frob:1" + d, 2, "unknown function"},
+        {"keyboard set-key 64 disable --data-dir", 2, "--data-dir DIR"},
+    };
+    model().clearRequests();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args);
+        CtlRun r = run(c.args);
+        EXPECT_EQ(r.status, c.status);
+        EXPECT_EQ(lines(r.err).size(), 1u) << r.err;
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+    }
+    EXPECT_TRUE(model().requests().empty());
+    // Macros that do not fit a keyboard without macro memory: the key is not stored either.
+    ASSERT_TRUE(model().write(Area::Info, sim::kInfoMacroUnits, std::vector<uint8_t>{0}));
+    CtlRun r = run("keyboard set-key 64 disable --data-dir " + data.str());
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("remove 16 events"), std::string::npos) << r.err;
+    EXPECT_EQ(test::readFile(data / "second.Json"), before);
+    EXPECT_TRUE(writeCommands(model()).empty());
+}
+
 }  // namespace
 }  // namespace talven
