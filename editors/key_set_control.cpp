@@ -212,8 +212,9 @@ void CKeySetControlUI::showMacroRunMode(int mode) {
     if (CControlUI* cycle = sub(kMacroCycleLayout)) cycle->SetVisible(mode == keyfn::kMacroRepeatMode);
 }
 
-// Before any key is picked the panel shows the default category.
-void CKeySetControlUI::DoInit() { showCategory(Category::Default); }
+// Before any key is picked the panel shows the default category, and every
+// category's controls their first row and zero.
+void CKeySetControlUI::DoInit() { showState({}); }
 
 // The media combo lists the media table's rows by their names, in its order.
 void CKeySetControlUI::fillMediaRows() {
