@@ -59,6 +59,22 @@ std::optional<FoundInterface> selectCommandInterface(const std::vector<FoundInte
     return std::nullopt;
 }
 
+std::optional<FoundInterface> findKeyboardInterface(const std::string& selector, std::string* error) {
+    const auto found = findSupportedInterfaces();
+    if (selector.empty()) {
+        for (const auto& f : found)
+            if (f.entry.role == role::Command && f.entry.kind == kind::Keyboard) return f;
+        *error = "no keyboard found";
+        return std::nullopt;
+    }
+    auto target = selectCommandInterface(found, selector, error);
+    if (target && target->entry.kind != kind::Keyboard) {
+        *error = "'" + selector + "' is not a keyboard";
+        return std::nullopt;
+    }
+    return target;
+}
+
 bool openChannel(CommandChannel& channel, const FoundInterface& target, bool trace,
                  std::string* error) {
     auto& device = channel.device();

@@ -29,6 +29,9 @@ std::optional<FoundInterface> selectCommandInterface(const std::vector<FoundInte
                                                      const std::string& selector,
                                                      std::string* error);
 
+// The keyboard named by `selector` (as above), or the first keyboard.
+std::optional<FoundInterface> findKeyboardInterface(const std::string& selector, std::string* error);
+
 // Opens the interface as the application does (read, write, shared) and marks
 // the channel connected; slow-link for wireless mice.
 bool openChannel(CommandChannel& channel, const FoundInterface& target, bool trace,

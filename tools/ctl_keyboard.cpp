@@ -7,6 +7,7 @@
 #include "profile/profile_list.h"
 #include "tools/ctl_device.h"
 #include "tools/ctl_format.h"
+#include "tools/ctl_keyboard_lighting.h"
 #include "tools/ctl_key_function.h"
 
 #include <charconv>
@@ -20,22 +21,6 @@ namespace {
 
 using namespace keyboard;
 using channel_result::Success;
-
-std::optional<FoundInterface> findKeyboard(const std::string& selector, std::string* error) {
-    const auto found = findSupportedInterfaces();
-    if (selector.empty()) {
-        for (const auto& f : found)
-            if (f.entry.role == role::Command && f.entry.kind == kind::Keyboard) return f;
-        *error = "no keyboard found";
-        return std::nullopt;
-    }
-    auto target = selectCommandInterface(found, selector, error);
-    if (target && target->entry.kind != kind::Keyboard) {
-        *error = "'" + selector + "' is not a keyboard";
-        return std::nullopt;
-    }
-    return target;
-}
 
 std::string codeText(const uint8_t* code) { return hexBytes(std::span<const uint8_t>(code, 3)); }
 
@@ -189,6 +174,7 @@ int setKey(KeyboardProtocol& kb, const FoundInterface& target, size_t key, const
 }  // namespace
 
 int runKeyboardCommand(const KeyboardRequest& request) {
+    if (!request.args.empty() && request.args[0] == "lighting") return runKeyboardLighting(request);
     if (request.args.empty()) return fail("keyboard needs info, keys, profile or apply, or set-key KEY FUNCTION", 2);
     const std::string& what = request.args[0];
     std::vector<std::string> rest(request.args.begin() + 1, request.args.end());
@@ -210,7 +196,7 @@ int runKeyboardCommand(const KeyboardRequest& request) {
         dataFolder = *folder;
     }
 
-    const auto target = findKeyboard(request.device, &error);
+    const auto target = findKeyboardInterface(request.device, &error);
     if (!target) return fail(error);
     CommandChannel channel;
     if (!openChannel(channel, *target, request.trace, &error)) return fail(error);
