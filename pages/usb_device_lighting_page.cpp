@@ -183,17 +183,19 @@ bool COrvaneUSBDevice::takeChangedFrame() {
     return true;
 }
 
-// The LEDs are repainted as one rectangle around them: the picture under
-// them then repaints with a plain rectangular clip, where Qt copies images
-// directly; a region of many small pieces sends every layer under the LEDs
-// through its span-by-span path.
+// The LEDs whose colour changed are repainted as one rectangle around them:
+// the picture under them then repaints with a plain rectangular clip, where
+// Qt copies images directly; a region of many small pieces sends every layer
+// under the LEDs through its span-by-span path.
 void COrvaneUSBDevice::paintPreview() {
     QRect around;
     QWidget* top = nullptr;
     for (size_t i = 0; i < renderedFrame_.size() && i < lightButtons_.size(); ++i) {
         CControlUI* control = lightButtons_[i];
         if (!control || !control->IsVisible()) continue;
+        const QColor before = control->GetBkColor();
         paintLed(control, renderedFrame_[i]);
+        if (control->GetBkColor() == before) continue;
         top = control->window();
         around |= QRect(control->mapTo(top, QPoint(0, 0)), control->size());
     }

@@ -286,6 +286,43 @@ TEST_F(DrivingPageTest, AHiddenWindowPaintsNothing) {
     EXPECT_TRUE(test::waitUntil([&] { return mousePage->previewPaints() > paints + 2; }, 3000)) << "shown again";
 }
 
+// Counts the paint events a widget receives.
+class PaintCounter : public QObject {
+public:
+    explicit PaintCounter(QWidget* widget) { widget->installEventFilter(this); }
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) ++paints;
+        return false;
+    }
+};
+
+// Only LEDs whose shown colour changed are repainted; an unchanged one is not
+// touched, and a frame with no visible change repaints nothing.
+TEST_F(DrivingPageTest, ThePreviewRepaintsOnlyTheLedsThatChanged) {
+    static_cast<DrivingPage*>(mousePage)->freeze();
+    ASSERT_TRUE(plugMouse());
+    window->ShowWindow(true);
+    ASSERT_TRUE(test::waitUntil([&] { return mousePage->previewPaints() > 0; }, 3000));
+    ui::CControlUI* changed = find("light_0");
+    ui::CControlUI* still = find("light_1");
+    ASSERT_TRUE(changed && still);
+    idle(100);
+    PaintCounter changedPaints(changed), stillPaints(still);
+
+    mousePage->setLedColour(0, 0xFF0000FF);  // red at full brightness
+    idle(150);                               // a few preview ticks
+    EXPECT_GT(changedPaints.paints, 0);
+    EXPECT_EQ(stillPaints.paints, 0);
+
+    const int before = changedPaints.paints;
+    mousePage->setLedColour(0, 0xFF0000FF);  // the same again
+    idle(150);
+    EXPECT_EQ(changedPaints.paints, before);
+}
+
 TEST_F(DrivingPageTest, ThePowerCardShowsOnlyForAConnectedProductWithPower) {
     ui::CControlUI* card = find("device_power_switch");
     ASSERT_NE(card, nullptr);
