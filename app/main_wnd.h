@@ -16,6 +16,7 @@
 #include "ui/tray_icon.h"
 #include "ui/window_impl_base.h"
 
+#include <QPointer>
 #include <QSize>
 
 #include <functional>
@@ -173,6 +174,7 @@ private:
     bool shutDown_ = false;
     CDeviceHook hook_;
     CapturedKeyHandler capturedKey_;
+    QPointer<ui::CControlUI> captureBox_;  // the capture box holding the input hook
 };
 
 }  // namespace talven

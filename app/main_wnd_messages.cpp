@@ -3,8 +3,10 @@
 #include "app/app_messages.h"
 #include "app/main_wnd.h"
 #include "app/msg_wnd.h"
+#include "editors/key_set_control.h"
 #include "pages/usb_device_page.h"
 #include "platform/debug_output.h"
+#include "platform/input/input_events.h"
 #include "ui/control.h"
 #include "ui/resource_manager.h"
 
@@ -90,7 +92,13 @@ bool CMainWnd::HandleRegisteredMessage(uint msg, quintptr wParam, qintptr lParam
 
 bool CMainWnd::HandleHookMessage(uint msg, quintptr wParam, qintptr lParam) {
     if (msg == hookKeyboardMessage(hookmode::kSingleKey)) {
-        if (capturedKey_ && lParam != 0) capturedKey_(wParam, *reinterpret_cast<const KeyHookRecord*>(lParam));
+        if (lParam == 0) return true;
+        const auto& record = *reinterpret_cast<const KeyHookRecord*>(lParam);
+        if (capturedKey_) capturedKey_(wParam, record);
+        // A key pressed goes into the box that asked for it.
+        if (wParam != input::kWmKeyDown && wParam != input::kWmSysKeyDown) return true;
+        if (auto* panel = ancestorOf<CKeySetControlUI>(captureBox_.data()))
+            panel->captureVirtualKey(static_cast<uint16_t>(record.vkCode));
         return true;
     }
     return msg == hookKeyboardMessage(hookmode::kHitKey);  // nobody asks for it

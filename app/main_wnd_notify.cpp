@@ -63,6 +63,19 @@ void CMainWnd::AddShellRoutes() {
     routes_.add(click, QStringLiteral("nodevice_ok_btn"), [this](TNotifyUI&, int) { CloseToTray(); });
     routes_.add(click, QStringLiteral("control_light_status"),
                 [this](TNotifyUI&, int) { ToggleLightingControl(); });
+
+    // The key capture box holds the input hook while it has the focus. Losing
+    // the focus removes it: were it installed again then, every key of the
+    // desktop would stay captured after the user moved on.
+    const QString box = QStringLiteral("keyset_keyboard_text_edit");
+    routes_.add(QString::fromLatin1(kNotifySetFocus), box, [this](TNotifyUI& msg, int) {
+        captureBox_ = msg.pSender;
+        SendMessage(mainmsg::kInputHook, 1, 0);
+    });
+    routes_.add(QString::fromLatin1(kNotifyKillFocus), box, [this](TNotifyUI&, int) {
+        SendMessage(mainmsg::kInputHook, 0, 0);
+        captureBox_ = nullptr;
+    });
 }
 
 bool CMainWnd::TrayShown() const {

@@ -302,6 +302,15 @@ void CKeySetControlUI::setCapturedKey(uint16_t virtualKey, uint8_t usage, const 
     if (CEditUI* e = edit(kKeyEdit)) e->SetText(name);
 }
 
+bool CKeySetControlUI::captureVirtualKey(uint16_t virtualKey) {
+    const auto row = keyfn::findVirtualKey(keyfn::kKeyboardKeys, virtualKey);
+    if (!row) return false;
+    const auto& code = keyfn::kKeyboardKeys[*row].record.code;
+    if (code[0] != keyfn::kTypeKey) return false;  // media, system and macro rows are not captured keys
+    showKey(keyfn::capturedKey(virtualKey, code[2]));
+    return true;
+}
+
 void CKeySetControlUI::clearCapturedKey() { showKey({}); }
 
 void CKeySetControlUI::setLock(bool locked) {

@@ -55,6 +55,10 @@ public:
 
     // The capture box caught a key: its virtual key, HID usage and name.
     void setCapturedKey(uint16_t virtualKey, uint8_t usage, const QString& name);
+    // A key pressed anywhere while the capture box holds the input hook,
+    // named and given its usage by the keyboard table. False for a key the
+    // table does not list as a keyboard key: the box keeps what it showed.
+    bool captureVirtualKey(uint16_t virtualKey);
     void clearCapturedKey();
 
     // Off while the device is busy.

@@ -20,6 +20,7 @@
 #include "ui/edit.h"
 #include "ui/option.h"
 #include "ui/resource_manager.h"
+#include "platform/input/input_capture.h"
 
 #include <QPlainTextEdit>
 
@@ -526,4 +527,34 @@ TEST_F(KeyAssignmentPageTest, ANumberFieldWithoutANumberSavesNothing) {
 }
 
 }  // namespace
+// The capture box holds the input capture while it has the focus: a key
+// pressed then lands in the box, and leaving the box gives the keys back.
+// Without an X server the capture is our own windows' keys.
+TEST_F(KeyAssignmentPageTest, TheCaptureBoxTakesAKeyWhileFocusedAndReleasesItOnLeaving) {
+    test::TempDir empty;
+    input::InputCaptureOptions options;
+    options.tryX11 = false;
+    options.inputDir = empty.str();
+    options.uinputPath = empty.str() + "/uinput";
+    window->deviceHook().setCaptureOptions(options);
+    writeProfileList();
+    plugAndConnect();
+    click("key_64");
+    chooseCategory(6);
+    ui::CControlUI* box = control("keyset_keyboard_text_edit");
+    ASSERT_NE(box, nullptr);
+
+    window->GetPaintManager().SendNotify(box, QString::fromLatin1(ui::kNotifySetFocus));
+    ASSERT_TRUE(window->deviceHook().installed());
+    EXPECT_EQ(window->deviceHook().mode(), hookmode::kSingleKey);
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_B, Qt::NoModifier, 56, 0, 0, QStringLiteral("b"));  // KEY_B + 8
+    QApplication::sendEvent(box, &press);
+    EXPECT_EQ(box->GetText(), QStringLiteral("B"));
+    click("key_butt_keysave");
+    EXPECT_EQ(storedAssignment(64), 0x200005) << "keyboard key, no modifier, usage 05";
+
+    window->GetPaintManager().SendNotify(box, QString::fromLatin1(ui::kNotifyKillFocus));
+    EXPECT_FALSE(window->deviceHook().installed()) << "the keys are given back";
+}
+
 }  // namespace talven
