@@ -67,6 +67,11 @@ void CMainWnd::OnWindowInit() {
     CreateScanner();
     DeviceSelector::Hooks hooks;
     hooks.bringToFront = [this] { BringToFront(); };
+    // A capture for a device that is going away would hold the keyboard
+    // with no box left to release it.
+    hooks.beforeSelectedDeviceHidden = [this] {
+        if (hook_.installed()) SendMessage(mainmsg::kInputHook, 0, 0);
+    };
     selector_ = std::make_unique<DeviceSelector>(m_pm, this, this, std::move(hooks));
     selector_->CreatePages(scanner_->slotList());
     ShowCloseHint();

@@ -555,6 +555,13 @@ TEST_F(KeyAssignmentPageTest, TheCaptureBoxTakesAKeyWhileFocusedAndReleasesItOnL
 
     window->GetPaintManager().SendNotify(box, QString::fromLatin1(ui::kNotifyKillFocus));
     EXPECT_FALSE(window->deviceHook().installed()) << "the keys are given back";
+
+    // Unplugged while the box holds the capture: nothing is left to release it.
+    window->GetPaintManager().SendNotify(box, QString::fromLatin1(ui::kNotifySetFocus));
+    ASSERT_TRUE(window->deviceHook().installed());
+    sim.unplug("keyboard");
+    ASSERT_TRUE(test::waitUntil([&] { return window->CurrentDevicePage() != page; }));
+    EXPECT_FALSE(window->deviceHook().installed());
 }
 
 }  // namespace talven
