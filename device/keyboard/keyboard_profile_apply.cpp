@@ -49,6 +49,9 @@ ApplyOutcome applyKeyboardProfile(KeyboardProtocol& keyboard, const KeyboardProf
     if (outcome.macroResult > 0) return outcome;
     keyboard.writeProfileRecord(0, 0, values.light, switchesFromSystemWords(values.system));
     outcome.macroResult = keyboard.writeMacros(values.macros);
+    // Keys that play macros the keyboard did not take would play whatever
+    // it held before: the key table waits for a download that arrives.
+    if (outcome.macroResult != 0) return outcome;
     keyboard.writeKeyTable(0, values.keys);
     return outcome;
 }

@@ -33,13 +33,15 @@ int macroOverflow(const KeyboardProtocol& keyboard, std::span<const EncodedMacro
 
 struct ApplyOutcome {
     int readResult = channel_result::Refused;  // readKeyboardData
-    int macroResult = 0;                       // writeMacros; > 0: events to remove, nothing written
+    int macroResult = 0;                       // writeMacros; > 0: events to remove, nothing written;
+                                               // kMacrosNotWritten: no key table sent
 };
 
 // readKeyboardData, then profile 0's record (byte 0 = 0), the macros and the
 // key table. Nothing is written when the keyboard's tables cannot be read
 // (without the key maps the key table would be sent empty) nor when the
-// macros do not fit the keyboard's macro memory.
+// macros do not fit the keyboard's macro memory; the key table is not sent
+// when the macros did not reach the keyboard.
 ApplyOutcome applyKeyboardProfile(KeyboardProtocol& keyboard, const KeyboardProfileValues& values);
 
 }  // namespace talven::keyboard

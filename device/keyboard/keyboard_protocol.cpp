@@ -105,11 +105,14 @@ int KeyboardProtocol::writeMacros(std::span<const EncodedMacro> macros) {
     const size_t total = macroBlobLength(macros);
     if (total > macroCapacity()) return macroEventsToRemove(total, macroCapacity());
     const auto blob = buildMacroBlob(macros);
-    if (!blob) return -1;  // cannot happen below the largest capacity, 255 x 128
-    inTransaction([&] {
-        if (channel_.isConnected()) channel_.writeBuffer(blob->data(), blob->size());
-    });
-    return 0;
+    if (!blob) return kMacrosNotWritten;  // cannot happen below the largest capacity, 255 x 128
+    // A download that did not reach the keyboard is told as such: the key
+    // table that follows it would play macros the keyboard does not hold,
+    // and the user would be told the keys were saved.
+    if (!channel_.isConnected()) return kMacrosNotWritten;
+    int result = Refused;
+    inTransaction([&] { result = channel_.writeBuffer(blob->data(), blob->size()); });
+    return result == Success ? 0 : kMacrosNotWritten;
 }
 
 int KeyboardProtocol::writeProfileRecord(int profileIndex, uint8_t first, const LightSettings& light,

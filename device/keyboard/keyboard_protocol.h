@@ -20,6 +20,8 @@ namespace talven::keyboard {
 // readKeyboardData: the key count asks for a key table longer than the
 // channel can move (key count x 3 above 512).
 inline constexpr int kTableTooLarge = -202;
+// writeMacros: the macro memory did not reach the keyboard.
+inline constexpr int kMacrosNotWritten = -1;
 
 using StatusRecord = std::array<uint8_t, kStatusSize>;
 
@@ -57,7 +59,8 @@ public:
 
     // Macro memory: 0 when sent or when there is nothing to send; when the
     // blob does not fit the keyboard's capacity nothing is sent and the
-    // result is the number of events to remove.
+    // result is the number of events to remove; kMacrosNotWritten when the
+    // keyboard is not connected or does not take the blob.
     int writeMacros(std::span<const EncodedMacro> macros);
 
     // The record of profile `profileIndex` (byte 0 = `first`). Always 1.

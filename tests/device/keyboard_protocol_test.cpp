@@ -210,6 +210,20 @@ TEST_F(KeyboardProtocolTest, MacrosThatDoNotFitSendNothing) {
     EXPECT_EQ(commands(), (std::vector<uint8_t>{cmd::ReadInfo}));
 }
 
+TEST_F(KeyboardProtocolTest, MacrosTheKeyboardDoesNotTakeAreReported) {
+    readFirst();  // the capacity is known; the image fits
+    // Every frame refused: the information keeps its last copy, the blob is refused.
+    model().setFault(FaultKind::StatusFF, 0);
+    EXPECT_EQ(kb.writeMacros(threeAndFive()), kMacrosNotWritten);
+    EXPECT_EQ(commands(), (std::vector<uint8_t>{cmd::ReadInfo, cmd::Begin, 0x15, cmd::End}));
+    model().clearFault();
+    model().clearRequests();
+    channel.setConnected(false);
+    EXPECT_EQ(kb.writeMacros(threeAndFive()), kMacrosNotWritten) << "nothing reached the keyboard";
+    EXPECT_EQ(kb.writeMacros({}), 0) << "nothing to send";
+    EXPECT_TRUE(sent().empty());
+}
+
 TEST_F(KeyboardProtocolTest, ProfileRecordAtItsOffset) {
     LightSettings light;
     light.selectItem = 21;  // a preview-only mode
