@@ -95,6 +95,14 @@ std::optional<WinKey> winKeyForLinuxKey(uint16_t linuxKey) {
     return it->win;
 }
 
+std::optional<uint16_t> linuxKeyForScanCode(uint16_t scanCode, bool extended) {
+    const auto it = std::find_if(kKeyRows.begin(), kKeyRows.end(), [&](const KeyRow& row) {
+        return row.win.scanCode == scanCode && row.win.extended == extended;
+    });
+    if (it == kKeyRows.end()) return std::nullopt;
+    return it->linuxKey;
+}
+
 uint16_t linuxKeyForHidUsage(uint8_t usage) { return kHidUsageToKey[usage]; }
 
 std::optional<uint8_t> hidUsageForLinuxKey(uint16_t linuxKey) {

@@ -23,6 +23,9 @@ struct WinKey {
 
 // Nothing for keys without a virtual key of their own.
 std::optional<WinKey> winKeyForLinuxKey(uint16_t linuxKey);
+// The key whose set-1 scan code and E0 flag these are (the way a recorded
+// key is identified); nothing for a pair no key of the table sends.
+std::optional<uint16_t> linuxKeyForScanCode(uint16_t scanCode, bool extended);
 
 // The kernel's own table from HID keyboard usages (page 0x07) to key codes:
 // 0 where the usage produces no key, KEY_UNKNOWN (240) where it has none.
