@@ -3,6 +3,7 @@
 #include "sim/firmware_images.h"
 #include "sim/keyboard_firmware.h"
 #include "sim/keyboard_model.h"
+#include "sim/mouse_model.h"
 #include "sim/report_descriptors.h"
 
 #include <algorithm>
@@ -12,65 +13,6 @@
 namespace talven::sim {
 
 namespace {
-
-constexpr size_t kMouseBlockStride = 128;
-
-// Button slots in the mouse's own order; the last slot is unassigned.
-constexpr uint8_t kMouseButtons[] = {
-    0x10, 0x01, 0x00,  // left
-    0x10, 0x02, 0x00,  // right
-    0x10, 0x04, 0x00,  // middle
-    0x10, 0x08, 0x00,  // back
-    0x10, 0x10, 0x00,  // forward
-    0x13, 0x01, 0x00,  // DPI up
-    0x13, 0x02, 0x00,  // DPI down
-    0x13, 0x03, 0x00,  // DPI cycle
-    0xD0, 0x00, 0x00,  // G key
-    0xA0, 0x1B, 0x00,  // game mode
-    0x16, 0x90, 0x01,  // M8
-    0x00, 0x00, 0x00,  // unassigned
-};
-
-FirmwareImage mouseImage() {
-    constexpr uint16_t kDpiStep = 50, kDpiSteps = 519, kDpiBase = 100;
-    FirmwareImage image;
-    image.info = baseInfo(1, 4, DeviceType::Mouse, 8, sizeof kMouseButtons / 3, 16);
-    image.info[11] = kDpiStep;
-    image.info[12] = kDpiSteps & 0xFF;
-    image.info[13] = kDpiSteps >> 8;
-    image.info[14] = kDpiBase & 0xFF;
-    image.info[15] = kDpiBase >> 8;
-    image.keyTable.assign(std::begin(kMouseButtons), std::end(kMouseButtons));
-
-    constexpr uint16_t kStageDpi[5] = {400, 800, 1600, 3200, 6400};
-    constexpr uint8_t kStageColour[5][3] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 0}, {255, 255, 255}};
-    image.config.assign(kOnboardProfiles * kMouseBlockStride, 0);
-    for (size_t p = 0; p < kOnboardProfiles; ++p) {
-        const size_t b = p * kMouseBlockStride;
-        image.config[b + 0] = static_cast<uint8_t>(p);  // block 0: the active profile
-        image.config[b + 1] = 1;                        // lighting mode
-        image.config[b + 2] = 3;                        // brightness
-        image.config[b + 3] = 4 - 2;                    // speed
-        image.config[b + 5] = 1;                        // multi-colour
-        image.config[b + 6] = 0xFF;
-        image.config[b + 11] = 3;                       // polling-rate index
-        image.config[b + 12] = 1;                       // active DPI stage
-        for (size_t s = 0; s < 5; ++s) {
-            const size_t at = b + 14 + 9 * s;
-            const uint16_t index = (kStageDpi[s] - kDpiBase) / kDpiStep;
-            image.config[at] = 1;
-            put16(image.config, at + 2, index);
-            put16(image.config, at + 4, index);
-            std::copy_n(kStageColour[s], 3, image.config.begin() + at + 6);
-        }
-        image.config[b + 59] = 1;
-        put16(image.config, b + 60, 1920);
-        put16(image.config, b + 62, 1080);
-        image.config[b + 70] = 0x33;  // sensor model, read only
-    }
-    image.status = {100, 0, 0, 0, 0, 0};
-    return image;
-}
 
 FirmwareImage mousePadImage() {
     FirmwareImage image;
@@ -118,7 +60,7 @@ using namespace usb;
 
 const ProductSpec kProducts[] = {
     {"mouse", 0, kNoId, kNoId, DeviceType::Mouse, kConfigInterface, kCommandCollection, kNotificationCollection,
-     "TALVEN Gaming Mouse", mouseDescriptor, mouseImage, make<FirmwareModel>},
+     "TALVEN Gaming Mouse", mouseDescriptor, mouseImage, makeMouseModel},
     {"keyboard", 1, kKeyboardVendorId, kKeyboardProductId, DeviceType::Keyboard, kConfigInterface,
      kCommandCollection, kNotificationCollection, "TALVEN K88 Keyboard", keyboardDescriptor, keyboardK88Image,
      makeKeyboardModel},
@@ -137,6 +79,10 @@ const ProductSpec kVariants[] = {
     {"keyboard-compact", 1, kKeyboardVendorId, kKeyboardProductId, DeviceType::Keyboard, kConfigInterface,
      kCommandCollection, kNotificationCollection, "TALVEN K88 Compact Keyboard", keyboardDescriptor,
      compactKeyboardImage, makeKeyboardModel},
+    // The mouse behind its wireless receiver: the receiver shows the cabled
+    // mouse's identity, and answers for the mouse only while it is in reach.
+    {"mouse-wireless", 0, kNoId, kNoId, DeviceType::Mouse, kConfigInterface, kCommandCollection,
+     kNotificationCollection, "TALVEN Gaming Mouse Receiver", mouseDescriptor, mouseImage, makeWirelessMouseModel},
 };
 
 std::string namesOf(std::span<const ProductSpec> products) {
