@@ -8,6 +8,7 @@
 #include "tools/ctl_device.h"
 #include "tools/ctl_format.h"
 #include "tools/ctl_keyboard_lighting.h"
+#include "tools/ctl_keyboard_macros.h"
 #include "tools/ctl_key_function.h"
 
 #include <charconv>
@@ -63,15 +64,6 @@ int showProfile(KeyboardProtocol& kb) {
     return 0;
 }
 
-// The data folder "apply" and "set-key" work on: --data-dir DIR, else the device's own.
-std::optional<std::string> dataFolderOption(const std::string& command, const std::vector<std::string>& args,
-                                            std::string* error) {
-    if (args.size() == 2 && args[0] == "--data-dir" && !args[1].empty())
-        return args[1].back() == '/' ? args[1] : args[1] + '/';
-    *error = command + " takes only --data-dir DIR";
-    return std::nullopt;
-}
-
 // The selected profile of the data folder and the values it gives the
 // keyboard, loaded as the program loads them. False with `error` set.
 struct LoadedProfile {
@@ -81,14 +73,7 @@ struct LoadedProfile {
 };
 bool loadSelectedProfile(const FoundInterface& target, std::string dataFolder, LoadedProfile& loaded,
                          std::string* error) {
-    if (dataFolder.empty()) {
-        try {
-            dataFolder = paths::deviceDataFolder(target.productName);
-        } catch (const std::invalid_argument& e) {
-            *error = e.what();
-            return false;
-        }
-    }
+    if (!keyboardDataFolder(target, dataFolder, error)) return false;
     const SelectedProfile selected = readSelectedProfile(dataFolder);
     if (selected.path.empty()) {
         *error = selected.error;
@@ -115,6 +100,7 @@ int applyProfile(KeyboardProtocol& kb, const FoundInterface& target, const std::
         return fail("the macros do not fit the keyboard: remove " + std::to_string(outcome.macroResult) +
                     " events; nothing written");
     }
+    if (outcome.macroResult != 0) return fail("the keyboard did not take the macros; the key table was not sent");
     std::printf("applied %s\n", profilePath.c_str());
     std::printf("macros %zu\n", values.macros.size());
     return 0;
@@ -165,7 +151,7 @@ int setKey(KeyboardProtocol& kb, const FoundInterface& target, size_t key, const
     profile.WriteKeyList(slots);
     if (profile.Save() != ProfileStatus::ok) return fail(profile.lastError() + "; nothing written");
     loaded.values.keys[key] = record->code;
-    kb.writeMacros(macros);
+    if (kb.writeMacros(macros) != 0) return fail("the keyboard did not take the macros; the key is saved, the key table not sent");
     kb.writeKeyTable(0, loaded.values.keys);
     std::printf("key %zu %s\n", key, codeText(record->code.data()).c_str());
     return 0;
@@ -173,13 +159,36 @@ int setKey(KeyboardProtocol& kb, const FoundInterface& target, size_t key, const
 
 }  // namespace
 
+std::optional<std::string> dataFolderOption(const std::string& command, const std::vector<std::string>& args,
+                                            std::string* error) {
+    if (args.size() == 2 && args[0] == "--data-dir" && !args[1].empty())
+        return args[1].back() == '/' ? args[1] : args[1] + '/';
+    *error = command + " takes only --data-dir DIR";
+    return std::nullopt;
+}
+
+bool keyboardDataFolder(const FoundInterface& target, std::string& dataFolder, std::string* error) {
+    if (!dataFolder.empty()) return true;
+    try {
+        dataFolder = paths::deviceDataFolder(target.productName);
+    } catch (const std::invalid_argument& e) {
+        *error = e.what();
+        return false;
+    }
+    return true;
+}
+
 int runKeyboardCommand(const KeyboardRequest& request) {
     if (!request.args.empty() && request.args[0] == "lighting") return runKeyboardLighting(request);
-    if (request.args.empty()) return fail("keyboard needs info, keys, profile or apply, or set-key KEY FUNCTION", 2);
+    if (!request.args.empty() && (request.args[0] == "macros" || request.args[0] == "write-macros"))
+        return runKeyboardMacros(request);
+    if (request.args.empty())
+        return fail("keyboard needs info, keys, profile or apply, or set-key KEY FUNCTION, lighting MODE, macros "
+                    "or write-macros", 2);
     const std::string& what = request.args[0];
     std::vector<std::string> rest(request.args.begin() + 1, request.args.end());
     if (what != "info" && what != "keys" && what != "profile" && what != "apply" && what != "set-key")
-        return fail("unknown keyboard command '" + what + "' (info, keys, profile, apply, set-key)", 2);
+        return fail("unknown keyboard command '" + what + "' (info, keys, profile, apply, set-key, macros, write-macros, lighting)", 2);
     if (what != "apply" && what != "set-key" && !rest.empty()) return fail("keyboard " + what + " takes no arguments", 2);
     std::string error, dataFolder;
     std::optional<size_t> key;

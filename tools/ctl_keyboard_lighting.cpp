@@ -10,7 +10,6 @@
 
 #include <charconv>
 #include <cstdio>
-#include <stdexcept>
 
 namespace talven::ctl {
 
@@ -97,13 +96,7 @@ CustomBitmap customBitmap(CKeyboardProfiledata& profile, const KeyMaps& maps) {
 
 int setLighting(KeyboardProtocol& kb, const FoundInterface& target, const LightingArgs& args) {
     std::string dataFolder = args.dataFolder, error;
-    if (dataFolder.empty()) {
-        try {
-            dataFolder = paths::deviceDataFolder(target.productName);
-        } catch (const std::invalid_argument& e) {
-            return fail(e.what());
-        }
-    }
+    if (!keyboardDataFolder(target, dataFolder, &error)) return fail(error);
     const SelectedProfile selected = readSelectedProfile(dataFolder);
     if (selected.path.empty()) return fail(selected.error);
     const std::string defaultPath = paths::defaultDataFolder() + target.productName + ".Json";

@@ -6,6 +6,7 @@
 #include "tools/ctl_format.h"
 #include "tools/ctl_key_function.h"
 #include "tools/ctl_keyboard.h"
+#include "tools/ctl_mouse.h"
 #include "tools/ctl_sim.h"
 
 #include <cstdio>
@@ -39,6 +40,14 @@ const char kUsage[] =
     "                              folder (or DIR): profile record, macros, key table;\n"
     "                              nothing is written when the profile cannot be read\n"
     "                              or the macros do not fit the keyboard\n"
+    "  keyboard macros [--data-dir DIR]\n"
+    "                              the macros of the keyboard's data folder (or DIR):\n"
+    "                              number, steps, bytes in the image and name, and the\n"
+    "                              image's size against the keyboard's macro memory\n"
+    "  keyboard write-macros [--data-dir DIR]\n"
+    "                              download those macros into the keyboard's macro\n"
+    "                              memory (0x15 frames); nothing is written when they\n"
+    "                              do not fit or a macro file cannot be read\n"
     "  keyboard lighting MODE [--brightness N] [--speed N] [--direction 0|1]\n"
     "                    [--colour RRGGBB] [--spectrum on|off] [--data-dir DIR]\n"
     "                              set the selected profile's lighting as the lighting\n"
@@ -48,6 +57,18 @@ const char kUsage[] =
     "                              store FUNCTION for KEY (a number as 'keyboard keys'\n"
     "                              lists it, or its factory name: A, F1, Esc) in the\n"
     "                              selected profile and send the macros and key table\n"
+    "  mouse info|buttons|dpi [--wireless]\n"
+    "                              the mouse's capabilities, its buttons' key slots,\n"
+    "                              or its active profile's settings block and DPI stages\n"
+    "  mouse apply [--data-dir DIR] [--screen WxH] [--wireless]\n"
+    "                              write the selected profile of the mouse's data folder\n"
+    "                              (or DIR): settings block, macros, button table;\n"
+    "                              nothing is written when the profile cannot be read\n"
+    "                              or the macros do not fit the mouse\n"
+    "  mouse write-macros [--data-dir DIR] [--wireless]\n"
+    "                              download the data folder's macros into the mouse\n"
+    "                              (--wireless: behind a receiver, each command after\n"
+    "                              its own link check)\n"
     "  sim COMMAND...              control the device simulator (list, plug NAME,\n"
     "                              unplug NAME, fault NAME KIND [COUNT], notify NAME USAGE,\n"
     "                              key NAME POSITION [press|release|tap], profile NAME INDEX,\n"
@@ -225,6 +246,8 @@ int run(int argc, char** argv) {
     }
     if (name == "list") return listInterfaces();
     if (name == "sim") return runSimCommand({options.args.begin() + 1, options.args.end()});
+    if (name == "mouse")
+        return runMouseCommand({options.device, options.trace, {options.args.begin() + 1, options.args.end()}});
     if (name == "keyboard")
         return runKeyboardCommand({options.device, options.trace, {options.args.begin() + 1, options.args.end()}});
     auto it = channelCommands().find(name);
