@@ -121,11 +121,17 @@ void COrvaneUSBDevice::stopAnimation() {
     if (animation_.started()) animation_.stop();
 }
 
+// Unwanted (hidden and sending nothing), the thread sleeps until it is
+// wanted again or stopped: a program in the tray has no reason to wake.
 void COrvaneUSBDevice::animationLoop() {
+    Event& stop = animation_.stopEvent();
     for (;;) {
-        const bool shown = animate_;
-        if (animation_.stopEvent().wait(shown ? animationPeriodMs() : kIdleAnimationMs)) return;
-        if (shown) animationStep();
+        if (!animate_) {
+            if (waitAny({&stop, &animationWanted_}, -1) != 1) return;
+            continue;
+        }
+        if (stop.wait(animationPeriodMs())) return;
+        if (animate_) animationStep();
     }
 }
 
@@ -170,6 +176,7 @@ bool COrvaneUSBDevice::needsRenderTicks() const {
 
 void COrvaneUSBDevice::renderNeedsChanged() {
     animate_ = needsRenderTicks();
+    if (animate_) animationWanted_.set();
     if (!animate_ || !commandChannel_.isConnected() || !optionEntry_) return;
     if (CPaintManagerUI* manager = optionEntry_->GetManager())
         manager->SetTimer(optionEntry_, entryTimer::kRender, renderPeriodMs());

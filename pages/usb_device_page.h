@@ -281,9 +281,6 @@ protected:
     // Paints LED control `control` for frame value `value` (colour and
     // brightness); a kind may show its LEDs differently.
     virtual void paintLed(ui::CControlUI* control, uint32_t value);
-    // How long an animation thread waits while its steps are of no use (the
-    // frame is neither shown nor sent), so the effect need not advance.
-    static constexpr int kIdleAnimationMs = 250;
 
 private:
     void animationLoop();
@@ -320,6 +317,7 @@ private:
 
     WorkerThread animation_;
     std::atomic<bool> animate_{true};  // needsRenderTicks(), for the animation thread
+    Event animationWanted_{false};     // wakes an idle animation thread when animate_ turns on
     std::vector<uint32_t> renderedFrame_;
     bool previewDirty_ = false;  // a changed frame waits for the next paint
     uint32_t lastPaintAt_ = 0;

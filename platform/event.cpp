@@ -62,4 +62,27 @@ bool Event::wait(int timeoutMs) {
     }
 }
 
+int waitAny(std::initializer_list<Event*> events, int timeoutMs) {
+    constexpr size_t kMaxEvents = 4;
+    if (events.size() == 0 || events.size() > kMaxEvents) return -1;
+    const uint32_t start = tickCount();
+    for (;;) {
+        int index = 0;
+        for (Event* event : events) {
+            if (event->manualReset() ? event->isSet() : event->consume()) return index;
+            ++index;
+        }
+        int remaining = -1;
+        if (timeoutMs >= 0) {
+            const uint32_t elapsed = tickCount() - start;
+            if (elapsed >= static_cast<uint32_t>(timeoutMs)) return -1;
+            remaining = timeoutMs - static_cast<int>(elapsed);
+        }
+        pollfd fds[kMaxEvents];
+        nfds_t count = 0;
+        for (Event* event : events) fds[count++] = pollfd{event->fd(), POLLIN, 0};
+        if (::poll(fds, count, remaining) < 0 && errno != EINTR) return -1;
+    }
+}
+
 }  // namespace talven

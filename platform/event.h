@@ -8,6 +8,7 @@
 // is written only when the state changes.
 
 #include <atomic>
+#include <initializer_list>
 #include <mutex>
 
 namespace talven {
@@ -40,5 +41,11 @@ private:
     std::mutex lock_;
     std::atomic<bool> set_{false};
 };
+
+// Waits until one of `events` is set or timeoutMs (-1 = without limit) has
+// passed: the index of the event seen first (an auto-reset one is taken by
+// the wait), -1 on time-out. A thread that sleeps until it is either stopped
+// or needed again waits on both, so it never wakes just to look.
+int waitAny(std::initializer_list<Event*> events, int timeoutMs);
 
 }  // namespace talven

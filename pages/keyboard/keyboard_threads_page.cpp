@@ -82,8 +82,15 @@ void COrvaneKeyboardDevice::onEventInterfaceRemoved(const DeviceSlot&) {
 
 void COrvaneKeyboardDevice::startEventReader() { eventReader_.start([this](Event&) { eventLoop(); }); }
 
+// The reader waits for the keyboard without a time limit; the device's own
+// stop event ends that wait. The thread's stop is set first, so the reader
+// sees it as soon as its read returns and does not start another.
 void COrvaneKeyboardDevice::stopEventReader() {
-    if (eventReader_.started()) eventReader_.stop();
+    if (!eventReader_.started()) return;
+    eventReader_.stopEvent().set();
+    events_.stopEvent().set();
+    eventReader_.stop();
+    events_.stopEvent().reset();
 }
 
 // Each notification goes to the UI thread, which owns the page, the key maps
@@ -97,7 +104,7 @@ void COrvaneKeyboardDevice::eventLoop() {
             continue;
         }
         const uint32_t start = tickCount();
-        const std::optional<uint16_t> code = keyboard::readNotificationCode(events_, kEventReadMs);
+        const std::optional<uint16_t> code = keyboard::readNotificationCode(events_, -1);
         if (!code) {
             if (tickCount() - start < static_cast<uint32_t>(kEmptyReadPauseMs)) stop.wait(kEmptyReadPauseMs);
             continue;

@@ -61,6 +61,33 @@ TEST(Event, DescriptorIsReadableExactlyWhileSet) {
     EXPECT_FALSE(manual.isSet());
 }
 
+// A waiter on several events learns which one woke it, takes an auto-reset
+// one and leaves a manual one set, and a set from another thread ends a wait
+// without a time limit at once.
+TEST(Event, WaitAnyNamesTheEventAndTakesOnlyAutoResetOnes) {
+    Event stop(true), wanted(false);
+    EXPECT_EQ(waitAny({&stop, &wanted}, 0), -1);
+    wanted.set();
+    EXPECT_EQ(waitAny({&stop, &wanted}, 0), 1);
+    EXPECT_FALSE(wanted.isSet()) << "taken by the wait";
+    stop.set();
+    wanted.set();
+    EXPECT_EQ(waitAny({&stop, &wanted}, 0), 0) << "the first in the list wins";
+    EXPECT_TRUE(stop.isSet());
+    EXPECT_TRUE(wanted.isSet()) << "the one not reported is not taken";
+
+    Event later(false);
+    const uint32_t start = tickCount();
+    std::thread t([&] {
+        sleepMs(20);
+        later.set();
+    });
+    Event never(false);
+    EXPECT_EQ(waitAny({&never, &later}, -1), 1);
+    t.join();
+    EXPECT_LT(tickCount() - start, 1000u);
+}
+
 TEST(Event, WaitTimesOut) {
     Event e(true);
     const uint32_t start = tickCount();
