@@ -76,8 +76,12 @@ void COrvaneKeyboardDevice::clearKeyAssignment() {
 
 void COrvaneKeyboardDevice::saveKeysToKeyboard() {
     const int macros = writeMacros();
-    if (macros == -1) tellUser(translate(QStringLiteral("message_text_7")));
+    if (macros == keyboard::kMacrosNotWritten) tellUser(translate(QStringLiteral("message_text_7")));
     if (macros > 0) tellUser(translate(QStringLiteral("message_text_16")).replace(QLatin1String("%d"), QString::number(macros)));
+    // Without the macros the keyboard would play what it held before on
+    // the keys assigned to them: the key table waits, and the button stays
+    // on to say the keyboard does not have the keys yet.
+    if (macros != 0) return;
     writeKeyTableFromProfile(0);
     saveProfile();
     if (CControlUI* proSave = pageControl("key_butt_prosave")) proSave->SetEnabled(false);

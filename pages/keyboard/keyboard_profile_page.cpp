@@ -4,6 +4,7 @@
 #include "pages/keyboard/keyboard_device_page.h"
 
 #include "platform/clock.h"
+#include "platform/debug_output.h"
 #include "profile/json_fields.h"
 #include "profile/json_file.h"
 #include "profile/macro_files.h"
@@ -172,7 +173,18 @@ int COrvaneKeyboardDevice::writeKeyTableFromProfile(int profileIndex) {
     return writeKeyTable(profileIndex, std::move(values));
 }
 
-int COrvaneKeyboardDevice::writeMacros() { return protocol_.writeMacros(ReadEncodedMacros(userDataFolder())); }
+// A macro file that is there but cannot be read would go out as a macro
+// without steps, and a list that cannot be read as no macros at all while
+// the keys still play them: neither is downloaded.
+int COrvaneKeyboardDevice::writeMacros() {
+    std::vector<keyboard::EncodedMacro> macros;
+    std::string error;
+    if (!readEncodedMacrosChecked(userDataFolder(), macros, &error)) {
+        debugOutput("宏下载: " + error);
+        return keyboard::kMacrosNotWritten;
+    }
+    return protocol_.writeMacros(macros);
+}
 
 int COrvaneKeyboardDevice::writeProfileRecord(int profileIndex, uint32_t value, bool, int, int) {
     if (profileDamaged()) return 0;

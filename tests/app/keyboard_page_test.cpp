@@ -12,9 +12,11 @@
 #include "platform/clock.h"
 #include "profile/json_fields.h"
 #include "profile/json_file.h"
+#include "profile/macro_store.h"
 #include "profile/profile_list.h"
 #include "qt_test_support.h"
 #include "sim/simulator.h"
+#include "support/macro_image.h"
 #include "support/temp_dir.h"
 #include "ui/combo.h"
 #include "ui/edit.h"
@@ -563,5 +565,113 @@ TEST_F(KeyAssignmentPageTest, TheCaptureBoxTakesAKeyWhileFocusedAndReleasesItOnL
     ASSERT_TRUE(test::waitUntil([&] { return window->CurrentDevicePage() != page; }));
     EXPECT_FALSE(window->deviceHook().installed());
 }
+
+
+// ---- macros downloaded with the keys --------------------------------------------------
+
+namespace {
+
+// One recorded step: press or release, kind ("Type"), code ("Button"), delay after it.
+MacroStep step(const char* action, int type, int button, uint16_t delay) {
+    Json::Value event;
+    event["Action"] = action;
+    event["Type"] = type;
+    event["Button"] = button;
+    return {event, delay};
+}
+
+class MacroDownloadPageTest : public KeyAssignmentPageTest {
+protected:
+    // Two macros as the recorder leaves them: Shift+A, then a click and a move.
+    void recordTwoMacros() {
+        MacroStore store(folder());
+        ASSERT_TRUE(store.add().ok());
+        ASSERT_TRUE(store.add().ok());
+        ASSERT_TRUE(store.save(0, {step("down", 9, 0x02, 5), step("down", 10, 0x04, 300), step("up", 10, 0x04, 0),
+                                   step("up", 9, 0x02, 1000)}).ok());
+        ASSERT_TRUE(store.save(1, {step("down", 1, 0x01, 20), step("up", 1, 0x01, 65535), step("down", 4, 16, 0)}).ok());
+    }
+    // Key `key`: category 9, macro `macro`, run mode `mode`, saved.
+    void assignMacro(const char* key, int macro, int mode) {
+        click(key);
+        chooseCategory(9);
+        auto* macros = qobject_cast<ui::CComboUI*>(control("keyset_macro_combo"));
+        auto* modes = qobject_cast<ui::CComboUI*>(control("keyset_macro_over_combo"));
+        ASSERT_TRUE(macros && modes);
+        ASSERT_GT(macros->GetCount(), macro);
+        macros->SelectItem(macro, true);
+        modes->SelectItem(mode, true);
+        click("key_butt_keysave");
+    }
+    // The table position whose factory code is `code`.
+    size_t factoryPosition(std::vector<uint8_t> code) {
+        const std::vector<uint8_t> factory = simArea(sim::Area::KeyTable);
+        for (size_t p = 0; p + 2 < factory.size(); p += 3)
+            if (std::equal(code.begin(), code.end(), factory.begin() + p)) return p;
+        return factory.size();
+    }
+    std::vector<uint8_t> assignedAt(size_t position) {
+        const std::vector<uint8_t> current = simArea(sim::Area::KeyAssignments);
+        return {current.begin() + position, current.begin() + position + 3};
+    }
+    size_t writes() { return count(cmd::WriteBuffer) + count(cmd::WriteTable); }
+};
+
+TEST_F(MacroDownloadPageTest, TwoMacrosOnTwoKeysReachTheKeyboardsMemoryAndTable) {
+    writeProfileList();
+    recordTwoMacros();
+    plugAndConnect();
+    assignMacro("key_64", 1, 2);  // A plays the click, run mode 2
+    assignMacro("key_65", 0, 0);  // S plays Shift+A, run mode 0
+    EXPECT_EQ(storedAssignment(64), 0x700102);
+    click("key_butt_prosave");
+    EXPECT_TRUE(messages.empty());
+    EXPECT_FALSE(control("key_butt_prosave")->IsEnabled());
+
+    std::string why;
+    const auto image = test::decodeMacroImage(simArea(sim::Area::Macro), &why);
+    ASSERT_TRUE(image) << why;
+    const std::vector<test::ImageMacro> expected = {
+        {{5, 9, true, 2}, {300, 10, true, 4}, {0, 10, false, 4}, {1000, 9, false, 2}},
+        {{20, 1, true, 1}, {65535, 1, false, 1}, {0, 4, true, 16}},
+    };
+    ASSERT_EQ(image->macros.size(), expected.size());
+    for (size_t m = 0; m < expected.size(); ++m)
+        EXPECT_EQ(test::describe(image->macros[m]), test::describe(expected[m])) << "macro " << m;
+    EXPECT_EQ(assignedAt(factoryPosition({0x20, 0x00, 0x04})), (std::vector<uint8_t>{0x70, 0x01, 0x02}));
+    EXPECT_EQ(assignedAt(factoryPosition({0x20, 0x00, 0x16})), (std::vector<uint8_t>{0x70, 0x00, 0x00}));
+}
+
+TEST_F(MacroDownloadPageTest, MacrosTheKeyboardCannotHoldAreToldAndNothingIsWritten) {
+    writeProfileList();
+    recordTwoMacros();
+    plugAndConnect();
+    assignMacro("key_64", 1, 0);
+    // One unit of 128 bytes against 16 + 2 x 6 + 7 x 4 = 56: fits. None: 56 / 4 + 1 to remove.
+    ASSERT_TRUE(sim.device("keyboard")->model().write(sim::Area::Info, sim::kInfoMacroUnits, std::vector<uint8_t>{0}));
+    const std::vector<uint8_t> table = simArea(sim::Area::KeyAssignments);
+    sim.device("keyboard")->model().clearRequests();
+    click("key_butt_prosave");
+    const QString told = ui::CResourceManager::GetInstance()->GetText(QStringLiteral("message_text_16"));
+    EXPECT_EQ(messages, std::vector<std::string>{QString(told).replace(QLatin1String("%d"), QStringLiteral("15")).toStdString()});
+    EXPECT_EQ(writes(), 0u);
+    EXPECT_EQ(simArea(sim::Area::KeyAssignments), table);
+    EXPECT_TRUE(control("key_butt_prosave")->IsEnabled()) << "the keyboard still lacks the keys";
+}
+
+TEST_F(MacroDownloadPageTest, AMacroFileThatCannotBeReadIsToldAndNothingIsWritten) {
+    writeProfileList();
+    recordTwoMacros();
+    plugAndConnect();
+    assignMacro("key_64", 1, 0);
+    test::writeFile(MacroStore(folder()).macroPath(1), "{\"Events\": [");
+    sim.device("keyboard")->model().clearRequests();
+    click("key_butt_prosave");
+    EXPECT_EQ(messages, std::vector<std::string>{
+                            ui::CResourceManager::GetInstance()->GetText(QStringLiteral("message_text_7")).toStdString()});
+    EXPECT_EQ(writes(), 0u);
+}
+
+}  // namespace
 
 }  // namespace talven
