@@ -9,6 +9,7 @@
 #include "controls/select_panel.h"
 #include "editors/device_profile.h"
 #include "editors/light_control.h"
+#include "editors/macro_control.h"
 #include "editors/key_set_control.h"
 #include "editors/power_indicator.h"
 #include "pages/keyboard/keyboard_device_page.h"
@@ -45,6 +46,7 @@ constexpr auto kControlClasses = std::to_array<ui::ControlClass>({
     {"HandImgSelectButton", "CHandImgSelectButtonUI", make<CHandImgSelectButtonUI>},
     {"RedioMacroButton", "CRedioMacroButtonUI", make<CRedioMacroButtonUI>},
     {"LightControl", "CLightControlUI", make<CLightControlUI>},
+    {"MacroControl", "CMacroControlUI", make<CMacroControlUI>},
     {"ColorPalette", "CColorPaletteUI", make<CColorPaletteUI>},
     {"KeySetControl", "CKeySetControlUI", make<CKeySetControlUI>},
     {"DeviceProfile", "CDeviceProfileUI", make<CDeviceProfileUI>},
@@ -65,6 +67,7 @@ constexpr auto kSubtreeTags = std::to_array<SubtreeTag>({
     {"DeviceProfileUI", "XML\\CustomControlXML\\DeviceProfile.xml"},
     {"LightSetControlUI", "XML\\CustomControlXML\\LightControl.xml"},
     {"KeySetControlUI", "XML\\CustomControlXML\\KeySetControl.xml"},
+    {"MacroSetControlUI", "XML\\CustomControlXML\\MacroControl.xml"},
 });
 
 bool sameTag(const QString& tag, const char* name) {

@@ -9,6 +9,7 @@
 #include "app/worker_slots.h"
 #include "device/device_scan.h"
 #include "editors/device_hook.h"
+#include "editors/macro_control.h"
 #include "editors/profile_dialogs.h"
 #include "profile/language_config.h"
 #include "ui/control_routes.h"
@@ -96,6 +97,10 @@ public:
     // Whether keys are seen system-wide or in this program's windows only
     // (CDeviceHook::kOwnWindowsOnlyText then says so in the capture box).
     CDeviceHook& deviceHook() { return hook_; }
+    // Where the macro panels import from and export to: "Macro Files(*.mac)"
+    // dialogs unless replaced (tests give their own); empty when cancelled.
+    using MacroFileDialog = std::function<QString(QWidget* parent, bool save)>;
+    void setMacroFileDialog(MacroFileDialog dialog) { macroFileDialog_ = std::move(dialog); }
 
 signals:
     // The window has been destroyed: the program's message loop should end.
@@ -141,6 +146,13 @@ private:
     bool HandlePrivateMessage(uint msg, quintptr wParam, qintptr lParam);
     bool HandleHookMessage(uint msg, quintptr wParam, qintptr lParam);
     void OnInputHookMessage(quintptr wParam);
+    // The macro panels' captures and step menu (macro_host.cpp).
+    MacroRouteHost MacroHost();
+    bool StartMacroCapture(CMacroControlUI* panel, int mode);
+    void StopMacroCapture();
+    void OpenMacroMenu(CMacroControlUI* panel);
+    bool HandleMacroHookMessage(uint msg, quintptr wParam, qintptr lParam);
+    bool RunMacroMenuCommand(const QString& name);
     void AddShellRoutes();
     void AddDeviceRoutes();
     // What the profile panels' routes ask of the window.
@@ -175,6 +187,10 @@ private:
     CDeviceHook hook_;
     CapturedKeyHandler capturedKey_;
     QPointer<ui::CControlUI> captureBox_;  // the capture box holding the input hook
+    QPointer<CMacroControlUI> macroCapture_;  // the macro panel holding the input hook
+    QPointer<CMacroControlUI> macroMenuPanel_;  // the panel whose step menu is open
+    std::unique_ptr<ui::CMenuWnd> macroMenu_;
+    MacroFileDialog macroFileDialog_;
 };
 
 }  // namespace talven

@@ -101,6 +101,7 @@ bool CMainWnd::HandleHookMessage(uint msg, quintptr wParam, qintptr lParam) {
             panel->captureVirtualKey(static_cast<uint16_t>(record.vkCode));
         return true;
     }
+    if (HandleMacroHookMessage(msg, wParam, lParam)) return true;
     return msg == hookKeyboardMessage(hookmode::kHitKey);  // nobody asks for it
 }
 
@@ -214,6 +215,7 @@ void CMainWnd::OnMenuCommand(quintptr wParam) {
         return;
     }
     debugOutputf("menu command %s", command->szName.toUtf8().constData());
+    RunMacroMenuCommand(command->szName);
 }
 
 }  // namespace talven

@@ -9,7 +9,7 @@
 
 namespace talven {
 
-void AddPageRoutes(ui::ControlRoutes& routes, const ProfileRouteHost& profileHost) {
+void AddPageRoutes(ui::ControlRoutes& routes, const ProfileRouteHost& profileHost, const MacroRouteHost& macroHost) {
     COrvaneUSBDevice::AddRoutes(routes);
     CDeviceProfileUI::AddRoutes(routes, profileHost);
     COrvaneKeyboardDevice::AddRoutes(routes);
@@ -17,6 +17,7 @@ void AddPageRoutes(ui::ControlRoutes& routes, const ProfileRouteHost& profileHos
     COrvaneKeyboardDevice::AddLightingRoutes(routes);
     COrvaneKeyboardDevice::AddKeySetRoutes(routes);
     CKeySetControlUI::AddRoutes(routes);
+    CMacroControlUI::AddRoutes(routes, macroHost);
 }
 
 }  // namespace talven

@@ -3,6 +3,7 @@
 // the window's route table. Adding a device kind adds one line to the list
 // in page_routes.cpp; the window itself only dispatches.
 
+#include "editors/macro_control.h"
 #include "editors/profile_dialogs.h"
 
 namespace talven {
@@ -11,6 +12,6 @@ namespace ui {
 class ControlRoutes;
 }
 
-void AddPageRoutes(ui::ControlRoutes& routes, const ProfileRouteHost& profileHost);
+void AddPageRoutes(ui::ControlRoutes& routes, const ProfileRouteHost& profileHost, const MacroRouteHost& macroHost);
 
 }  // namespace talven

@@ -40,6 +40,15 @@ REQUIRED_CONTROLS = {
         "deng_Op_tab", "key_Op_tab", "macro_Op_tab", "system_Op_tab", "cursor_Op_tab",
         "6533_voice_Op_tab", "magic_Op_tab"),
     "menu.xml": ("exit",),
+    "XML/CustomControlXML/MacroControl.xml": (
+        "MacroControlItem", "macro_name_list", "macro_action_list", "macro_action_layout", "macro_edit_macroname",
+        "macro_name_tab", "macro_tab_macroaction_edit", "macro_tab_macrodelay_edit", "macro_btn_starredio",
+        "macro_btn_stopredio", "macro_check_time", "macro_fixed_time_edit", "mouse_x_left_edit",
+        "mouse_x_right_edit", "mouse_y_up_edit", "mouse_y_down_edit"),
+    "XML/Menus/macro_action_menu.xml": (
+        "redio_previous_record_time", "redio_previous_constant_time", "redio_previous_ignore_time",
+        "redio_later_record_time", "redio_later_constant_time", "redio_later_ignore_time", "macro_action_edit",
+        "left_click", "back_click"),
 }
 # Keys the program passes to controls or to the message box itself.
 REQUIRED_KEYS = (
@@ -53,6 +62,9 @@ REQUIRED_KEYS = (
     "light_set_left_to_right_text", "light_set_right_to_left_text", "light_set_inside_to_outside_text",
     "light_set_outside_to_inside_text", "light_set_anti_clock_text", "light_set_clockwise_text",
     "light_set_up_to_down_text", "light_set_down_to_up_text",
+    "macro_action_down", "macro_action_up", "macro_move_left", "macro_move_right", "macro_move_up",
+    "macro_move_down", "macro_text_limit", "macro_text_file_error", "macro_text_no_capture",
+    "ks_mouse_left", "ks_mouse_middle", "ks_mouse_right", "ks_mouse_forward", "ks_mouse_back",
 )
 
 # Image-valued attributes that do not end in "image".

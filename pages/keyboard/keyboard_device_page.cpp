@@ -63,6 +63,7 @@ void COrvaneKeyboardDevice::bindPageControls() {
     // The default data lists one entry per product, at its product row.
     if (const int variant = lightingIndexForFolder(deviceFolderName_); variant >= 0) setLayoutVariant(variant);
     textTest_ = pageControl("text_test");
+    linkMacroPanel();
 }
 
 CControlUI* COrvaneKeyboardDevice::pageControl(const QString& name) const {

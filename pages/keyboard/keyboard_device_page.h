@@ -26,6 +26,7 @@
 namespace talven {
 
 class CKeySetControlUI;
+class CMacroControlUI;
 
 // The names the keyboard's panels list, from the data files.
 struct KeyboardNameLists {
@@ -130,6 +131,12 @@ public:
     void clearKeyAssignment();
     // The macros and the key table to the keyboard, then the profile saved.
     void saveKeysToKeyboard();
+
+    // ---- macro panel (keyboard_macro_page.cpp) --------------------------------
+    CMacroControlUI* macroPanel() const;
+    // The panel on the keyboard's data folder; its macro names follow into
+    // the key assignment panel whenever they change.
+    void linkMacroPanel();
 
     // ---- lighting panel (keyboard_lighting_panel.cpp) ------------------------
     // The custom mode's routes: its list, its switch and the keys it lights.
