@@ -53,7 +53,7 @@ void collectTags(const ui::XmlNode& node, std::set<QString>& tags) {
 }
 
 // Every element tag of the skin's layout files, with a file that uses it.
-// The resource index, the language files and the tray menu (which the menu
+// The resource index, the language files and the menus (which the menu
 // window reads itself) are not layouts.
 std::map<QString, QString> skinLayoutTags() {
     std::map<QString, QString> out;
@@ -62,7 +62,8 @@ std::map<QString, QString> skinLayoutTags() {
     while (it.hasNext()) {
         const QString path = it.next();
         const QString name = QFileInfo(path).fileName();
-        if (name == QLatin1String("res.xml") || name == QLatin1String("menu.xml") || name.startsWith(QLatin1String("lan_")))
+        if (name == QLatin1String("res.xml") || name == QLatin1String("menu.xml") || name.startsWith(QLatin1String("lan_")) ||
+            path.contains(QLatin1String("/XML/Menus/")))
             continue;
         QString error;
         const auto doc = ui::ParseXmlFile(path, &error);
