@@ -42,7 +42,9 @@ void printUsage() {
         "every product, SIGUSR2 plugs them back. Control commands go to the socket\n"
         "DIR/.control: list, plug, unplug, fault, notify, quit, help; keyboards also\n"
         "key (press a key at a table position), profile (the onboard profile key) and\n"
-        "gamemode (the game-mode key: on or off).\n",
+        "gamemode (the game-mode key: on or off); mice also profile and dpi (the\n"
+        "profile and DPI buttons), and the wireless mouse link (up or down: in or out\n"
+        "of its receiver's reach).\n",
         kProgram, talven::sim::simProductNames().c_str(), talven::sim::simVariantNames().c_str());
 }
 
