@@ -174,15 +174,6 @@ TEST_F(MouseProtocolTest, MacroImageOfExactlyTheCapacityIsSentOneEventMoreIsNot)
     EXPECT_TRUE(model().requests().empty());
 }
 
-TEST_F(MouseProtocolTest, ACabledMouseIsNeverAskedForTheLink) {
-    attachFirst();
-    mouse.readSettings();
-    mouse.writeSettings(0, 0, {}, {});
-    mouse.writeButtons(0, std::vector<KeyCode>{});
-    mouse.writeMacros(macros({1}));
-    for (uint8_t c : commands()) EXPECT_NE(c, 0xAA);
-}
-
 TEST_F(MouseProtocolTest, NothingIsSentWhileDisconnected) {
     channel.setConnected(false);
     EXPECT_EQ(mouse.attach(), Refused);

@@ -156,17 +156,6 @@ TEST_F(TalvenctlMouseTest, ApplyWritesSettingsBlockMacrosAndButtons) {
     EXPECT_TRUE(model("keyboard").requests().empty());
 }
 
-TEST_F(TalvenctlMouseTest, ButtonsListTheSlotsAndAMissingButton) {
-    start({"mouse"});
-    ASSERT_TRUE(model("mouse").write(Area::KeyTable, 30, std::vector<uint8_t>{0, 0, 0}));  // no M8
-    const CtlRun r = run("mouse buttons");
-    ASSERT_EQ(r.status, 0) << r.err;
-    const auto rows = lines(r.out);
-    ASSERT_EQ(rows.size(), 12u);
-    EXPECT_EQ(rows[4].substr(0, 33), "3      mouse_key_forward_g  4    ");
-    EXPECT_EQ(rows[11].substr(0, 33), "10     mouse_key_M8_key     -    ");
-}
-
 TEST_F(TalvenctlMouseTest, BadOptionsAreRefusedBeforeAnythingIsSent) {
     start({"mouse"});
     model("mouse").clearRequests();
