@@ -4,6 +4,7 @@
 #include "sim/keyboard_firmware.h"
 #include "sim/keyboard_model.h"
 #include "sim/mouse_model.h"
+#include "sim/mousepad_model.h"
 #include "sim/report_descriptors.h"
 
 #include <algorithm>
@@ -13,14 +14,6 @@
 namespace talven::sim {
 
 namespace {
-
-FirmwareImage mousePadImage() {
-    FirmwareImage image;
-    image.info = baseInfo(1, 1, DeviceType::MousePad, 15, 0, 0);
-    image.config = lightingRecords(0, 0, 0, 0);
-    image.status = {100, 0, 0, 0, 0, 0};
-    return image;
-}
 
 FirmwareImage headsetImage() {
     FirmwareImage image;
@@ -66,7 +59,7 @@ const ProductSpec kProducts[] = {
      makeKeyboardModel},
     {"mousepad", 2, kMousePadVendorId, kMousePadProductId, DeviceType::MousePad, kConfigInterface,
      kCommandCollection, kNotificationCollection, "TALVEN RGB Mouse Pad", keyboardDescriptor, mousePadImage,
-     make<FirmwareModel>},
+     makeMousePadModel},
     {"headset", 3, kHeadsetVendorId, kHeadsetProductId, DeviceType::Headset, kHeadsetInterface, kOnlyCollection,
      kNoCollection, "TALVEN USB Headset", headsetDescriptor, headsetImage, make<HeadsetModel>},
     {"keyboard7440", 4, kNoId, kNoId, DeviceType::Keyboard, kConfigInterface, kCommandCollection,
