@@ -87,6 +87,8 @@ void CMacroControlUI::LoadMacroList() {
     list->SelectItem(-1, false);
     list->RemoveAll();
     for (const MacroListEntry& entry : store_->entries()) appendNameRow(entry);
+    // The page opens on the first macro rather than on an empty editor.
+    if (list->GetCount() > 0) list->SelectItem(0, false);
     showStartButton();
     SelectMacro();
     emit macroNamesChanged();

@@ -260,6 +260,12 @@ protected:
         options.display = server_->display();
         options.tryEvdev = false;
         window->deviceHook().setCaptureOptions(options);
+        // The keyboard shows its page with the macro tab open, as the user
+        // finds it.
+        std::string error;
+        ASSERT_TRUE(sim.plug("keyboard", &error)) << error;
+        ASSERT_TRUE(test::waitUntil([&] { return page->IsVisible() && page->isVisible(); }));
+        if (auto* tab = qobject_cast<ui::COptionUI*>(control("macro_Op_tab"))) tab->Selected(true);
         click("macro_btn_name_add");
     }
     bool waitForSteps(size_t count) {
@@ -268,8 +274,10 @@ protected:
     static void pause(int ms) { test::waitUntil([] { return false; }, ms); }
     // With TALVEN_TEST_SHOTS set, the window as it is now, for a look.
     void shot(const char* name) {
-        if (const char* folder = std::getenv("TALVEN_TEST_SHOTS"))
-            window->grab().save(QString::fromLocal8Bit(folder) + QLatin1Char('/') + QString::fromLatin1(name));
+        const char* folder = std::getenv("TALVEN_TEST_SHOTS");
+        if (!folder) return;
+        pause(100);  // laid out and painted as the user would see it
+        window->grab().save(QString::fromLocal8Bit(folder) + QLatin1Char('/') + QString::fromLatin1(name));
     }
 
     static test::XvfbServer* server_;
