@@ -83,16 +83,14 @@ uint32_t CustomLightPlayer::periodMs() const {
 }
 
 void applyAreaSettings(std::span<uint32_t> frame, std::span<const LedEntry> areas) {
-    for (size_t i = 0; i < frame.size() && i < areas.size(); ++i) {
-        const LedEntry& area = areas[i];
-        if (!area.present) continue;
-        const PadEffect effect = effectForMode(area.mode);
-        if (effect == PadEffect::Static)
-            frame[i] = lighting::makeLed(area.red, area.green, area.blue,
-                                         lighting::brightnessForLevel(std::min<uint8_t>(area.brightness, 4)));
-        else if (effect == PadEffect::Off)
-            frame[i] = 0;
-    }
+    if (areas.empty() || !areas.front().present) return;
+    const LedEntry& edge = areas.front();
+    const PadEffect effect = effectForMode(edge.mode);
+    if (effect == PadEffect::Static)
+        lighting::fillFrame(frame, {edge.red, edge.green, edge.blue},
+                            lighting::brightnessForLevel(std::min<uint8_t>(edge.brightness, 4)));
+    else if (effect == PadEffect::Off)
+        lighting::fillFrame(frame, {}, 0);
 }
 
 }  // namespace talven::mousepad

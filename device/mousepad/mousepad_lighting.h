@@ -74,9 +74,10 @@ private:
     lighting::RippleState ripple_;
 };
 
-// The area settings over a frame: LED i with a present entry set to the
-// static mode takes the entry's colour at its brightness level, one set off
-// is dark; the others keep what the effect gave them.
+// The area settings over a frame. The pad has one area, its edge: the
+// first entry covers every LED. Set to the static mode, the LEDs take its
+// colour at its brightness level; set off, they are dark; any other mode
+// leaves what the effect gave them.
 void applyAreaSettings(std::span<uint32_t> frame, std::span<const LedEntry> areas);
 
 }  // namespace talven::mousepad

@@ -11,6 +11,10 @@
 
 namespace talven::mousepad {
 
+// The pad's event interface sends this when its own button changed the
+// active profile: the host reads the settings again.
+inline constexpr uint16_t kSynchroniseNotification = 0x0401;
+
 struct SettingsReading {
     int result = channel_result::Refused;  // of the reads; nothing is kept unless both succeed
     uint8_t activeProfile = 0;
