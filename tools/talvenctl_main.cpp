@@ -7,6 +7,7 @@
 #include "tools/ctl_key_function.h"
 #include "tools/ctl_keyboard.h"
 #include "tools/ctl_mouse.h"
+#include "tools/ctl_mousepad.h"
 #include "tools/ctl_sim.h"
 
 #include <cstdio>
@@ -69,6 +70,10 @@ const char kUsage[] =
     "                              download the data folder's macros into the mouse\n"
     "                              (--wireless: behind a receiver, each command after\n"
     "                              its own link check)\n"
+    "  mousepad apply [--data-dir DIR]\n"
+    "                              write the selected profile's lighting of the pad's\n"
+    "                              data folder (or DIR) into the pad's settings block;\n"
+    "                              nothing is written when the profile cannot be read\n"
     "  sim COMMAND...              control the device simulator (list, plug NAME,\n"
     "                              unplug NAME, fault NAME KIND [COUNT], notify NAME USAGE,\n"
     "                              key NAME POSITION [press|release|tap], profile NAME INDEX,\n"
@@ -248,6 +253,8 @@ int run(int argc, char** argv) {
     if (name == "sim") return runSimCommand({options.args.begin() + 1, options.args.end()});
     if (name == "mouse")
         return runMouseCommand({options.device, options.trace, {options.args.begin() + 1, options.args.end()}});
+    if (name == "mousepad")
+        return runMousePadCommand({options.device, options.trace, {options.args.begin() + 1, options.args.end()}});
     if (name == "keyboard")
         return runKeyboardCommand({options.device, options.trace, {options.args.begin() + 1, options.args.end()}});
     auto it = channelCommands().find(name);
