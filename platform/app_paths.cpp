@@ -114,7 +114,9 @@ std::string defaultDataFolder() {
 }
 
 std::string configFolder() {
-    return xdgFolder("XDG_CONFIG_HOME", ".config") + std::string(kApplicationTitle) + "/";
+    return configHome() + std::string(kApplicationTitle) + "/";
 }
+
+std::string configHome() { return xdgFolder("XDG_CONFIG_HOME", ".config"); }
 
 }  // namespace talven::paths

@@ -26,5 +26,7 @@ std::string deviceDataFolder(const std::string& folderName);
 std::string defaultDataFolder();
 // $XDG_CONFIG_HOME/<title>/ (default ~/.config); not created here.
 std::string configFolder();
+// $XDG_CONFIG_HOME/ itself, where desktops keep their own settings files.
+std::string configHome();
 
 }  // namespace talven::paths

@@ -3,7 +3,6 @@
 #include "platform/debug_output.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <cstdlib>
 
@@ -16,17 +15,6 @@ constexpr unsigned kDelayStepMs = 250;
 constexpr double kIntervalScale = 12400.0;
 constexpr double kSlowest = 31.0;
 constexpr double kPerStep = 11.0;
-
-// A stored value that is a plain decimal number within 0..max, or nothing.
-std::optional<uint32_t> parseStored(const std::optional<std::string>& text, uint32_t max) {
-    if (!text) return std::nullopt;
-    uint32_t value = 0;
-    const char* first = text->data();
-    const char* last = first + text->size();
-    const auto [end, error] = std::from_chars(first, last, value);
-    if (error != std::errc() || end != last || value > max) return std::nullopt;
-    return value;
-}
 
 }  // namespace
 
@@ -71,13 +59,13 @@ bool InputSettings::setKeyboardDelay(uint32_t delay) {
 std::optional<KeyboardRepeat> StoredInputSettings::keyboardRepeat() const {
     KeyboardRepeat repeat;
     const auto speedText = store_.get(kKeyboardSpeedSetting);
-    if (const auto speed = parseStored(speedText, kMaxKeyboardSpeed)) {
+    if (const auto speed = parseStoredNumber(speedText, kMaxKeyboardSpeed)) {
         repeat.speed = *speed;
     } else if (speedText) {
         debugOutputf("input settings: ignoring stored %s \"%s\"", kKeyboardSpeedSetting.data(), speedText->c_str());
     }
     const auto delayText = store_.get(kKeyboardDelaySetting);
-    if (const auto delay = parseStored(delayText, kMaxKeyboardDelay)) {
+    if (const auto delay = parseStoredNumber(delayText, kMaxKeyboardDelay)) {
         repeat.delay = *delay;
     } else if (delayText) {
         debugOutputf("input settings: ignoring stored %s \"%s\"", kKeyboardDelaySetting.data(), delayText->c_str());

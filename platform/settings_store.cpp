@@ -5,6 +5,7 @@
 #include "platform/debug_output.h"
 
 #include <cerrno>
+#include <charconv>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -314,6 +315,16 @@ bool SettingsStore::set(std::string_view name, std::string_view value) {
         return false;
     }
     return true;
+}
+
+std::optional<uint32_t> parseStoredNumber(const std::optional<std::string>& text, uint32_t max) {
+    if (!text) return std::nullopt;
+    uint32_t value = 0;
+    const char* first = text->data();
+    const char* last = first + text->size();
+    const auto [end, error] = std::from_chars(first, last, value);
+    if (error != std::errc() || end != last || value > max) return std::nullopt;
+    return value;
 }
 
 }  // namespace talven

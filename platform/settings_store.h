@@ -12,6 +12,7 @@
 // file that does not parse reads as empty; the next write keeps a copy of it
 // as settings.ini.damaged before writing a fresh file.
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -42,5 +43,9 @@ public:
 private:
     std::string path_;
 };
+
+// A stored value that is a plain decimal number within 0..max, or nothing
+// (missing, damaged, signed, padded or too large).
+std::optional<uint32_t> parseStoredNumber(const std::optional<std::string>& text, uint32_t max);
 
 }  // namespace talven

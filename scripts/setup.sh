@@ -10,6 +10,7 @@ build="${TALVEN_BUILD_DIR:-$root/build}"
 packages=(
   build-essential cmake ninja-build pkg-config
   libjsoncpp-dev libudev-dev libcurl4-openssl-dev libasound2-dev libx11-dev libxi-dev libxtst-dev
+  libglib2.0-dev gsettings-desktop-schemas
   qt6-base-dev qt6-svg-dev fonts-noto-core fonts-wqy-microhei
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth dbus python3
