@@ -157,9 +157,18 @@ struct SystemInputValues {
 inline constexpr uint32_t kWheelPageScroll = 0xFFFFFFFFu;
 
 // The double-click slider level of a double-click time: 10 - (ms - 200) / 70
-// in unsigned arithmetic, kept to 16 bits (200 ms gives 10, 900 ms gives 0).
+// (200 ms gives 10, 900 ms gives 0). The time is first kept to 200..900 ms:
+// the slider's own ends write 100 and 1100 ms (below), which the bare formula
+// would wrap round to levels in the tens of thousands.
 constexpr uint16_t doubleClickLevel(uint32_t milliseconds) {
-    return static_cast<uint16_t>(10u - (milliseconds - 200u) / 70u);
+    const uint32_t ms = milliseconds < 200u ? 200u : milliseconds > 900u ? 900u : milliseconds;
+    return static_cast<uint16_t>(10u - (ms - 200u) / 70u);
+}
+
+// The double-click time of a slider level: (maximum - level + 1) x 100 ms,
+// the level first capped at the maximum.
+constexpr uint32_t doubleClickMsFromLevel(uint32_t maximum, uint32_t level) {
+    return (maximum - (level < maximum ? level : maximum) + 1u) * 100u;
 }
 
 }  // namespace talven
