@@ -2,13 +2,19 @@
 // backend) and a real X server.
 
 #include "platform/pointer_settings.h"
+#include "support/scoped_env.h"
 #include "support/temp_dir.h"
 #include "support/xvfb_server.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <thread>
+#include <vector>
 
 #ifdef TALVEN_HAVE_GIO
 #include <gio/gio.h>
@@ -83,6 +89,77 @@ TEST_F(GSettingsPointerTest, ValuesAnotherProgramSetAreRead) {
     g_settings_set_string(mouse_, "accel-profile", "flat");
     g_settings_set_int(mouse_, "double-click", 250);
     EXPECT_EQ(settings().values(), (PointerValues{6, 0, 3, false, 250}));
+}
+
+// A session bus of the test's own, for the Plasma backend's change signal.
+class SessionBus {
+public:
+    SessionBus() {
+        FILE* out = ::popen("dbus-daemon --session --fork --print-address=1 --print-pid=1 2>/dev/null", "r");
+        if (out == nullptr) return;
+        char line[512];
+        if (std::fgets(line, sizeof line, out) != nullptr) address_ = trimmed(line);
+        if (std::fgets(line, sizeof line, out) != nullptr) pid_ = std::atoi(line);
+        ::pclose(out);
+    }
+    ~SessionBus() {
+        if (pid_ > 0) ::kill(pid_, SIGTERM);
+    }
+    SessionBus(const SessionBus&) = delete;
+    SessionBus& operator=(const SessionBus&) = delete;
+    const std::string& address() const { return address_; }
+
+private:
+    static std::string trimmed(std::string text) {
+        while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+        return text;
+    }
+    std::string address_;
+    int pid_ = -1;
+};
+
+void noteSignal(GDBusConnection*, const gchar*, const gchar*, const gchar*, const gchar*, GVariant* parameters,
+                gpointer data) {
+    int type = -1, category = -1;
+    g_variant_get(parameters, "(ii)", &type, &category);
+    static_cast<std::vector<std::pair<int, int>>*>(data)->emplace_back(type, category);
+}
+
+TEST(KdePointerSignalTest, AChangeIsAnnouncedOnTheSessionBus) {
+    SessionBus bus;
+    if (bus.address().empty()) GTEST_SKIP() << "no dbus-daemon to run a session bus";
+    const auto flags = static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
+                                                         G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION);
+    GDBusConnection* listener =
+        g_dbus_connection_new_for_address_sync(bus.address().c_str(), flags, nullptr, nullptr, nullptr);
+    ASSERT_NE(listener, nullptr);
+    std::vector<std::pair<int, int>> received;
+    const guint id = g_dbus_connection_signal_subscribe(listener, nullptr, "org.kde.KGlobalSettings", "notifyChange",
+                                                        "/KGlobalSettings", nullptr, G_DBUS_SIGNAL_FLAGS_NONE,
+                                                        noteSignal, &received, nullptr);
+    // A round trip after the subscription: the bus has the match rule before the change.
+    GVariant* reply = g_dbus_connection_call_sync(listener, "org.freedesktop.DBus", "/org/freedesktop/DBus",
+                                                  "org.freedesktop.DBus", "GetId", nullptr, nullptr,
+                                                  G_DBUS_CALL_FLAGS_NONE, 2000, nullptr, nullptr);
+    ASSERT_NE(reply, nullptr);
+    g_variant_unref(reply);
+
+    test::TempDir dir;
+    {
+        test::ScopedEnv address("DBUS_SESSION_BUS_ADDRESS", bus.address().c_str());
+        PointerSettings kde(openKdePointerDesktop(dir.str()), SettingsStore(dir.str() + "/ours.ini"));
+        ASSERT_EQ(kde.setSpeed(12), PointerApplied::Desktop);
+    }
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (received.empty() && std::chrono::steady_clock::now() < deadline) {
+        while (g_main_context_iteration(nullptr, FALSE)) {
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    // "Settings changed", mouse category.
+    EXPECT_EQ(received, (std::vector<std::pair<int, int>>{{3, 0}}));
+    g_dbus_connection_signal_unsubscribe(listener, id);
+    g_object_unref(listener);
 }
 
 #endif  // TALVEN_HAVE_GIO
