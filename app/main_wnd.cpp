@@ -70,6 +70,8 @@ void CMainWnd::OnWindowInit() {
     // A capture for a device that is going away would hold the keyboard
     // with no box left to release it.
     hooks.beforeSelectedDeviceHidden = [this] {
+        if (macroCapture_) macroCapture_->EndCapture();
+        macroCapture_ = nullptr;
         if (hook_.installed()) SendMessage(mainmsg::kInputHook, 0, 0);
     };
     selector_ = std::make_unique<DeviceSelector>(m_pm, this, this, std::move(hooks));

@@ -106,6 +106,9 @@ public:
     bool StartReplacing();
     // The hook could not be installed: the page is as before the start.
     void CaptureFailed();
+    // The capture ends from outside (its device went away): a recording is
+    // kept and saved as Stop would, a replacement waiting for its key ends.
+    void EndCapture();
     bool recording() const { return capture_ == Capture::Recording; }
     bool capturing() const { return capture_ != Capture::None; }
     bool IsConstantTimeChecked();

@@ -109,6 +109,14 @@ void CMacroControlUI::CaptureFailed() {
     capture_ = Capture::None;
 }
 
+void CMacroControlUI::EndCapture() {
+    if (capture_ == Capture::Recording) {
+        StopRecording();
+        return;
+    }
+    capture_ = Capture::None;
+}
+
 MacroRecorder::Area CMacroControlUI::stopArea() {
     CControlUI* stop = sub("macro_btn_stopredio");
     if (!stop || !stop->IsVisible()) return {};

@@ -318,6 +318,20 @@ TEST_F(MacroRecordingXTest, AKeyHeldAHundredMillisecondsGivesTwoStepsTimedByTheR
     shot("macro_recorded.png");
 }
 
+// The keyboard unplugged mid-recording: the keys are given back, and what was
+// recorded is kept and saved as Stop would.
+TEST_F(MacroRecordingXTest, UnpluggingWhileRecordingEndsTheCaptureAndKeepsTheSteps) {
+    click("macro_btn_starredio");
+    ASSERT_TRUE(window->deviceHook().installed());
+    input_->key(kXKeyA, true);
+    input_->key(kXKeyA, false);
+    ASSERT_TRUE(waitForSteps(2));
+    sim.unplug("keyboard");
+    ASSERT_TRUE(test::waitUntil([&] { return !window->deviceHook().installed(); }, 3000));
+    EXPECT_FALSE(panel->capturing());
+    EXPECT_EQ(readJson(macroFile(0))["Events"].size(), 2u);
+}
+
 TEST_F(MacroRecordingXTest, TheConstantTimeOptionTimesEveryStepAndCapsTheBox) {
     qobject_cast<ui::COptionUI*>(control("macro_check_time"))->Selected(true, false);
     setText("macro_fixed_time_edit", "99999");
