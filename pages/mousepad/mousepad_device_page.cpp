@@ -56,6 +56,10 @@ mousepad::SettingsBlock COrvaneMousePadDevice::settingsBlock() const {
 void COrvaneMousePadDevice::onConnected() {
     if (!commandChannel_.isConnected()) return;
     protocol_.attach();
+    // Every write sends bytes 0..20: the copy starts from the pad's block,
+    // or the first write would switch the pad to profile 0 and zero the
+    // bytes the pad keeps for itself.
+    takeSettings(protocol_.readSettings());
     reloadProfile();
     applyProfileToPage();
     startAnimation();
@@ -65,13 +69,16 @@ void COrvaneMousePadDevice::onConnected() {
 // page keeps showing its profile, which the user may have changed since.
 void COrvaneMousePadDevice::readDeviceSettings() {
     const mousepad::SettingsReading reading = protocol_.readSettings();
-    if (reading.result != channel_result::Success) return;
-    {
-        std::lock_guard<std::mutex> lock(frameLock_);
-        block_ = reading.block;
-    }
+    if (!takeSettings(reading)) return;
     if (auto* window = qobject_cast<WindowImplBase*>(ownerWindow_))
         window->SendMessage(kDeviceProfileMessage, reading.activeProfile, 0);
+}
+
+bool COrvaneMousePadDevice::takeSettings(const mousepad::SettingsReading& reading) {
+    if (reading.result != channel_result::Success) return false;
+    std::lock_guard<std::mutex> lock(frameLock_);
+    block_ = reading.block;
+    return true;
 }
 
 // While the profile is damaged the page holds the factory settings in its

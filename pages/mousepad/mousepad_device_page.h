@@ -65,6 +65,8 @@ public:
 private:
     ui::CControlUI* pageControl(const char* name) const;
     void showLightingPanel();
+    // A good reading becomes the block copy; false when the read failed.
+    bool takeSettings(const mousepad::SettingsReading& reading);
     // The profile at `path` into the page: lighting, block copy, custom set.
     void loadProfileFrom(const std::string& path);
     std::string currentProfileUuid() const;
