@@ -13,6 +13,7 @@
 #include "editors/key_set_control.h"
 #include "editors/power_indicator.h"
 #include "pages/keyboard/keyboard_device_page.h"
+#include "pages/mouse/mouse_device_page.h"
 #include "pages/mousepad/mousepad_device_page.h"
 #include "pages/usb_device_page.h"
 #include "ui/control_factory.h"
@@ -55,7 +56,7 @@ constexpr auto kControlClasses = std::to_array<ui::ControlClass>({
     {"OrvaneKeyboardDevice", "COrvaneKeyboardDevice", make<COrvaneKeyboardDevice>},
     {"OrvaneMousePadDevice", "COrvaneMousePadDevice", make<COrvaneMousePadDevice>},
     {"OrvaneHS6533Device", "COrvaneUSBDevice", make<COrvaneUSBDevice>},
-    {"OrvaneMouseDevice", "COrvaneUSBDevice", make<COrvaneUSBDevice>},
+    {"OrvaneMouseDevice", "COrvaneMouseDevice", make<COrvaneMouseDevice>},
 });
 
 struct SubtreeTag {

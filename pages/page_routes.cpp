@@ -4,6 +4,7 @@
 #include "editors/key_set_control.h"
 #include "pages/keyboard/keyboard_device_page.h"
 #include "pages/light_panel_routes.h"
+#include "pages/mouse/mouse_device_page.h"
 #include "pages/usb_device_page.h"
 #include "ui/control_routes.h"
 
@@ -16,6 +17,7 @@ void AddPageRoutes(ui::ControlRoutes& routes, const ProfileRouteHost& profileHos
     AddLightPanelRoutes(routes);
     COrvaneKeyboardDevice::AddLightingRoutes(routes);
     COrvaneKeyboardDevice::AddKeySetRoutes(routes);
+    COrvaneMouseDevice::AddRoutes(routes);
     CKeySetControlUI::AddRoutes(routes);
     CMacroControlUI::AddRoutes(routes, macroHost);
 }

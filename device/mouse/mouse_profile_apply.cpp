@@ -5,9 +5,7 @@
 
 namespace talven::mouse {
 
-namespace {
-
-MouseSettings settingsFrom(CMouseProfiledata& profile) {
+MouseSettings settingsFromProfile(CMouseProfiledata& profile) {
     MouseSettings s;
     s.light = profile.ReadLightInfo();
     s.stages = profile.ReadDpiStages();
@@ -18,8 +16,6 @@ MouseSettings settingsFrom(CMouseProfiledata& profile) {
     s.corrections = profile.ReadCorrectInfo();
     return s;
 }
-
-}  // namespace
 
 bool loadMouseProfile(const std::string& profilePath, const std::string& defaultPath, const std::string& dataFolder,
                       MouseProfileValues& values, std::string* error) {
@@ -35,7 +31,7 @@ bool loadMouseProfile(const std::string& profilePath, const std::string& default
         return false;
     }
     if (!readEncodedMacrosChecked(dataFolder, values.macros, error)) return false;
-    values.settings = settingsFrom(profile);
+    values.settings = settingsFromProfile(profile);
     values.buttons.clear();
     for (const KeySlot& slot : profile.ReadKeyList()) {
         if (values.buttons.size() == kLogicalButtons) break;

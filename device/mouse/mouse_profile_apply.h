@@ -8,7 +8,15 @@
 #include <string>
 #include <vector>
 
+namespace talven {
+class CMouseProfiledata;
+}
+
 namespace talven::mouse {
+
+// What a loaded profile puts into the settings block: its lighting, DPI
+// stages and active stage, polling-rate and lift-off stages, corrections.
+MouseSettings settingsFromProfile(CMouseProfiledata& profile);
 
 struct MouseProfileValues {
     MouseSettings settings;

@@ -67,6 +67,11 @@ SettingsReading MouseProtocol::readSettings() {
     return reading;
 }
 
+int MouseProtocol::readConfiguration(uint8_t* data, size_t size, uint16_t offset) {
+    if (!reachable()) return Refused;
+    return channel_.readBlock(data, size, offset);
+}
+
 int MouseProtocol::writeButtons(int profileIndex, std::span<const KeyCode> assignments) {
     if (!attached_ || !reachable()) return Refused;
     refreshInfo();

@@ -52,6 +52,10 @@ public:
     // byte 0 becomes the number. Both are kept, or neither.
     SettingsReading readSettings();
 
+    // `size` bytes of configuration memory at `offset`, read as they are
+    // (after the link check). The result of the read; Refused unreached.
+    int readConfiguration(uint8_t* data, size_t size, uint16_t offset);
+
     // The eleven assignments into the button table, sent for profile 0 (the
     // mouse keeps one table; another index sends begin and end alone). 1 on
     // success, 0 when a link check fails or before a successful attach: a

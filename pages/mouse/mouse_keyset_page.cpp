@@ -1,0 +1,66 @@
+// COrvaneMouseDevice: the key assignment panel's side of the page — the
+// selected button's function shown, stored in the profile, and the button
+// table sent to the mouse.
+
+#include "device/key_assignment.h"
+#include "device/mouse/mouse_protocol.h"
+#include "editors/key_set_control.h"
+#include "pages/mouse/mouse_device_page.h"
+#include "platform/debug_output.h"
+
+namespace talven {
+
+CKeySetControlUI* COrvaneMouseDevice::keySetPanel() const {
+    return qobject_cast<CKeySetControlUI*>(pageControl("KeySetControlItem"));
+}
+
+void COrvaneMouseDevice::showKeyAssignment() {
+    CKeySetControlUI* panel = keySetPanel();
+    if (!panel || selectedKey_ < 0 || selectedKey_ >= static_cast<int>(keySlots_.size())) return;
+    std::vector<QString> macros;
+    for (const std::string& name : macroNames_) macros.push_back(QString::fromStdString(name));
+    panel->setMacroNames(macros);
+    const KeySlot& slot = keySlots_[static_cast<size_t>(selectedKey_)];
+    panel->showAssignment(keyfn::storedRecord(slot.assignment), keyfn::storedRecord(slot.defaultAssignment));
+}
+
+void COrvaneMouseDevice::showDefaultAssignment() {
+    CKeySetControlUI* panel = keySetPanel();
+    if (!panel || selectedKey_ < 0 || selectedKey_ >= static_cast<int>(keySlots_.size())) return;
+    const keyfn::KeyRecord factory = keyfn::storedRecord(keySlots_[static_cast<size_t>(selectedKey_)].defaultAssignment);
+    panel->showAssignment(factory, factory);
+}
+
+void COrvaneMouseDevice::saveKeyAssignment() {
+    CKeySetControlUI* panel = keySetPanel();
+    if (!panel || selectedKey_ < 0 || selectedKey_ >= static_cast<int>(keySlots_.size())) return;
+    // A damaged profile is held by the factory settings: saving them would
+    // replace the user's file, which a reset may still recover.
+    if (profileDamaged()) {
+        debugOutput("按键设置: the profile is damaged; the assignment is not saved");
+        return;
+    }
+    const auto records = panel->readAssignment();
+    if (!records) return;
+    const int selected = selectedKey_;
+    keySlots_[static_cast<size_t>(selected)].assignment = records->current.code;
+    profile_.WriteKeyList(keySlots_);
+    saveProfile();
+    applyProfileToPage();
+    selectKey(selected);
+}
+
+void COrvaneMouseDevice::clearKeyAssignment() {
+    if (CKeySetControlUI* panel = keySetPanel()) panel->clearCapturedKey();
+    saveKeyAssignment();
+}
+
+// Without the macros the mouse would play what it held before on the
+// buttons assigned to them: the button table waits for them.
+void COrvaneMouseDevice::saveKeysToMouse() {
+    if (writeMacros() != 0) return;
+    writeKeyTableFromProfile(0);
+    saveProfile();
+}
+
+}  // namespace talven
