@@ -68,6 +68,11 @@ void COrvaneMouseDevice::bindMousePage() {
     // Every logical button can be picked, from the picture or the list.
     if (keyCount_ < static_cast<int>(mouse::kLogicalButtons)) setKeyCount(static_cast<int>(mouse::kLogicalButtons));
     COrvaneUSBDevice::bindPageControls();
+    // The key assignment panel applies to the mouse here.
+    if (CControlUI* apply = pageControl("key_butt_prosave")) {
+        apply->SetResourceText(true);
+        apply->SetText(QStringLiteral("keyset_prosave_mouse"));
+    }
     CPaintManagerUI* manager = GetManager();
     CControlUI* tabs = pageControl("mouse_device_seting_layout");
     if (!manager || !tabs) return;

@@ -46,6 +46,8 @@ void COrvaneMouseDevice::saveKeyAssignment() {
     keySlots_[static_cast<size_t>(selected)].assignment = records->current.code;
     profile_.WriteKeyList(keySlots_);
     saveProfile();
+    // The mouse does not have it yet: the apply button says so.
+    if (ui::CControlUI* apply = pageControl("key_butt_prosave")) apply->SetEnabled(true);
     applyProfileToPage();
     selectKey(selected);
 }
@@ -61,6 +63,7 @@ void COrvaneMouseDevice::saveKeysToMouse() {
     if (writeMacros() != 0) return;
     writeKeyTableFromProfile(0);
     saveProfile();
+    if (ui::CControlUI* apply = pageControl("key_butt_prosave")) apply->SetEnabled(false);
 }
 
 }  // namespace talven

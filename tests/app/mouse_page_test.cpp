@@ -12,7 +12,9 @@
 #include "qt_test_support.h"
 #include "sim/simulator.h"
 #include "support/temp_dir.h"
+#include "ui/list.h"
 #include "ui/option.h"
+#include "ui/resource_manager.h"
 #include "ui/paint_manager.h"
 
 #include <QGuiApplication>
@@ -167,6 +169,29 @@ TEST_F(MousePageTest, AButtonReassignedInThePanelReachesTheButtonTable) {
     page->saveKeysToMouse();
     EXPECT_EQ(model().read(Area::KeyAssignments, 9, 3), (std::vector<uint8_t>{0x20, 0x00, 0x28}));
     EXPECT_EQ(model().read(Area::KeyAssignments, 0, 3), (std::vector<uint8_t>{0x10, 0x01, 0x00}));
+    EXPECT_FALSE(window->GetPaintManager().FindSubControlByName(page, QStringLiteral("key_butt_prosave"))->IsEnabled());
+
+    // The button list: one row per button, its name and what it does now.
+    auto* list = qobject_cast<ui::CListUI*>(
+        window->GetPaintManager().FindSubControlByName(page, QStringLiteral("device_setkeyinfo_list")));
+    ASSERT_NE(list, nullptr);
+    ASSERT_EQ(list->GetCount(), 11);
+    auto* back = qobject_cast<ui::CContainerUI*>(list->GetItemAt(4));
+    ASSERT_NE(back, nullptr);
+    auto* res = ui::CResourceManager::GetInstance();
+    EXPECT_EQ(back->GetItemAt(0)->GetText(), res->GetText(QStringLiteral("mouse_key_back_g")));
+    EXPECT_EQ(back->GetItemAt(1)->GetText(), res->GetText(QStringLiteral("keyboard_key_Enter")));
+    EXPECT_EQ(back->GetItemAt(1)->GetTextColor(), QColor(0x45, 0xD5, 0xBC));
+}
+
+// The DPI button: the mouse announces 0x0401 and the page reads it again.
+TEST_F(MousePageTest, TheMousesRequestToBeReadMakesThePageShowItsActiveStage) {
+    start("mouse");
+    ASSERT_TRUE(test::waitUntil([&] { return page->eventReaderRunning(); }));
+    ASSERT_FALSE(option(QStringLiteral("DPI_rank_check_4"))->IsSelected());
+    ASSERT_EQ(sim.runCommand("dpi mouse 4"), "ok");
+    EXPECT_TRUE(test::waitUntil([&] { return option(QStringLiteral("DPI_rank_check_4"))->IsSelected(); }, 3000));
+    EXPECT_EQ(page->profileData().GetDpiStageActive(), 4);
 }
 
 TEST_F(MousePageTest, AWirelessMouseOutOfReachGetsOnlyTheLinkCheck) {
