@@ -13,7 +13,7 @@ import sys
 from pathlib import Path
 
 CORE = {"platform", "device", "profile", "update"}
-QT_FREE = CORE | {"sim", "tools"}
+QT_FREE = CORE | {"sim", "tools", "sdk"}
 
 # Folder -> the folders its files may include from. The order of the rows is
 # the order of the layers, lowest first; a row may only name rows above it
@@ -28,6 +28,9 @@ ALLOWED = {
     # The device's side: its own definitions, only the OS stand-ins below it.
     "sim": {"sim", "platform"},
     "tools": CORE | {"tools", "sim"},
+    # The headset's audio library: a shared library of its own, which may
+    # use the OS stand-ins and nothing else of ours.
+    "sdk": {"sdk", "platform"},
     "ui": {"ui", "platform"},
     "controls": {"controls", "ui"} | CORE,
     "editors": {"editors", "controls", "ui"} | CORE,
