@@ -12,6 +12,7 @@
 #include "device/mouse/mouse_protocol.h"
 #include "device/notification_reader.h"
 #include "pages/usb_device_page.h"
+#include "platform/pointer_settings.h"
 #include "profile/profile_data_mouse.h"
 
 #include <string>
@@ -89,6 +90,18 @@ public:
     void moveStageSlider(int stage, int index);
     void commitStageEdit(int stage);
 
+    // ---- the desktop's pointer settings (mouse_pointer_page.cpp) ------------
+    // Each edit goes to the desktop, the profile's system record and this
+    // program's own widgets.
+    void setPointerSpeed(int speed);
+    void setPointerPrecision(bool on);
+    void setWheel(int lines, bool pageScroll);
+    // The wheel's lines slider or page option changed: both go together.
+    void wheelEdited();
+    void setDoubleClickLevel(int level);
+    // Tests give the page settings of their own (a settings file only).
+    void setPointerSettings(std::unique_ptr<PointerSettings> settings);
+
     // ---- key assignment (mouse_keyset_page.cpp) -----------------------------
     CKeySetControlUI* keySetPanel() const;
     void showKeyAssignment();
@@ -116,6 +129,11 @@ private:
     void takeProfileLists();
     void setSystemRecord(const MouseSystemWords& words);
     void showSystemRecord();
+    PointerSettings& pointerSettings();
+    void readDesktopPointer();
+    void applyPointerToDesktop();
+    void pointerEdited(const char* control, PointerApplied applied);
+    int doubleClickSliderMax() const;
     void showStages();
     void showLiftOffReading();
     void showLightingPanel();
@@ -133,6 +151,7 @@ private:
     std::vector<KeySlot> keySlots_;
     std::vector<DpiStage> stages_;
     MouseSystemWords system_{};
+    std::unique_ptr<PointerSettings> pointer_;
     std::vector<std::string> macroNames_;
     std::vector<std::string> lightNames_;
     std::vector<bool> lightVisible_;

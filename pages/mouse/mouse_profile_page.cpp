@@ -48,11 +48,10 @@ int COrvaneMouseDevice::reloadProfile() {
     return 1;
 }
 
-// The desktop's pointer settings are not read here: the page keeps the
-// profile's record as the system record.
+// The desktop's pointer settings become the profile's system record.
 void COrvaneMouseDevice::reloadWithSystemSettings() {
     reloadProfile();
-    setSystemRecord(profile_.ReadMouseSystem());
+    readDesktopPointer();
     if (!profileDamaged()) saveProfile();
 }
 
@@ -93,6 +92,7 @@ void COrvaneMouseDevice::selectProfile(const std::string& uuid) {
         readDeviceSettings();
         return;
     }
+    applyPointerToDesktop();
     applyProfileToPage();
     sendSettingsBlock();
     // The buttons may play the macros: they go only after the macros arrived.

@@ -47,6 +47,32 @@ void addPerformanceRoutes(ControlRoutes& routes) {
     }
 }
 
+// The desktop's pointer settings.
+void addPointerRoutes(ControlRoutes& routes) {
+    const QString value = QString::fromLatin1(kNotifyValueChanged);
+    const QString changed = QString::fromLatin1(kNotifySelectChanged);
+    const std::pair<const char*, void (COrvaneMouseDevice::*)(int)> sliders[] = {
+        {"pointer_speed_slider", &COrvaneMouseDevice::setPointerSpeed},
+        {"double_click_slider", &COrvaneMouseDevice::setDoubleClickLevel},
+    };
+    for (const auto& [name, set] : sliders) {
+        routes.add(value, QString::fromLatin1(name), [set](TNotifyUI& msg, int) {
+            auto* slider = qobject_cast<CSliderUI*>(msg.pSender);
+            if (COrvaneMouseDevice* page = mouseOf(msg); page && slider) (page->*set)(slider->GetValue());
+        });
+    }
+    routes.add(changed, QStringLiteral("pointer_precision_check"), [](TNotifyUI& msg, int) {
+        auto* check = qobject_cast<COptionUI*>(msg.pSender);
+        if (COrvaneMouseDevice* page = mouseOf(msg); page && check) page->setPointerPrecision(check->IsSelected());
+    });
+    // Lines and page scrolling are one desktop setting: each edit sends both.
+    auto wheel = [](TNotifyUI& msg, int) {
+        if (COrvaneMouseDevice* page = mouseOf(msg)) page->wheelEdited();
+    };
+    routes.add(value, QStringLiteral("scroll_speed_slider"), wheel);
+    routes.add(changed, QStringLiteral("scrolls_page_check"), wheel);
+}
+
 void addKeySetRoutes(ControlRoutes& routes) {
     const std::pair<const char*, void (COrvaneMouseDevice::*)()> buttons[] = {
         {"key_butt_keysave", &COrvaneMouseDevice::saveKeyAssignment},
@@ -77,6 +103,7 @@ void addKeySetRoutes(ControlRoutes& routes) {
 
 void COrvaneMouseDevice::AddRoutes(ControlRoutes& routes) {
     addPerformanceRoutes(routes);
+    addPointerRoutes(routes);
     addKeySetRoutes(routes);
 }
 

@@ -8,6 +8,7 @@
 #include "editors/key_set_control.h"
 #include "pages/mouse/mouse_device_page.h"
 #include "platform/app_paths.h"
+#include "platform/pointer_settings.h"
 #include "profile/json_file.h"
 #include "qt_test_support.h"
 #include "sim/simulator.h"
@@ -15,14 +16,17 @@
 #include "ui/list.h"
 #include "ui/option.h"
 #include "ui/resource_manager.h"
+#include "ui/slider_progress.h"
 #include "ui/paint_manager.h"
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <QStyleHints>
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 
 namespace talven {
 namespace {
@@ -42,7 +46,7 @@ Json::Value stage(int on, int xy, int x, int y, int r, int g, int b) {
 
 class MousePageTest : public ::testing::Test {
 protected:
-    void start(const char* product) {
+    void start(const char* product, const std::function<void()>& beforePlug = {}) {
         test::qtApp();
         ASSERT_TRUE(sim.addProduct(product));
         window = std::make_unique<CMainWnd>(std::vector<hid::HidRoot>{{dir.str(), dir.str()}});
@@ -51,6 +55,7 @@ protected:
         for (COrvaneUSBDevice* candidate : window->selector()->pages())
             if (candidate->deviceFolderName() == "mouse") page = qobject_cast<COrvaneMouseDevice*>(candidate);
         ASSERT_NE(page, nullptr) << "the mouse row gets a mouse page";
+        if (beforePlug) beforePlug();
         std::string error;
         ASSERT_TRUE(sim.plug(product, &error)) << error;
         ASSERT_TRUE(test::waitUntil([&] { return page->protocol().attached() && page->animating(); }));
@@ -208,6 +213,46 @@ TEST_F(MousePageTest, AWirelessMouseOutOfReachGetsOnlyTheLinkCheck) {
     EXPECT_EQ(requests[0][3], 0xAA);
     EXPECT_EQ(model().area(Area::Config), before);
     EXPECT_TRUE(option(QStringLiteral("polling_rate_option_1"))->IsSelected()) << "the choice is kept for later";
+}
+
+// The desktop's pointer settings (here a settings file with no desktop
+// behind it) become the profile's system record when the mouse arrives; an
+// edit on the page reaches them, the profile and this program's own widgets,
+// and the control says that the desktop did not take it.
+TEST_F(MousePageTest, PointerSettingsAreReadAtArrivalAndEditsReachDesktopProfileAndProgram) {
+    test::TempDir settingsDir;
+    const std::string file = settingsDir.str() + "/settings.ini";
+    {
+        SettingsStore store(file);
+        ASSERT_TRUE(store.set(kPointerSpeedSetting, "7"));
+        ASSERT_TRUE(store.set(kPointerPrecisionSetting, "0"));
+        ASSERT_TRUE(store.set(kWheelLinesSetting, "5"));
+        ASSERT_TRUE(store.set(kDoubleClickSetting, "410"));
+    }
+    start("mouse", [&] { page->setPointerSettings(std::make_unique<PointerSettings>(nullptr, SettingsStore(file))); });
+    // Word A: double-click level 10 - (410 - 200) / 70 = 7, speed 7; word B:
+    // precision 0, no page scrolling; word C: 5 lines.
+    EXPECT_EQ(page->systemRecord()[0], 7u | 7u << 16);
+    EXPECT_EQ(page->systemRecord()[1], 0u);
+    EXPECT_EQ(page->systemRecord()[2] & 0xFFFF, 5u);
+    EXPECT_EQ(QGuiApplication::styleHints()->wheelScrollLines(), 5);
+
+    auto* speed = qobject_cast<ui::CSliderUI*>(window->GetPaintManager().FindSubControlByName(page, QStringLiteral("pointer_speed_slider")));
+    ASSERT_NE(speed, nullptr);
+    speed->SetValue(15);
+    window->GetPaintManager().SendNotify(speed, QString::fromLatin1(ui::kNotifyValueChanged));
+    EXPECT_EQ(SettingsStore(file).get(kPointerSpeedSetting), std::optional<std::string>("15"));
+    EXPECT_EQ(page->systemRecord()[0] >> 16, 15u);
+    EXPECT_EQ(ReadJsonValue(page->profileData().GetProfilePath())["Device"][0]["SystemStages"]["MouseSpeed"].asInt(), 15);
+    EXPECT_EQ(speed->GetToolTip(), ui::CResourceManager::GetInstance()->GetText(QStringLiteral("mouse_pointer_program_only")));
+
+    // The double-click slider's level 2 of 10 is (10 - 2 + 1) x 100 ms.
+    auto* doubleClick = qobject_cast<ui::CSliderUI*>(window->GetPaintManager().FindSubControlByName(page, QStringLiteral("double_click_slider")));
+    ASSERT_NE(doubleClick, nullptr);
+    doubleClick->SetValue(2);
+    window->GetPaintManager().SendNotify(doubleClick, QString::fromLatin1(ui::kNotifyValueChanged));
+    EXPECT_EQ(SettingsStore(file).get(kDoubleClickSetting), std::optional<std::string>("900"));
+    EXPECT_EQ(QGuiApplication::styleHints()->mouseDoubleClickInterval(), 900);
 }
 
 }  // namespace
