@@ -1,6 +1,7 @@
 #include "sim/mousepad_model.h"
 
 #include "sim/firmware_images.h"
+#include "sim/profile_window.h"
 
 #include <algorithm>
 #include <charconv>
@@ -11,7 +12,6 @@ namespace {
 
 constexpr size_t kPadLeds = 15;
 constexpr size_t kBlockSize = 25;
-constexpr size_t kWriteWindow = 64;
 constexpr uint16_t kSynchronise = 0x0401;
 
 std::optional<unsigned> parseIndex(const std::string& text) {
@@ -47,16 +47,7 @@ bool MousePadModel::productCommand(const Frame& request, Frame& reply, ModelResp
 }
 
 void MousePadModel::writeWindow(const Frame& request, Frame& reply) {
-    const size_t length = frameLength(request);
-    const size_t profile = frameOffset(request) / kWriteWindow;
-    const size_t within = frameOffset(request) % kWriteWindow;
-    std::vector<uint8_t>& config = bytes(Area::Config);
-    const size_t at = profile * kBlockSize + within;
-    if (profile >= kOnboardProfiles || within + length > kBlockSize || at + length > config.size()) {
-        reply[7] = status::Failed;
-        return;
-    }
-    std::copy_n(request.begin() + kFrameDataOffset, length, config.begin() + static_cast<long>(at));
+    if (!writeProfileWindow(bytes(Area::Config), request, kBlockSize, kOnboardProfiles)) reply[7] = status::Failed;
 }
 
 void MousePadModel::afterWrite(Area area, size_t offset, size_t, ModelResponse&) {

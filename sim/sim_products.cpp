@@ -1,6 +1,7 @@
 #include "sim/sim_products.h"
 
 #include "sim/firmware_images.h"
+#include "sim/headset_model.h"
 #include "sim/keyboard_firmware.h"
 #include "sim/keyboard_model.h"
 #include "sim/mouse_model.h"
@@ -14,37 +15,6 @@
 namespace talven::sim {
 
 namespace {
-
-FirmwareImage headsetImage() {
-    FirmwareImage image;
-    image.info = baseInfo(2, 3, DeviceType::Headset, 13, 0, 0);
-    image.config = lightingRecords(0, 0, 0, 0);
-    image.status = {100, 0, 0, 0, 0, 0};
-    return image;
-}
-
-// The headset has no notification collection: its ear-cup buttons are bits
-// of report 1 in its only (consumer) collection.
-class HeadsetModel : public FirmwareModel {
-public:
-    using FirmwareModel::FirmwareModel;
-
-    std::optional<std::vector<Report>> notificationReports(uint16_t usage) const override {
-        static constexpr uint16_t kButtons[] = {0xE9, 0xEA, 0xE2};  // volume up, down, mute
-        for (size_t bit = 0; bit < std::size(kButtons); ++bit) {
-            if (kButtons[bit] == usage) {
-                return std::vector<Report>{{report::HeadsetButtons, static_cast<uint8_t>(1u << bit)},
-                                           {report::HeadsetButtons, 0x00}};
-            }
-        }
-        return std::nullopt;
-    }
-};
-
-template <typename Model>
-std::unique_ptr<FirmwareModel> make(const FirmwareImage& image) {
-    return std::make_unique<Model>(image);
-}
 
 std::vector<uint8_t> keyboardDescriptor() { return configurableDeviceDescriptor(false); }
 std::vector<uint8_t> mouseDescriptor() { return configurableDeviceDescriptor(true); }
@@ -61,7 +31,7 @@ const ProductSpec kProducts[] = {
      kCommandCollection, kNotificationCollection, "TALVEN RGB Mouse Pad", keyboardDescriptor, mousePadImage,
      makeMousePadModel},
     {"headset", 3, kHeadsetVendorId, kHeadsetProductId, DeviceType::Headset, kHeadsetInterface, kOnlyCollection,
-     kNoCollection, "TALVEN USB Headset", headsetDescriptor, headsetImage, make<HeadsetModel>},
+     kNoCollection, "TALVEN USB Headset", headsetDescriptor, headsetImage, makeHeadsetModel},
     {"keyboard7440", 4, kNoId, kNoId, DeviceType::Keyboard, kConfigInterface, kCommandCollection,
      kNotificationCollection, "TALVEN 7440 Keyboard", keyboardDescriptor, keyboard7440Image, makeKeyboardModel},
 };
