@@ -12,6 +12,7 @@
 #include "editors/macro_control.h"
 #include "editors/key_set_control.h"
 #include "editors/power_indicator.h"
+#include "editors/shoot_control.h"
 #include "pages/keyboard/keyboard_device_page.h"
 #include "pages/mouse/mouse_device_page.h"
 #include "pages/mousepad/mousepad_device_page.h"
@@ -52,6 +53,7 @@ constexpr auto kControlClasses = std::to_array<ui::ControlClass>({
     {"ColorPalette", "CColorPaletteUI", make<CColorPaletteUI>},
     {"KeySetControl", "CKeySetControlUI", make<CKeySetControlUI>},
     {"DeviceProfile", "CDeviceProfileUI", make<CDeviceProfileUI>},
+    {"ShootControl", "CShootControlUI", make<CShootControlUI>},
     {"OrvaneUSBDevice", "COrvaneUSBDevice", make<COrvaneUSBDevice>},
     {"OrvaneKeyboardDevice", "COrvaneKeyboardDevice", make<COrvaneKeyboardDevice>},
     {"OrvaneMousePadDevice", "COrvaneMousePadDevice", make<COrvaneMousePadDevice>},
@@ -70,6 +72,7 @@ constexpr auto kSubtreeTags = std::to_array<SubtreeTag>({
     {"LightSetControlUI", "XML\\CustomControlXML\\LightControl.xml"},
     {"KeySetControlUI", "XML\\CustomControlXML\\KeySetControl.xml"},
     {"MacroSetControlUI", "XML\\CustomControlXML\\MacroControl.xml"},
+    {"ShootKeySetControlUI", "XML\\CustomControlXML\\ShootControl.xml"},
 });
 
 bool sameTag(const QString& tag, const char* name) {

@@ -2,13 +2,13 @@
 // recording or a replacement, the hook's key and button records handed to
 // the panel that holds it, the step menu and the macro file dialogs.
 
+#include "app/file_dialog.h"
 #include "app/main_wnd.h"
 #include "app/msg_wnd.h"
 #include "platform/debug_output.h"
 #include "ui/msg_buttons.h"
 
 #include <QCursor>
-#include <QFileDialog>
 
 namespace talven {
 
@@ -17,15 +17,6 @@ namespace {
 const QString kMacroFilter = QStringLiteral("Macro Files(*.mac)");
 const QString kMacroMenu = QStringLiteral("XML\\Menus\\macro_action_menu.xml");
 
-QString chooseMacroFile(QWidget* parent, bool save) {
-    if (!save) return QFileDialog::getOpenFileName(parent, QString(), QString(), kMacroFilter);
-    QFileDialog dialog(parent, QString(), QString(), kMacroFilter);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setDefaultSuffix(QStringLiteral("mac"));
-    return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().front()
-                                                                                   : QString();
-}
-
 }  // namespace
 
 MacroRouteHost CMainWnd::MacroHost() {
@@ -33,7 +24,8 @@ MacroRouteHost CMainWnd::MacroHost() {
     host.installHook = [this](CMacroControlUI* panel, int mode) { return StartMacroCapture(panel, mode); };
     host.removeHook = [this](CMacroControlUI*) { StopMacroCapture(); };
     host.chooseFile = [this](CMacroControlUI*, bool save) {
-        return macroFileDialog_ ? macroFileDialog_(this, save) : chooseMacroFile(this, save);
+        return macroFileDialog_ ? macroFileDialog_(this, save)
+                                : chooseDataFile(this, save, kMacroFilter, QStringLiteral("mac"));
     };
     host.message = [this](CMacroControlUI*, const QString& key, bool ask) {
         if (!profileDialogs_.message) return false;

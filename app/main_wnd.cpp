@@ -20,7 +20,7 @@ CMainWnd::CMainWnd(std::vector<hid::HidRoot> hidRoots) : hidRoots_(std::move(hid
     MapNotify(QStringLiteral("setfocus"), &CMainWnd::OnControlSetFocus);
     AddShellRoutes();
     AddDeviceRoutes();
-    AddPageRoutes(routes_, ProfileHost(), MacroHost());
+    AddPageRoutes(routes_, ProfileHost(), MacroHost(), ShootHost());
 }
 
 CMainWnd::~CMainWnd() {

@@ -11,6 +11,7 @@
 #include "editors/device_hook.h"
 #include "editors/macro_control.h"
 #include "editors/profile_dialogs.h"
+#include "editors/shoot_control.h"
 #include "profile/language_config.h"
 #include "ui/control_routes.h"
 #include "ui/menu_wnd.h"
@@ -101,6 +102,8 @@ public:
     // dialogs unless replaced (tests give their own); empty when cancelled.
     using MacroFileDialog = std::function<QString(QWidget* parent, bool save)>;
     void setMacroFileDialog(MacroFileDialog dialog) { macroFileDialog_ = std::move(dialog); }
+    // The same for the shoot panels' "Shoot Files(*.Shoot)" dialogs.
+    void setShootFileDialog(MacroFileDialog dialog) { shootFileDialog_ = std::move(dialog); }
 
 signals:
     // The window has been destroyed: the program's message loop should end.
@@ -153,6 +156,8 @@ private:
     void OpenMacroMenu(CMacroControlUI* panel);
     bool HandleMacroHookMessage(uint msg, quintptr wParam, qintptr lParam);
     bool RunMacroMenuCommand(const QString& name);
+    // The shoot panels' file dialogs and messages (shoot_host.cpp).
+    ShootRouteHost ShootHost();
     void AddShellRoutes();
     void AddDeviceRoutes();
     // What the profile panels' routes ask of the window.
@@ -191,6 +196,7 @@ private:
     QPointer<CMacroControlUI> macroMenuPanel_;  // the panel whose step menu is open
     std::unique_ptr<ui::CMenuWnd> macroMenu_;
     MacroFileDialog macroFileDialog_;
+    MacroFileDialog shootFileDialog_;
 };
 
 }  // namespace talven

@@ -10,7 +10,8 @@
 
 namespace talven {
 
-void AddPageRoutes(ui::ControlRoutes& routes, const ProfileRouteHost& profileHost, const MacroRouteHost& macroHost) {
+void AddPageRoutes(ui::ControlRoutes& routes, const ProfileRouteHost& profileHost, const MacroRouteHost& macroHost,
+                   const ShootRouteHost& shootHost) {
     COrvaneUSBDevice::AddRoutes(routes);
     CDeviceProfileUI::AddRoutes(routes, profileHost);
     COrvaneKeyboardDevice::AddRoutes(routes);
@@ -20,6 +21,7 @@ void AddPageRoutes(ui::ControlRoutes& routes, const ProfileRouteHost& profileHos
     COrvaneMouseDevice::AddRoutes(routes);
     CKeySetControlUI::AddRoutes(routes);
     CMacroControlUI::AddRoutes(routes, macroHost);
+    CShootControlUI::AddRoutes(routes, shootHost);
 }
 
 }  // namespace talven

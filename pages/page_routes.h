@@ -5,6 +5,7 @@
 
 #include "editors/macro_control.h"
 #include "editors/profile_dialogs.h"
+#include "editors/shoot_control.h"
 
 namespace talven {
 
@@ -12,6 +13,7 @@ namespace ui {
 class ControlRoutes;
 }
 
-void AddPageRoutes(ui::ControlRoutes& routes, const ProfileRouteHost& profileHost, const MacroRouteHost& macroHost);
+void AddPageRoutes(ui::ControlRoutes& routes, const ProfileRouteHost& profileHost, const MacroRouteHost& macroHost,
+                   const ShootRouteHost& shootHost);
 
 }  // namespace talven

@@ -65,6 +65,9 @@ REQUIRED_KEYS = (
     "macro_action_down", "macro_action_up", "macro_move_left", "macro_move_right", "macro_move_up",
     "macro_move_down", "macro_text_limit", "macro_text_file_error", "macro_text_no_capture",
     "ks_mouse_left", "ks_mouse_middle", "ks_mouse_right", "ks_mouse_forward", "ks_mouse_back",
+    "mouse_move_to_left_text", "mouse_move_to_right_text", "mouse_move_to_up_text", "mouse_move_to_down_text",
+    "shoot_text_damaged", "shoot_text_bad_value", "shoot_text_not_written", "shoot_text_import_invalid",
+    "shoot_text_no_factory", "shoot_text_reset_ask",
 )
 
 # Image-valued attributes that do not end in "image".

@@ -3,8 +3,9 @@
 
 Usage: make_default_data.py [--lang-tsv FILE]
 
-Writes "<device folder>.Json" for every product's device folder and
-"default_light.json". The keyboards' default key codes are taken from the
+Writes "<device folder>.Json" for every product's device folder,
+"default_light.json" and the factory recoil compensation of the mouse's four
+guns, "ShootData_<gun>.Shoot". The keyboards' default key codes are taken from the
 C++ table named by KEY_CODES_SOURCE, so they are kept in one place only.
 With --lang-tsv, also writes the language keys the files use (key, English,
 Simplified Chinese) for scripts/add_lang_keys.py.
@@ -142,6 +143,32 @@ EQ_PRESETS = [
     [2, 1, -2, -4, -8, 4, 12, 16, 18, 15],
 ]
 
+# Factory recoil compensation per gun: (ms between bullets, downward pull in
+# pixels for the first bullet, pull added every third bullet, largest pull,
+# sideways pattern repeated over the bullets: + right, - left).
+SHOOT_GUNS = [
+    (90, 2, 1, 8, [0, 1, 0, -1]),   # rifle: steady climb
+    (80, 1, 1, 6, [0, 0, 1, -1]),   # carbine: lighter, faster
+    (65, 1, 1, 4, [1, -1]),         # SMG: fastest, side jitter
+    (100, 3, 1, 10, [0, 1, 1, 0]),  # LMG: slow, heavy, drifting left to right
+]
+SHOOT_BULLETS = 30
+
+
+def shoot_events(delay, first, step, most, sideways):
+    # Each bullet: left press (10 ms) and release, the horizontal move (5 ms),
+    # then the vertical move holding the wait before the next bullet. "down"
+    # moves left or up, "up" right or down; "Delay" is decimal text.
+    def event(down, button, wait, kind):
+        return {"Action": "down" if down else "up", "Button": button, "Delay": str(wait), "Type": kind}
+    events = []
+    for b in range(SHOOT_BULLETS):
+        side = sideways[b % len(sideways)]
+        pull = min(first + step * (b // 3), most)
+        events += [event(True, 1, 10, 1), event(False, 1, 0, 1), event(side < 0, abs(side), 5, 4),
+                   event(False, pull, delay, 5)]
+    return {"Events": events}
+
 
 def keyboard_codes():
     path, name = KEY_CODES_SOURCE
@@ -259,11 +286,13 @@ def main():
         "DefaultLightName": [[{"LightName": n, "visible": v} for n, v in MODES[f]] for f in FOLDERS],
         "AreaLightName": [[{"LightName": n} for n in AREAS[f]] for f in FOLDERS],
     })
+    for gun, row in enumerate(SHOOT_GUNS):
+        write_json(f"ShootData_{gun}.Shoot", shoot_events(*row))
     if args.lang_tsv:
         with open(args.lang_tsv, "w", encoding="utf-8") as f:
             for row in MODE_TEXTS + AREA_TEXTS + CORRECT_TEXTS:
                 f.write("\t".join(row) + "\n")
-    print(f"wrote {len(FOLDERS) + 1} files to {os.path.normpath(OUT)}")
+    print(f"wrote {len(FOLDERS) + 1 + len(SHOOT_GUNS)} files to {os.path.normpath(OUT)}")
 
 
 if __name__ == "__main__":

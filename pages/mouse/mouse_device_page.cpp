@@ -73,6 +73,8 @@ void COrvaneMouseDevice::bindMousePage() {
         apply->SetResourceText(true);
         apply->SetText(QStringLiteral("keyset_prosave_mouse"));
     }
+    linkMacroPanel();
+    linkShootPanel();
     CPaintManagerUI* manager = GetManager();
     CControlUI* tabs = pageControl("mouse_device_seting_layout");
     if (!manager || !tabs) return;

@@ -21,6 +21,8 @@
 namespace talven {
 
 class CKeySetControlUI;
+class CMacroControlUI;
+class CShootControlUI;
 
 class COrvaneMouseDevice : public COrvaneUSBDevice {
     Q_OBJECT
@@ -111,6 +113,10 @@ public:
     // The macros and the button table to the mouse, then the profile saved.
     void saveKeysToMouse();
 
+    // ---- macro and shoot tabs (mouse_macro_page.cpp, mouse_shoot_page.cpp) ----
+    CMacroControlUI* macroPanel() const;
+    CShootControlUI* shootPanel() const;
+
     // ---- observers ------------------------------------------------------------
     mouse::MouseProtocol& protocol() { return protocol_; }
     CMouseProfiledata& profileData() { return profile_; }
@@ -138,6 +144,8 @@ private:
     void showLiftOffReading();
     void showLightingPanel();
     void rebuildButtonList();
+    void linkMacroPanel();
+    void linkShootPanel();
     // Profile 0's settings block with the primary screen's size.
     int sendSettingsBlock();
     // Kept, saved and sent: the end of every edit of the performance tab.
