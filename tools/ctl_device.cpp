@@ -59,20 +59,25 @@ std::optional<FoundInterface> selectCommandInterface(const std::vector<FoundInte
     return std::nullopt;
 }
 
-std::optional<FoundInterface> findKeyboardInterface(const std::string& selector, std::string* error) {
+std::optional<FoundInterface> findInterfaceOfKind(uint16_t deviceKind, const std::string& what,
+                                                  const std::string& selector, std::string* error) {
     const auto found = findSupportedInterfaces();
     if (selector.empty()) {
         for (const auto& f : found)
-            if (f.entry.role == role::Command && f.entry.kind == kind::Keyboard) return f;
-        *error = "no keyboard found";
+            if (f.entry.role == role::Command && f.entry.kind == deviceKind) return f;
+        *error = "no " + what + " found";
         return std::nullopt;
     }
     auto target = selectCommandInterface(found, selector, error);
-    if (target && target->entry.kind != kind::Keyboard) {
-        *error = "'" + selector + "' is not a keyboard";
+    if (target && target->entry.kind != deviceKind) {
+        *error = "'" + selector + "' is not a " + what;
         return std::nullopt;
     }
     return target;
+}
+
+std::optional<FoundInterface> findKeyboardInterface(const std::string& selector, std::string* error) {
+    return findInterfaceOfKind(kind::Keyboard, "keyboard", selector, error);
 }
 
 bool openChannel(CommandChannel& channel, const FoundInterface& target, bool trace,

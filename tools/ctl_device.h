@@ -29,6 +29,11 @@ std::optional<FoundInterface> selectCommandInterface(const std::vector<FoundInte
                                                      const std::string& selector,
                                                      std::string* error);
 
+// The command interface of a device of `deviceKind` named by `selector` (as
+// above), or the first one; `what` names the kind in the error.
+std::optional<FoundInterface> findInterfaceOfKind(uint16_t deviceKind, const std::string& what,
+                                                  const std::string& selector, std::string* error);
+
 // The keyboard named by `selector` (as above), or the first keyboard.
 std::optional<FoundInterface> findKeyboardInterface(const std::string& selector, std::string* error);
 

@@ -16,22 +16,6 @@ namespace {
 
 using channel_result::Success;
 
-std::optional<FoundInterface> findMousePad(const std::string& selector, std::string* error) {
-    const auto found = findSupportedInterfaces();
-    if (selector.empty()) {
-        for (const auto& f : found)
-            if (f.entry.role == role::Command && f.entry.kind == kind::MousePad) return f;
-        *error = "no mouse pad found";
-        return std::nullopt;
-    }
-    auto target = selectCommandInterface(found, selector, error);
-    if (target && target->entry.kind != kind::MousePad) {
-        *error = "'" + selector + "' is not a mouse pad";
-        return std::nullopt;
-    }
-    return target;
-}
-
 // The folder given with --data-dir, else the pad's own; empty on failure.
 std::string dataFolder(const FoundInterface& target, const std::vector<std::string>& args, std::string* error) {
     if (args.empty()) {
@@ -92,7 +76,7 @@ int runMousePadCommand(const MousePadRequest& request) {
     if (!options.empty() && !dataDirGiven) return fail("mousepad apply takes only --data-dir DIR", 2);
 
     std::string error;
-    const auto target = findMousePad(request.device, &error);
+    const auto target = findInterfaceOfKind(kind::MousePad, "mouse pad", request.device, &error);
     if (!target) return fail(error);
     const std::string folder = dataFolder(*target, options, &error);
     if (folder.empty()) return fail(error);

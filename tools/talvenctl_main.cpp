@@ -7,6 +7,7 @@
 #include "tools/ctl_key_function.h"
 #include "tools/ctl_keyboard.h"
 #include "tools/ctl_mouse.h"
+#include "tools/ctl_headset.h"
 #include "tools/ctl_mousepad.h"
 #include "tools/ctl_sim.h"
 
@@ -74,10 +75,18 @@ const char kUsage[] =
     "                              write the selected profile's lighting of the pad's\n"
     "                              data folder (or DIR) into the pad's settings block;\n"
     "                              nothing is written when the profile cannot be read\n"
+    "  headset apply [--data-dir DIR]\n"
+    "                              write the selected profile of the headset's data\n"
+    "                              folder (or DIR): lighting into its settings block and\n"
+    "                              one frame, equaliser, microphone and voice changer\n"
+    "                              through the audio library\n"
+    "  headset eq PRESET           equaliser preset 1..12; headset mic LEVEL: the\n"
+    "                              microphone's input level 0..100 (--trace prints\n"
+    "                              the audio library's calls)\n"
     "  sim COMMAND...              control the device simulator (list, plug NAME,\n"
     "                              unplug NAME, fault NAME KIND [COUNT], notify NAME USAGE,\n"
     "                              key NAME POSITION [press|release|tap], profile NAME INDEX,\n"
-    "                              gamemode NAME on|off)\n"
+    "                              gamemode NAME on|off, frames headset)\n"
     "\n"
     "  --trace    print every report written ('> ') and read ('< ') in hexadecimal\n"
     "  --device   product name (keyboard, mouse, mousepad, headset, keyboard7440),\n"
@@ -255,6 +264,8 @@ int run(int argc, char** argv) {
         return runMouseCommand({options.device, options.trace, {options.args.begin() + 1, options.args.end()}});
     if (name == "mousepad")
         return runMousePadCommand({options.device, options.trace, {options.args.begin() + 1, options.args.end()}});
+    if (name == "headset")
+        return runHeadsetCommand({options.device, options.trace, {options.args.begin() + 1, options.args.end()}});
     if (name == "keyboard")
         return runKeyboardCommand({options.device, options.trace, {options.args.begin() + 1, options.args.end()}});
     auto it = channelCommands().find(name);

@@ -97,6 +97,7 @@ public:
     const LevelReadings& inputLevels() const { return input_; }
     const LevelReadings& monitorLevels() const { return monitor_; }
     bool hasMonitoring() const { return hasMonitoring_; }
+    bool hasVoiceChanger() const { return (inputFeatures_ & kVoiceChangerFeature) != 0; }
 
     // Each property read at start-up; a failed read is followed by a write
     // of its default.
