@@ -21,7 +21,7 @@ ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..")
 OUT = os.path.join(ROOT, "resources", "DefaultData")
 
 # The C++ array holding the 126 on-screen keys' factory codes, three bytes a key.
-KEY_CODES_SOURCE = ("sim/sim_products.cpp", "kMatrixCodes")
+KEY_CODES_SOURCE = ("sim/keyboard_firmware.cpp", "kFactoryKeyCodes")
 
 # Device folders in product-table order: the index of each in default_light.json.
 FOLDERS = ["mouse", "keyboard", "MousePad", "HD", "keyboard7440"]
@@ -174,7 +174,7 @@ def keyboard_codes():
     path, name = KEY_CODES_SOURCE
     with open(os.path.join(ROOT, path), encoding="utf-8") as f:
         text = f.read()
-    match = re.search(re.escape(name) + r"\s*\[[^\]]*\]\s*=\s*\{(.*?)\};", text, re.S)
+    match = re.search(re.escape(name) + r"\s*(?:\[[^\]]*\])?\s*=\s*\{(.*?)\};", text, re.S)
     if not match:
         sys.exit(f"{path}: no array {name}")
     body = re.sub(r"//[^\n]*", "", match.group(1))
