@@ -85,18 +85,20 @@ std::vector<headset::CustomCurve> curvesOf(CHs6533Profiledata& profile) {
 }
 
 // The block is read first so the bytes the program does not own go back as
-// the headset holds them; then one frame in the profile's colour, the first
-// the lighting shows.
+// the headset holds them. The frame (the profile's colour, the first the
+// lighting shows) goes before the block write: the headset answers the write
+// only after it took the frame's reports, so when apply ends all of it is
+// on the headset.
 int applyLighting(headset::HeadsetProtocol& link, const LightSettings& light) {
     headset::SettingsReading reading = link.readSettings();
     if (reading.result != Success) return fail("settings block: " + describeResult(reading.result) + "; nothing written");
-    mousepad::storeLight(reading.block, light);
-    if (const int r = link.writeSettings(0, reading.block); r != Success)
-        return fail("settings block: " + describeResult(r));
     std::vector<uint32_t> frame(headset::kHeadsetLeds, 0);
     if (light.selectItem != kLightingOff)
         lighting::fillFrame(frame, {light.red, light.green, light.blue}, lighting::brightnessForLevel(light.light));
     if (const int r = link.sendFrame(frame); r != Success) return fail("lighting frame: " + describeResult(r));
+    mousepad::storeLight(reading.block, light);
+    if (const int r = link.writeSettings(0, reading.block); r != Success)
+        return fail("settings block: " + describeResult(r));
     std::printf("mode %u brightness %u speed %u direction %u spectrum %u colour %u %u %u\n", light.selectItem,
                 light.light, light.speed, light.fx, light.multiColor, light.red, light.green, light.blue);
     return 0;

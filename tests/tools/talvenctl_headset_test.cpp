@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
 
 namespace talven {
 namespace {
@@ -121,6 +122,21 @@ TEST_F(TalvenctlHeadsetTest, ApplyWritesTheBlockAFrameAndTheAudioValues) {
     for (const char* kept : {"< input Enable_MAGICVOICE = 1", "< input MagicVoice_Selection = 1",
                              "< output EQ_Slider5 = -11"})
         EXPECT_TRUE(has(again, kept)) << kept << "\n" << again.out;
+}
+
+TEST_F(TalvenctlHeadsetTest, AProfileThatCannotBeReadWritesNothing) {
+    Json::Value list;
+    list["profilelist"][0]["profileUUID"] = "p";
+    list["profileselect"] = 0;
+    ASSERT_EQ(wirtejsonFile(data.str() + "/ProfileList.ini", list), 0);
+    std::ofstream(data.str() + "/p.Json") << "{ not json";
+    const auto before = model().area(Area::Config);
+    const CtlRun r = run("--trace headset apply --data-dir " + data.str());
+    EXPECT_NE(r.status, 0);
+    EXPECT_NE(r.err.find("nothing written"), std::string::npos) << r.err;
+    EXPECT_TRUE(r.out.empty()) << r.out;
+    EXPECT_EQ(model().area(Area::Config), before);
+    EXPECT_TRUE(model().otherReports().empty());
 }
 
 }  // namespace
