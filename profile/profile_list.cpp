@@ -39,7 +39,9 @@ constexpr TabVisibility H = TabVisibility::hidden;
 // Columns: deng, key, macro, system, cursor, 6533_voice, magic.
 constexpr std::array<TabVisibilityRow, 6> kTabVisibility = {{
     {profile_kind::Keyboard, {K, K, S, K, H, K, K}},
-    {profile_kind::Mouse, {K, K, H, K, K, K, K}},
+    // The mouse's buttons run macros and fire recoil patterns made on its
+    // macro tab: hidden, a mouse owner could make neither.
+    {profile_kind::Mouse, {K, K, S, K, K, K, K}},
     {profile_kind::MousePad, {K, H, H, H, H, K, K}},
     {4, {K, H, H, K, H, K, K}},
     {5, {K, H, H, H, H, K, K}},

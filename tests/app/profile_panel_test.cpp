@@ -205,7 +205,7 @@ TEST_F(ProfilePanelTest, TheMenuButtonTogglesTheActionsAndTheTabsFollowTheKind) 
     };
     const Case cases[] = {
         {"keyboard", "cursor_Op_tab", false}, {"keyboard", "macro_Op_tab", true},
-        {"mouse", "macro_Op_tab", false},     {"mouse", "cursor_Op_tab", true},
+        {"mouse", "macro_Op_tab", true},     {"mouse", "cursor_Op_tab", true},
         {"MousePad", "key_Op_tab", false},    {"MousePad", "deng_Op_tab", true},
         {"HD", "6533_voice_Op_tab", true},    {"HD", "system_Op_tab", false},
     };
