@@ -199,7 +199,7 @@ void COrvaneUSBDevice::paintPreview() {
     QWidget* top = nullptr;
     for (size_t i = 0; i < renderedFrame_.size() && i < lightButtons_.size(); ++i) {
         CControlUI* control = lightButtons_[i];
-        if (!control || !control->IsVisible()) continue;
+        if (!control || !control->isVisible()) continue;  // on screen, not only flagged visible
         const QColor before = control->GetBkColor();
         paintLed(control, renderedFrame_[i]);
         if (control->GetBkColor() == before) continue;
@@ -218,8 +218,10 @@ void COrvaneUSBDevice::renderFrame() {
     }
     const uint32_t now = tickCount();
     // Effects step up to every 8 ms; painting faster than the display shows
-    // would only cost.
-    if (previewDirty_ && now - lastPaintAt_ >= kPreviewPaintMs) {
+    // would only cost. A page that is not on screen (another product's page
+    // is shown, or the window is hidden) paints nothing: it keeps the preview
+    // marked and paints it once it is shown.
+    if (previewDirty_ && isVisible() && now - lastPaintAt_ >= kPreviewPaintMs) {
         paintPreview();
         previewDirty_ = false;
         lastPaintAt_ = now;

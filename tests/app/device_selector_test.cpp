@@ -320,6 +320,27 @@ TEST_F(DrivingPageTest, ThePreviewRepaintsOnlyTheLedsThatChanged) {
     EXPECT_EQ(changedPaints.paints, before);
 }
 
+// A page that streams to its device while another product's page is shown
+// keeps sending frames but paints no preview: its LEDs are not on screen,
+// and repainting them would repaint the page that is.
+TEST_F(DrivingPageTest, APageNotShownSendsFramesButPaintsNoPreview) {
+    ASSERT_TRUE(plugMouse());
+    window->ShowWindow(true);
+    std::string error;
+    ASSERT_TRUE(sim.plug("keyboard", &error)) << error;
+    ASSERT_TRUE(test::waitUntil([&] { return window->selector()->SelectByFolder("keyboard"); }));
+    ASSERT_TRUE(test::waitUntil([&] { return window->CurrentDevicePage() != mousePage; }));
+    idle(100);
+    sim::SimDevice& mouse = *sim.device("mouse");
+    const uint32_t paints = mousePage->previewPaints();
+    const int frames = framesReceived(mouse);
+    idle(600);
+    EXPECT_EQ(mousePage->previewPaints(), paints);
+    EXPECT_GT(framesReceived(mouse), frames) << "the mouse still gets its frames";
+    ASSERT_TRUE(window->selector()->SelectByFolder("mouse"));
+    EXPECT_TRUE(test::waitUntil([&] { return mousePage->previewPaints() > paints; }, 3000)) << "shown again";
+}
+
 TEST_F(DrivingPageTest, ThePowerCardShowsOnlyForAConnectedProductWithPower) {
     ui::CControlUI* card = find("device_power_switch");
     ASSERT_NE(card, nullptr);
