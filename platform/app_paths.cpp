@@ -82,6 +82,12 @@ std::string resourceRootFor(const std::string& exeFolder) {
     if (fs::is_directory(folder + "skin", ec)) return folder;
     // /proc/self/exe is already free of links, so going up lexically is
     // the same as going up on disk.
+    // In the build tree the command-line tools sit in tools/ and sim/ beside
+    // app/, which holds the resources (and SDK/) of the desktop program.
+    const fs::path buildApp = (fs::path(folder) / ".." / "app").lexically_normal();
+    if (fs::is_directory(buildApp / "skin", ec) && fs::exists(buildApp / "talven-k88", ec)) {
+        return withSlash(buildApp.string());
+    }
     fs::path installed = (fs::path(folder) / ".." / "share" / kInstalledResourceFolder).lexically_normal();
     return withSlash(installed.string());
 }

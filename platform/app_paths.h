@@ -10,8 +10,10 @@ namespace talven::paths {
 std::string executableFolder();
 
 // skin/, DefaultData/, Font/ and SDK/: the executable's folder when it holds
-// "skin/" (a build tree or a portable copy), else <exe folder>/../share/
-// talven-k88/. TALVEN_RESOURCE_DIR overrides both.
+// "skin/" (a build tree or a portable copy), else ../app/ when that is the
+// build tree's program folder (for talvenctl and talven-devsim run from the
+// build), else <exe folder>/../share/talven-k88/. TALVEN_RESOURCE_DIR
+// overrides all.
 std::string resourceRoot();
 // The decision above for a given executable folder, without the override.
 std::string resourceRootFor(const std::string& exeFolder);

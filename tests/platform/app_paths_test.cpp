@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include <filesystem>
 #include <stdexcept>
 #include <vector>
@@ -56,6 +58,14 @@ TEST(AppPaths, ResourceRootIsTheExecutableFolderOnlyWhenItHoldsTheSkin) {
     EXPECT_EQ(paths::resourceRootFor(dir.str() + "/prefix/bin/"), dir.str() + "/prefix/share/talven-k88/");
     fs::create_directories(dir / "prefix/bin/skin");
     EXPECT_EQ(paths::resourceRootFor(dir.str() + "/prefix/bin"), dir.str() + "/prefix/bin/");
+
+    // A build tree: the tools find the program's resources in app/, and only
+    // where app/ really holds the program.
+    fs::create_directories(dir / "build/tools");
+    fs::create_directories(dir / "build/app/skin");
+    EXPECT_EQ(paths::resourceRootFor(dir.str() + "/build/tools"), dir.str() + "/build/share/talven-k88/");
+    std::ofstream(dir / "build/app/talven-k88") << "";
+    EXPECT_EQ(paths::resourceRootFor(dir.str() + "/build/tools"), dir.str() + "/build/app/");
 
     ScopedEnv root("TALVEN_RESOURCE_DIR", dir.str().c_str());
     EXPECT_EQ(paths::defaultDataFolder(), dir.str() + "/DefaultData/");
