@@ -50,9 +50,6 @@ COrvaneKeyboardDevice::COrvaneKeyboardDevice() {
 COrvaneKeyboardDevice::~COrvaneKeyboardDevice() {
     // Both threads call into this object: they end before any member goes.
     stopLightingThread();
-    stopEventReader();
-    std::lock_guard<std::mutex> lock(eventLock_);
-    eventOpen_ = false;
     events_.close();
 }
 

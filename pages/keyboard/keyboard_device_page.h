@@ -13,6 +13,7 @@
 #include "device/keyboard/keyboard_lighting.h"
 #include "device/keyboard/keyboard_protocol.h"
 #include "device/keyboard/keyboard_settings.h"
+#include "device/notification_reader.h"
 #include "pages/usb_device_page.h"
 #include "platform/input_settings.h"
 #include "profile/profile_data_keyboard.h"
@@ -159,8 +160,8 @@ public:
     int activeProfile() const { return activeProfile_; }
     const KeyboardNameLists& nameLists() const { return names_; }
     CKeyboardProfiledata& profileData() { return profile_; }
-    bool eventInterfaceOpen() const { return eventOpen_.load(); }
-    bool eventReaderRunning() const { return eventReader_.started(); }
+    bool eventInterfaceOpen() const { return events_.running(); }
+    bool eventReaderRunning() const { return events_.running(); }
     // The preview's intensity of an LED (0..255), under the frame lock.
     uint8_t previewIntensity(int led) const;
 
@@ -190,9 +191,6 @@ private:
     void storeCustomColours();
     void startLightingThread();
     void stopLightingThread();
-    void startEventReader();
-    void stopEventReader();
-    void eventLoop();
 
     keyboard::KeyboardProtocol protocol_{commandChannel_};
     keyboard::KeyboardPreview keyPreview_{lighting_};
@@ -210,10 +208,7 @@ private:
     ui::CControlUI* textTest_ = nullptr;
 
     // The notification interface and its reader.
-    hid::HidDevice events_;
-    std::mutex eventLock_;
-    std::atomic<bool> eventOpen_{false};
-    WorkerThread eventReader_;
+    NotificationReader events_{"MS设备同步线程设定退出"};
 };
 
 }  // namespace talven

@@ -16,11 +16,6 @@ namespace talven {
 
 namespace {
 
-// A read waits at most this long, so the reader sees its stop event in time.
-constexpr int kEventReadMs = 100;
-// After a read that ends at once without a code (a report without one, a
-// device that went away) the reader pauses this long rather than spin.
-constexpr int kEmptyReadPauseMs = 10;
 // While the keyboard is away the preview only looks now and then.
 constexpr int kDisconnectedPeriodMs = 100;
 // The keyboard's request to synchronise is answered this much later.
@@ -58,64 +53,19 @@ int COrvaneKeyboardDevice::animationPeriodMs() const {
 
 // ---- event interface ------------------------------------------------------------------
 
-void COrvaneKeyboardDevice::onEventInterfaceArrived(const DeviceSlot& slot) {
-    if (slot.kind != kind::Keyboard) return;
-    {
-        std::lock_guard<std::mutex> lock(eventLock_);
-        if (!eventOpen_) {
-            if (!events_.open(slot.path, true, true, true, false)) {
-                debugOutputf("cannot open %s", slot.path.c_str());
-                return;
-            }
-            eventOpen_ = true;
-        }
-    }
-    startEventReader();
-}
-
-void COrvaneKeyboardDevice::onEventInterfaceRemoved(const DeviceSlot&) {
-    stopEventReader();
-    std::lock_guard<std::mutex> lock(eventLock_);
-    eventOpen_ = false;
-    events_.close();
-}
-
-void COrvaneKeyboardDevice::startEventReader() { eventReader_.start([this](Event&) { eventLoop(); }); }
-
-// The reader waits for the keyboard without a time limit; the device's own
-// stop event ends that wait. The thread's stop is set first, so the reader
-// sees it as soon as its read returns and does not start another.
-void COrvaneKeyboardDevice::stopEventReader() {
-    if (!eventReader_.started()) return;
-    eventReader_.stopEvent().set();
-    events_.stopEvent().set();
-    eventReader_.stop();
-    events_.stopEvent().reset();
-}
-
 // Each notification goes to the UI thread, which owns the page, the key maps
 // and the preview; a notification still queued when the page goes is dropped
-// with it.
-void COrvaneKeyboardDevice::eventLoop() {
-    Event& stop = eventReader_.stopEvent();
-    while (!stop.isSet()) {
-        if (!eventOpen_) {
-            stop.wait(kEventReadMs);
-            continue;
-        }
-        const uint32_t start = tickCount();
-        const std::optional<uint16_t> code = keyboard::readNotificationCode(events_, -1);
-        if (!code) {
-            if (tickCount() - start < static_cast<uint32_t>(kEmptyReadPauseMs)) stop.wait(kEmptyReadPauseMs);
-            continue;
-        }
+// with it. An interface already being read is kept as it is.
+void COrvaneKeyboardDevice::onEventInterfaceArrived(const DeviceSlot& slot) {
+    if (slot.kind != kind::Keyboard || events_.running()) return;
+    events_.open(slot.path, [this](uint16_t code) {
         debugOutput("接收到自动添加设备的同步信息要求  TEST");
-        if (*code == keyboard::notification::Synchronise) debugOutput("接收到自动添加设备的同步信息要求");
-        QMetaObject::invokeMethod(
-            this, [this, value = *code] { onNotification(value); }, Qt::QueuedConnection);
-    }
-    debugOutput("MS设备同步线程设定退出");
+        if (code == keyboard::notification::Synchronise) debugOutput("接收到自动添加设备的同步信息要求");
+        QMetaObject::invokeMethod(this, [this, code] { onNotification(code); }, Qt::QueuedConnection);
+    });
 }
+
+void COrvaneKeyboardDevice::onEventInterfaceRemoved(const DeviceSlot&) { events_.close(); }
 
 void COrvaneKeyboardDevice::onNotification(uint16_t code) {
     const keyboard::KeyboardNotification n = keyboard::decodeNotification(code, protocol_.maps());

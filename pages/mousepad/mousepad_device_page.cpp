@@ -28,9 +28,6 @@ COrvaneMousePadDevice::COrvaneMousePadDevice() {
 COrvaneMousePadDevice::~COrvaneMousePadDevice() {
     // Both threads call into this object: they end before any member goes.
     stopAnimation();
-    stopEventReader();
-    std::lock_guard<std::mutex> lock(eventLock_);
-    eventOpen_ = false;
     events_.close();
 }
 

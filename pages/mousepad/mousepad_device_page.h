@@ -11,6 +11,7 @@
 
 #include "device/mousepad/mousepad_lighting.h"
 #include "device/mousepad/mousepad_protocol.h"
+#include "device/notification_reader.h"
 #include "pages/usb_device_page.h"
 #include "profile/profile_data_basic.h"
 
@@ -60,7 +61,7 @@ public:
     // The settings block copy (speed as a level), under the frame lock.
     mousepad::SettingsBlock settingsBlock() const;
     CBasicProfiledata& profileData() { return profile_; }
-    bool eventReaderRunning() const { return eventReader_.started(); }
+    bool eventReaderRunning() const { return events_.running(); }
 
 private:
     ui::CControlUI* pageControl(const char* name) const;
@@ -71,9 +72,6 @@ private:
     void loadProfileFrom(const std::string& path);
     std::string currentProfileUuid() const;
     void requestSettingsRead();
-    void startEventReader();
-    void stopEventReader();
-    void eventLoop();
 
     mousepad::MousePadProtocol protocol_{commandChannel_};
     CBasicProfiledata profile_;
@@ -86,10 +84,7 @@ private:
     std::vector<std::string> modeNames_;
     std::vector<bool> modeVisible_;
 
-    hid::HidDevice events_;
-    std::mutex eventLock_;
-    std::atomic<bool> eventOpen_{false};
-    WorkerThread eventReader_;
+    NotificationReader events_{"MP设备同步线程设定退出"};
 };
 
 }  // namespace talven

@@ -4,10 +4,8 @@
 
 #include "pages/mousepad/mousepad_device_page.h"
 
-#include "device/keyboard/keyboard_notifications.h"
 #include "pages/entry_timers.h"
 #include "platform/clock.h"
-#include "platform/debug_output.h"
 #include "ui/paint_manager.h"
 
 #include <QMetaObject>
@@ -20,10 +18,6 @@ namespace {
 constexpr int kDisconnectedPeriodMs = 100;
 // The pad's request to read its settings again is answered this much later.
 constexpr uint kSynchroniseDelayMs = 500;
-// After a read that ends at once without a code the reader pauses this long
-// rather than spin.
-constexpr int kEmptyReadPauseMs = 10;
-constexpr int kClosedPollMs = 100;
 
 }  // namespace
 
@@ -57,59 +51,17 @@ int COrvaneMousePadDevice::animationPeriodMs() const {
 
 // ---- event interface ------------------------------------------------------------------
 
+// The pad's request to read its settings again goes to the UI thread, which
+// owns the selector entry's timer. An interface already being read is kept.
 void COrvaneMousePadDevice::onEventInterfaceArrived(const DeviceSlot& slot) {
-    if (slot.kind != kind::MousePad) return;
-    {
-        std::lock_guard<std::mutex> lock(eventLock_);
-        if (!eventOpen_) {
-            if (!events_.open(slot.path, true, true, true, false)) {
-                debugOutputf("cannot open %s", slot.path.c_str());
-                return;
-            }
-            eventOpen_ = true;
-        }
-    }
-    startEventReader();
-}
-
-void COrvaneMousePadDevice::onEventInterfaceRemoved(const DeviceSlot&) {
-    stopEventReader();
-    std::lock_guard<std::mutex> lock(eventLock_);
-    eventOpen_ = false;
-    events_.close();
-}
-
-void COrvaneMousePadDevice::startEventReader() { eventReader_.start([this](Event&) { eventLoop(); }); }
-
-// The reader waits for the pad without a time limit; the device's own stop
-// event ends that wait.
-void COrvaneMousePadDevice::stopEventReader() {
-    if (!eventReader_.started()) return;
-    eventReader_.stopEvent().set();
-    events_.stopEvent().set();
-    eventReader_.stop();
-    events_.stopEvent().reset();
-}
-
-void COrvaneMousePadDevice::eventLoop() {
-    Event& stop = eventReader_.stopEvent();
-    while (!stop.isSet()) {
-        if (!eventOpen_) {
-            stop.wait(kClosedPollMs);
-            continue;
-        }
-        const uint32_t start = tickCount();
-        const std::optional<uint16_t> code = keyboard::readNotificationCode(events_, -1);
-        if (!code) {
-            if (tickCount() - start < static_cast<uint32_t>(kEmptyReadPauseMs)) stop.wait(kEmptyReadPauseMs);
-            continue;
-        }
-        if (*code != mousepad::kSynchroniseNotification) continue;
-        // The selector entry's timer belongs to the UI thread.
+    if (slot.kind != kind::MousePad || events_.running()) return;
+    events_.open(slot.path, [this](uint16_t code) {
+        if (code != mousepad::kSynchroniseNotification) return;
         QMetaObject::invokeMethod(this, [this] { requestSettingsRead(); }, Qt::QueuedConnection);
-    }
-    debugOutput("MP设备同步线程设定退出");
+    });
 }
+
+void COrvaneMousePadDevice::onEventInterfaceRemoved(const DeviceSlot&) { events_.close(); }
 
 void COrvaneMousePadDevice::requestSettingsRead() {
     if (optionEntry_ && optionEntry_->GetManager())
