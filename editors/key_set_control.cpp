@@ -229,6 +229,25 @@ void CKeySetControlUI::fillMediaRows() {
     }
 }
 
+void CKeySetControlUI::showSlot(const KeySlot& slot, const std::vector<std::string>& macroNames) {
+    std::vector<QString> macros;
+    for (const std::string& name : macroNames) macros.push_back(QString::fromStdString(name));
+    setMacroNames(macros);
+    showAssignment(keyfn::storedRecord(slot.assignment), keyfn::storedRecord(slot.defaultAssignment));
+}
+
+void CKeySetControlUI::showSlotDefault(const KeySlot& slot) {
+    const keyfn::KeyRecord factory = keyfn::storedRecord(slot.defaultAssignment);
+    showAssignment(factory, factory);
+}
+
+bool CKeySetControlUI::storeInto(KeySlot& slot) {
+    const auto records = readAssignment();
+    if (!records) return false;
+    slot.assignment = records->current.code;
+    return true;
+}
+
 void CKeySetControlUI::setMacroNames(const std::vector<QString>& names) {
     CComboUI* c = combo("keyset_macro_combo");
     if (!c) return;

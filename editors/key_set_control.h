@@ -8,12 +8,14 @@
 // routed to the page, which knows the key.
 
 #include "device/key_assignment.h"
+#include "profile/profile_records.h"
 #include "ui/layouts.h"
 
 #include <QPointer>
 #include <QString>
 
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace talven {
@@ -44,6 +46,15 @@ public:
     // Nothing when the shown category names no function (a combo without a
     // selection) or a number field holds no decimal number.
     std::optional<KeyAssignmentRecords> readAssignment();
+
+    // A key's stored function and its default as a profile keeps them, with
+    // the device's macro names for the macro combo.
+    void showSlot(const KeySlot& slot, const std::vector<std::string>& macroNames);
+    // The key's default function, shown as its current one too.
+    void showSlotDefault(const KeySlot& slot);
+    // The shown function into the slot's assignment; false (slot untouched)
+    // when readAssignment() gives nothing.
+    bool storeInto(KeySlot& slot);
 
     void setMacroNames(const std::vector<QString>& names);
     void setMacroName(int index, const QString& name);

@@ -2,7 +2,6 @@
 // selected key's assignment shown, stored in the profile, and the key table
 // sent to the keyboard.
 
-#include "device/key_assignment.h"
 #include "editors/key_set_control.h"
 #include "pages/keyboard/keyboard_device_page.h"
 #include "platform/debug_output.h"
@@ -35,18 +34,13 @@ CKeySetControlUI* COrvaneKeyboardDevice::keySetPanel() const {
 void COrvaneKeyboardDevice::showKeyAssignment() {
     CKeySetControlUI* panel = keySetPanel();
     if (!panel || selectedKey_ < 0 || selectedKey_ >= static_cast<int>(keySlots_.size())) return;
-    std::vector<QString> macros;
-    for (const std::string& name : names_.macroNames) macros.push_back(QString::fromStdString(name));
-    panel->setMacroNames(macros);
-    const KeySlot& slot = keySlots_[static_cast<size_t>(selectedKey_)];
-    panel->showAssignment(keyfn::storedRecord(slot.assignment), keyfn::storedRecord(slot.defaultAssignment));
+    panel->showSlot(keySlots_[static_cast<size_t>(selectedKey_)], names_.macroNames);
 }
 
 void COrvaneKeyboardDevice::showDefaultAssignment() {
     CKeySetControlUI* panel = keySetPanel();
     if (!panel || selectedKey_ < 0 || selectedKey_ >= static_cast<int>(keySlots_.size())) return;
-    const keyfn::KeyRecord factory = keyfn::storedRecord(keySlots_[static_cast<size_t>(selectedKey_)].defaultAssignment);
-    panel->showAssignment(factory, factory);
+    panel->showSlotDefault(keySlots_[static_cast<size_t>(selectedKey_)]);
 }
 
 void COrvaneKeyboardDevice::saveKeyAssignment() {
@@ -58,9 +52,7 @@ void COrvaneKeyboardDevice::saveKeyAssignment() {
         debugOutput("按键设置: the profile is damaged; the assignment is not saved");
         return;
     }
-    const auto records = panel->readAssignment();
-    if (!records) return;
-    keySlots_[static_cast<size_t>(selectedKey_)].assignment = records->current.code;
+    if (!panel->storeInto(keySlots_[static_cast<size_t>(selectedKey_)])) return;
     profile_.WriteKeyList(keySlots_);
     saveProfile();
     // The keyboard does not have it yet: the page marks the key as changed.

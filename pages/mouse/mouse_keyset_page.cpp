@@ -2,7 +2,6 @@
 // selected button's function shown, stored in the profile, and the button
 // table sent to the mouse.
 
-#include "device/key_assignment.h"
 #include "device/mouse/mouse_protocol.h"
 #include "editors/key_set_control.h"
 #include "pages/mouse/mouse_device_page.h"
@@ -17,18 +16,13 @@ CKeySetControlUI* COrvaneMouseDevice::keySetPanel() const {
 void COrvaneMouseDevice::showKeyAssignment() {
     CKeySetControlUI* panel = keySetPanel();
     if (!panel || selectedKey_ < 0 || selectedKey_ >= static_cast<int>(keySlots_.size())) return;
-    std::vector<QString> macros;
-    for (const std::string& name : macroNames_) macros.push_back(QString::fromStdString(name));
-    panel->setMacroNames(macros);
-    const KeySlot& slot = keySlots_[static_cast<size_t>(selectedKey_)];
-    panel->showAssignment(keyfn::storedRecord(slot.assignment), keyfn::storedRecord(slot.defaultAssignment));
+    panel->showSlot(keySlots_[static_cast<size_t>(selectedKey_)], macroNames_);
 }
 
 void COrvaneMouseDevice::showDefaultAssignment() {
     CKeySetControlUI* panel = keySetPanel();
     if (!panel || selectedKey_ < 0 || selectedKey_ >= static_cast<int>(keySlots_.size())) return;
-    const keyfn::KeyRecord factory = keyfn::storedRecord(keySlots_[static_cast<size_t>(selectedKey_)].defaultAssignment);
-    panel->showAssignment(factory, factory);
+    panel->showSlotDefault(keySlots_[static_cast<size_t>(selectedKey_)]);
 }
 
 void COrvaneMouseDevice::saveKeyAssignment() {
@@ -40,10 +34,8 @@ void COrvaneMouseDevice::saveKeyAssignment() {
         debugOutput("按键设置: the profile is damaged; the assignment is not saved");
         return;
     }
-    const auto records = panel->readAssignment();
-    if (!records) return;
     const int selected = selectedKey_;
-    keySlots_[static_cast<size_t>(selected)].assignment = records->current.code;
+    if (!panel->storeInto(keySlots_[static_cast<size_t>(selected)])) return;
     profile_.WriteKeyList(keySlots_);
     saveProfile();
     // The mouse does not have it yet: the apply button says so.
