@@ -10,7 +10,6 @@ namespace {
 
 bool validIndex(int index) { return index >= 0 && index <= kMaxProfileIndex; }
 
-uint32_t pack(uint16_t low, uint16_t high) { return low | static_cast<uint32_t>(high) << 16; }
 
 Json::Value colorObject(const CustomLightColor& c) {
     Json::Value v(Json::objectValue);
@@ -52,15 +51,15 @@ void CKeyboardProfiledata::WriteSystemStages(uint32_t word1, uint32_t word2, uin
 
 KeyboardSystemWords CKeyboardProfiledata::ReadSystemStages() {
     const Json::Value& s = member(deviceEntry(), "SystemStages");
-    systemWords_ = {pack(toWord(member(s, "Repeat")), toWord(member(s, "RepeatDelay"))),
-                    pack(toWord(member(s, "Key6Flag")), toWord(member(s, "PollingRate"))),
-                    pack(toWord(member(s, "WFlag")), toWord(member(s, "WinFlag")))};
+    systemWords_ = {packHalves(toWord(member(s, "Repeat")), toWord(member(s, "RepeatDelay"))),
+                    packHalves(toWord(member(s, "Key6Flag")), toWord(member(s, "PollingRate"))),
+                    packHalves(toWord(member(s, "WFlag")), toWord(member(s, "WinFlag")))};
     return systemWords_;
 }
 
 KeyboardSystemWords CKeyboardProfiledata::ReadSystemStagesFromSystem(const SystemInputValues& system) {
     ReadSystemStages();
-    systemWords_[0] = pack(static_cast<uint16_t>(system.keyboardSpeed), static_cast<uint16_t>(system.keyboardDelay));
+    systemWords_[0] = packHalves(static_cast<uint16_t>(system.keyboardSpeed), static_cast<uint16_t>(system.keyboardDelay));
     return systemWords_;
 }
 

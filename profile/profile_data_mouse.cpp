@@ -8,7 +8,6 @@ using namespace json_fields;
 
 namespace {
 
-uint32_t pack(uint16_t low, uint16_t high) { return low | static_cast<uint32_t>(high) << 16; }
 
 DpiStage stageFrom(const Json::Value& v) {
     DpiStage s;
@@ -89,9 +88,9 @@ MouseSystemWords CMouseProfiledata::ReadMouseSystem() {
         systemWords_ = {};
         return systemWords_;
     }
-    systemWords_ = {pack(toWord(member(s, "DoubleClickTime")), toWord(member(s, "MouseSpeed"))),
-                    pack(toWord(member(s, "PointerPrecision")), toWord(member(s, "ScorllPage"))),
-                    pack(toWord(member(s, "WheelScorlllinse")), stageNumber(entry, "ReportStages")),
+    systemWords_ = {packHalves(toWord(member(s, "DoubleClickTime")), toWord(member(s, "MouseSpeed"))),
+                    packHalves(toWord(member(s, "PointerPrecision")), toWord(member(s, "ScorllPage"))),
+                    packHalves(toWord(member(s, "WheelScorlllinse")), stageNumber(entry, "ReportStages")),
                     static_cast<uint32_t>(stageNumber(entry, "HeightStages") & 0xFF)};
     return systemWords_;
 }
@@ -99,9 +98,9 @@ MouseSystemWords CMouseProfiledata::ReadMouseSystem() {
 MouseSystemWords CMouseProfiledata::ReadMouseSystemFromSystem(const SystemInputValues& system) {
     const Json::Value& entry = deviceEntry();
     const uint16_t pageScroll = system.wheelScrollLines == kWheelPageScroll ? 1 : 0;
-    systemWords_ = {pack(doubleClickLevel(system.doubleClickTimeMs), static_cast<uint16_t>(system.mouseSpeed)),
-                    pack(static_cast<uint16_t>(system.mouseAcceleration), pageScroll),
-                    pack(static_cast<uint16_t>(system.wheelScrollLines), stageNumber(entry, "ReportStages")),
+    systemWords_ = {packHalves(doubleClickLevel(system.doubleClickTimeMs), static_cast<uint16_t>(system.mouseSpeed)),
+                    packHalves(static_cast<uint16_t>(system.mouseAcceleration), pageScroll),
+                    packHalves(static_cast<uint16_t>(system.wheelScrollLines), stageNumber(entry, "ReportStages")),
                     static_cast<uint32_t>(stageNumber(entry, "HeightStages") & 0xFF)};
     return systemWords_;
 }

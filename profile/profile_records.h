@@ -129,6 +129,11 @@ struct CorrectEntry {
     friend bool operator==(const CorrectEntry&, const CorrectEntry&) = default;
 };
 
+// The halves of a system word: its low and its high 16 bits.
+constexpr uint16_t lowHalf(uint32_t word) { return static_cast<uint16_t>(word & 0xFFFF); }
+constexpr uint16_t highHalf(uint32_t word) { return static_cast<uint16_t>(word >> 16); }
+constexpr uint32_t packHalves(uint16_t low, uint16_t high) { return low | static_cast<uint32_t>(high) << 16; }
+
 // Keyboard system words: Repeat | RepeatDelay << 16, Key6Flag | PollingRate
 // << 16, WFlag | WinFlag << 16.
 using KeyboardSystemWords = std::array<uint32_t, 3>;

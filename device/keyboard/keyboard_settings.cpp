@@ -11,19 +11,16 @@ constexpr int kRatesPerCheck = 8;
 constexpr std::array<uint16_t, kSettingOptions> kRepeatRateForCheck = {0, 10, 20, 31};
 constexpr unsigned kDelayStepMs = 250;
 
-uint16_t low(uint32_t word) { return static_cast<uint16_t>(word & 0xFFFF); }
-uint16_t high(uint32_t word) { return static_cast<uint16_t>(word >> 16); }
-uint32_t pack(uint16_t lowHalf, uint16_t highHalf) { return lowHalf | static_cast<uint32_t>(highHalf) << 16; }
 int optionOrFirst(uint16_t value) { return value < kSettingOptions ? value : 0; }
 
 }  // namespace
 
 KeyboardSystemSettings KeyboardSystemSettings::fromWords(const KeyboardSystemWords& words) {
-    return {low(words[0]), high(words[0]), low(words[1]), high(words[1]), low(words[2]), high(words[2])};
+    return {lowHalf(words[0]), highHalf(words[0]), lowHalf(words[1]), highHalf(words[1]), lowHalf(words[2]), highHalf(words[2])};
 }
 
 KeyboardSystemWords KeyboardSystemSettings::toWords() const {
-    return {pack(repeatRate, repeatDelay), pack(sixKey, pollingRate), pack(wKey, winLock)};
+    return {packHalves(repeatRate, repeatDelay), packHalves(sixKey, pollingRate), packHalves(wKey, winLock)};
 }
 
 KeyboardSwitches KeyboardSystemSettings::switches() const { return switchesFromSystemWords(toWords()); }

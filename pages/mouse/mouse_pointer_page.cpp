@@ -18,9 +18,6 @@ using namespace ui;
 
 namespace {
 
-uint16_t low(uint32_t word) { return static_cast<uint16_t>(word); }
-uint16_t high(uint32_t word) { return static_cast<uint16_t>(word >> 16); }
-uint32_t pack(uint32_t lowPart, uint32_t highPart) { return (lowPart & 0xFFFF) | (highPart & 0xFFFF) << 16; }
 
 constexpr char kDoubleClickSlider[] = "double_click_slider";
 constexpr char kProgramOnlyText[] = "mouse_pointer_program_only";
@@ -56,29 +53,29 @@ int COrvaneMouseDevice::doubleClickSliderMax() const {
 // A chosen profile's record goes to the desktop as it is.
 void COrvaneMouseDevice::applyPointerToDesktop() {
     PointerSettings& settings = pointerSettings();
-    settings.setSpeed(high(system_[0]));
-    settings.setDoubleClickMs(doubleClickMsFromLevel(static_cast<uint32_t>(doubleClickSliderMax()), low(system_[0])));
-    settings.setPrecision(low(system_[1]));
-    settings.setWheel(low(system_[2]), high(system_[1]) != 0);
+    settings.setSpeed(highHalf(system_[0]));
+    settings.setDoubleClickMs(doubleClickMsFromLevel(static_cast<uint32_t>(doubleClickSliderMax()), lowHalf(system_[0])));
+    settings.setPrecision(lowHalf(system_[1]));
+    settings.setWheel(lowHalf(system_[2]), highHalf(system_[1]) != 0);
     applyPointerHints(settings.values());
 }
 
 void COrvaneMouseDevice::setPointerSpeed(int speed) {
     const PointerApplied applied = pointerSettings().setSpeed(static_cast<uint32_t>(std::max(speed, 0)));
-    system_[0] = pack(low(system_[0]), pointerSettings().values().speed);
+    system_[0] = packHalves(lowHalf(system_[0]), static_cast<uint16_t>(pointerSettings().values().speed));
     pointerEdited("pointer_speed_slider", applied);
 }
 
 void COrvaneMouseDevice::setPointerPrecision(bool on) {
     const PointerApplied applied = pointerSettings().setPrecision(on ? 1 : 0);
-    system_[1] = pack(on ? 1 : 0, high(system_[1]));
+    system_[1] = packHalves(on ? 1 : 0, highHalf(system_[1]));
     pointerEdited("pointer_precision_check", applied);
 }
 
 void COrvaneMouseDevice::setWheel(int lines, bool pageScroll) {
     const PointerApplied applied = pointerSettings().setWheel(static_cast<uint32_t>(std::max(lines, 1)), pageScroll);
-    system_[1] = pack(low(system_[1]), pageScroll ? 1 : 0);
-    system_[2] = pack(static_cast<uint32_t>(std::max(lines, 1)), high(system_[2]));
+    system_[1] = packHalves(lowHalf(system_[1]), pageScroll ? 1 : 0);
+    system_[2] = packHalves(static_cast<uint16_t>(std::max(lines, 1)), highHalf(system_[2]));
     pointerEdited(pageScroll ? "scrolls_page_check" : "scroll_speed_slider", applied);
 }
 
@@ -92,7 +89,7 @@ void COrvaneMouseDevice::setDoubleClickLevel(int level) {
     const uint32_t max = static_cast<uint32_t>(doubleClickSliderMax());
     const PointerApplied applied =
         pointerSettings().setDoubleClickMs(doubleClickMsFromLevel(max, static_cast<uint32_t>(std::max(level, 0))));
-    system_[0] = pack(static_cast<uint32_t>(std::max(level, 0)), high(system_[0]));
+    system_[0] = packHalves(static_cast<uint16_t>(std::max(level, 0)), highHalf(system_[0]));
     pointerEdited(kDoubleClickSlider, applied);
 }
 

@@ -27,8 +27,6 @@ constexpr int kStages = static_cast<int>(mouse::kDpiStages);
 constexpr size_t kLiftOffReadSize = 21;
 constexpr size_t kLiftOffReadByte = 13;
 
-uint16_t low(uint32_t word) { return static_cast<uint16_t>(word); }
-uint16_t high(uint32_t word) { return static_cast<uint16_t>(word >> 16); }
 
 }  // namespace
 
@@ -141,7 +139,7 @@ void COrvaneMouseDevice::storeAndSend() {
 
 void COrvaneMouseDevice::choosePollingRate(int option) {
     selectPollingOption(option);
-    system_[2] = low(system_[2]) | static_cast<uint32_t>(mouse::pollingRateOption(option)) << 16;
+    system_[2] = lowHalf(system_[2]) | static_cast<uint32_t>(mouse::pollingRateOption(option)) << 16;
     storeAndSend();
 }
 
@@ -205,16 +203,16 @@ void COrvaneMouseDevice::setSystemRecord(const MouseSystemWords& words) {
 
 // The pointer controls show the record; the desktop is not changed here.
 void COrvaneMouseDevice::showSystemRecord() {
-    const std::pair<const char*, int> sliders[] = {{"pointer_speed_slider", high(system_[0])},
-                                                   {"double_click_slider", low(system_[0])},
-                                                   {"scroll_speed_slider", low(system_[2])}};
+    const std::pair<const char*, int> sliders[] = {{"pointer_speed_slider", highHalf(system_[0])},
+                                                   {"double_click_slider", lowHalf(system_[0])},
+                                                   {"scroll_speed_slider", lowHalf(system_[2])}};
     for (const auto& [name, value] : sliders)
         if (auto* slider = qobject_cast<CSliderUI*>(pageControl(name))) slider->SetValue(value);
-    const std::pair<const char*, bool> checks[] = {{"pointer_precision_check", low(system_[1]) != 0},
-                                                   {"scrolls_page_check", high(system_[1]) != 0}};
+    const std::pair<const char*, bool> checks[] = {{"pointer_precision_check", lowHalf(system_[1]) != 0},
+                                                   {"scrolls_page_check", highHalf(system_[1]) != 0}};
     for (const auto& [name, on] : checks)
         if (auto* check = qobject_cast<COptionUI*>(pageControl(name))) check->Selected(on, false);
-    selectPollingOption(high(system_[2]));
+    selectPollingOption(highHalf(system_[2]));
     selectLiftOffOption(static_cast<int>(system_[3]));
 }
 
