@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QCache>
+#include <QHashFunctions>
 #include <QImage>
 #include <QContextMenuEvent>
 #include <QCursor>
@@ -271,16 +272,25 @@ bool touchesRoundedCorner(const QRect& r, const QSize& round, const QRect& paint
 // layer of its size would cost megabytes.
 constexpr int kMaskedPaintMaxArea = 160 * 160;
 
+// What decides a mask; looked up on every paint of a small rounded control,
+// so no string is built for it.
+struct MaskKey {
+    QSize size;
+    QSize round;
+    qreal dpr = 1.0;
+
+    friend bool operator==(const MaskKey&, const MaskKey&) = default;
+};
+
+size_t qHash(const MaskKey& k, size_t seed = 0) {
+    return qHashMulti(seed, k.size.width(), k.size.height(), k.round.width(), k.round.height(), k.dpr);
+}
+
 // An opaque rounded rectangle of the control's size on a transparent ground,
 // kept for the sizes in use (a page has a handful).
 QImage RoundedMask(const QSize& size, const QSize& round, qreal dpr) {
-    static QCache<QString, QImage> masks(8 * 1024);  // KiB
-    const QString key = QStringLiteral("%1x%2|%3x%4|%5")
-                            .arg(size.width())
-                            .arg(size.height())
-                            .arg(round.width())
-                            .arg(round.height())
-                            .arg(dpr);
+    static QCache<MaskKey, QImage> masks(8 * 1024);  // KiB
+    const MaskKey key{size, round, dpr};
     if (const QImage* hit = masks.object(key)) return *hit;
     auto* mask = new QImage((QSizeF(size) * dpr).toSize(), QImage::Format_ARGB32_Premultiplied);
     mask->setDevicePixelRatio(dpr);
