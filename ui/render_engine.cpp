@@ -428,6 +428,21 @@ void CRenderEngine::DrawRoundRect(QPainter& painter, const QRect& rc, int size, 
 
 namespace {
 
+struct TextRequest {
+    const QString& text;
+    const QFont& font;
+    const QRect& box;
+    int flags;
+    bool elide;
+};
+
+// The text as it is drawn: elided to the box when the style asks for it.
+QString ShownText(const TextRequest& r) {
+    if (!r.elide) return r.text;
+    if (r.flags & Qt::TextWordWrap) return ElideWrapped(r.text, r.font, r.box);
+    return QFontMetrics(r.font).elidedText(r.text, Qt::ElideRight, r.box.width());
+}
+
 int QtFlags(uint style) {
     int flags = Qt::AlignLeft;
     if (style & DT_CENTER) flags = Qt::AlignHCenter;
@@ -453,12 +468,11 @@ void CRenderEngine::DrawText(QPainter& painter, CPaintManagerUI* manager, const 
     if (text.isEmpty() || rc.isEmpty()) return;
     const QFont f = FontFor(manager, font);
     const int flags = QtFlags(style);
-    const bool elide = (style & DT_END_ELLIPSIS) != 0;
-    const PreparedText prepared = PrepareText(text, f, rc.size(), flags, elide, [&] {
-        if (!elide) return text;
-        if (flags & Qt::TextWordWrap) return ElideWrapped(text, f, rc);
-        return QFontMetrics(f).elidedText(text, Qt::ElideRight, rc.width());
-    });
+    const TextRequest request{text, f, rc, flags, (style & DT_END_ELLIPSIS) != 0};
+    // One captured reference keeps the callback inside std::function's own
+    // storage: labels are drawn on every paint, and a kept layout needs none.
+    const PreparedText prepared = PrepareText(text, f, rc.size(), flags, request.elide,
+                                              [&request] { return ShownText(request); });
     DrawPreparedText(painter, rc, prepared, f, color);
 }
 
