@@ -119,6 +119,12 @@ std::string defaultDataFolder() {
     return resourceRoot() + "DefaultData/";
 }
 
+std::string cacheFolder() {
+    std::string folder = xdgFolder("XDG_CACHE_HOME", ".cache") + std::string(kApplicationTitle) + "/";
+    ensureFolder(folder);
+    return folder;
+}
+
 std::string configFolder() {
     return configHome() + std::string(kApplicationTitle) + "/";
 }

@@ -26,6 +26,9 @@ std::string dataFolder();
 std::string deviceDataFolder(const std::string& folderName);
 // resourceRoot() + "DefaultData/": the factory profiles and Language.config.
 std::string defaultDataFolder();
+// $XDG_CACHE_HOME/<title>/ (default ~/.cache), created when missing: files
+// the program can fetch again, such as downloaded updates.
+std::string cacheFolder();
 // $XDG_CONFIG_HOME/<title>/ (default ~/.config); not created here.
 std::string configFolder();
 // $XDG_CONFIG_HOME/ itself, where desktops keep their own settings files.

@@ -13,7 +13,7 @@ packages=(
   libglib2.0-dev gsettings-desktop-schemas
   qt6-base-dev qt6-svg-dev fonts-noto-core fonts-wqy-microhei
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth dbus python3
+  xvfb xauth dbus python3 openssl
 )
 
 missing=()
