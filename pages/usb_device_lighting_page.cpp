@@ -210,6 +210,11 @@ void COrvaneUSBDevice::paintPreview() {
     ++previewPaints_;
 }
 
+int COrvaneUSBDevice::transmitFrame(std::span<const uint32_t> frame) {
+    const lighting::LightFrameBuffer buffer = lighting::encodeLightFrame(frame);
+    return commandChannel_.writeLightFrame(buffer.data(), buffer.length);
+}
+
 void COrvaneUSBDevice::renderFrame() {
     if (!preview_) return;
     if (takeChangedFrame()) {
@@ -232,10 +237,9 @@ void COrvaneUSBDevice::renderFrame() {
 void COrvaneUSBDevice::sendFrame(uint32_t now) {
     if (!framesGoToDevice()) return;
     if (static_cast<int32_t>(now - sendPausedUntil_) < 0) return;
-    const lighting::LightFrameBuffer buffer = lighting::encodeLightFrame(renderedFrame_);
     // A frame the device did not take is sent again after a pause; one it
     // took is not repeated until it changes.
-    if (commandChannel_.writeLightFrame(buffer.data(), buffer.length) != channel_result::Success) {
+    if (transmitFrame(renderedFrame_) != channel_result::Success) {
         sendPausedUntil_ = now + kSendPauseMs;
         return;
     }

@@ -281,6 +281,12 @@ protected:
     // Paints LED control `control` for frame value `value` (colour and
     // brightness); a kind may show its LEDs differently.
     virtual void paintLed(ui::CControlUI* control, uint32_t value);
+    // Sends one frame to the device; a channel result. The base sends the
+    // command channel's lighting frame; a kind whose lighting is not a
+    // command frame sends its own reports.
+    virtual int transmitFrame(std::span<const uint32_t> frame);
+    // Asks the user through the owner window; false when there is none.
+    bool askUser(const char* key, bool offerCancel);
 
 private:
     void animationLoop();
@@ -289,8 +295,6 @@ private:
     // connection sequence or a notification, and the box has a loop of its own.
     void queueProfileNotice(ProfileNotice notice);
     void showProfileNotice();
-    // Through the owner window; false when there is none to ask.
-    bool askUser(const char* key, bool offerCancel);
     // Back to the factory profile through the panel (the damaged text is kept
     // aside), then loaded and sent as any chosen profile is.
     void resetDamagedProfile();
