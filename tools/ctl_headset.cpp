@@ -72,18 +72,6 @@ bool loadProfile(const std::string& path, const std::string& defaultPath, CHs653
     return true;
 }
 
-std::vector<headset::CustomCurve> curvesOf(CHs6533Profiledata& profile) {
-    std::vector<headset::CustomCurve> curves;
-    const auto names = profile.ReadCustomEqNames();
-    for (size_t i = 0; i < names.size() && i < headset::kMaxCustomCurves; ++i) {
-        headset::CustomCurve curve{names[i], {}};
-        const auto values = profile.ReadCustomEqValues(static_cast<int>(i));
-        std::copy_n(values.begin(), std::min(values.size(), curve.bands.size()), curve.bands.begin());
-        curves.push_back(curve);
-    }
-    return curves;
-}
-
 // The block is read first so the bytes the program does not own go back as
 // the headset holds them. The frame (the profile's colour, the first the
 // lighting shows) goes before the block write: the headset answers the write
@@ -137,7 +125,7 @@ int runApply(const HeadsetRequest& request) {
     headset::HeadsetProtocol link(channel);
     std::printf("applied %s\n", selected.path.c_str());
     if (const int r = applyLighting(link, profile.ReadLightInfo()); r != 0) return r;
-    applyAudioValues(*session->audio, profile.ReadSystemSetStages(), curvesOf(profile));
+    headset::applyAudioValues(*session->audio, profile.ReadSystemSetStages(), headset::readCurves(profile));
     const HeadsetSystemRecord v = session->audio->values();
     std::printf("input %s %d%% monitoring %s %d%% voice changer %s type %d\n", v[InputOn] ? "on" : "muted",
                 v[InputLevel], v[MonitorOn] ? "on" : "muted", v[MonitorLevel], v[VoiceChangerOn] ? "on" : "off",

@@ -4,7 +4,7 @@
 // audio goes through the headset's audio library (SDK/ below the resource
 // folder), whose calls --trace prints like reports.
 
-#include "device/headset/headset_audio.h"
+#include "device/headset/headset_session.h"
 
 #include <memory>
 #include <string>
@@ -22,18 +22,9 @@ struct HeadsetRequest {
 // "headset mic LEVEL"; the exit status.
 int runHeadsetCommand(const HeadsetRequest& request);
 
-// The audio library started on the headset, its state read. Null with
-// `error` set when the library or the headset's audio devices are missing.
-struct HeadsetAudioSession {
-    headset::AudioLibrary library;
-    std::unique_ptr<headset::AudioPort> port;
-    std::unique_ptr<headset::HeadsetAudio> audio;
-};
-std::unique_ptr<HeadsetAudioSession> openHeadsetAudio(bool trace, std::string* error);
-
-// The profile's audio values pushed to the headset: equaliser mode (with
-// its custom curve), input and monitoring levels and mutes, voice changer.
-void applyAudioValues(headset::HeadsetAudio& audio, const HeadsetSystemRecord& wanted,
-                      std::vector<headset::CustomCurve> curves);
+// The audio library started on the headset, its state read (--trace prints
+// the library's calls). Null with `error` set when the library or the
+// headset's audio devices are missing.
+std::unique_ptr<headset::HeadsetAudioSession> openHeadsetAudio(bool trace, std::string* error);
 
 }  // namespace talven::ctl

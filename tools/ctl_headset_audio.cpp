@@ -6,8 +6,8 @@ namespace talven::ctl {
 
 namespace {
 
+using headset::AudioPort;
 using headset::AudioSide;
-using namespace headset::audio_value;
 
 std::string narrow(std::wstring_view text) {
     std::string out;
@@ -55,54 +55,14 @@ private:
     std::unique_ptr<AudioPort> inner_;
 };
 
-// Mutes and the voice changer can only be toggled: toggled when they differ.
-void matchSwitch(int current, int wanted, bool (headset::HeadsetAudio::*toggle)(), headset::HeadsetAudio& audio) {
-    if ((current != 0) != (wanted != 0)) (audio.*toggle)();
-}
-
 }  // namespace
 
-std::unique_ptr<HeadsetAudioSession> openHeadsetAudio(bool trace, std::string* error) {
-    auto session = std::make_unique<HeadsetAudioSession>();
-    if (!session->library.load(headset::AudioLibrary::defaultPath())) {
-        *error = session->library.error();
-        return nullptr;
-    }
-    const headset::AudioStart start = headset::startAudioLibrary(session->library);
-    if (!start.ready()) {
-        *error = start.error;
-        return nullptr;
-    }
-    if (!start.error.empty()) std::fprintf(stderr, "talvenctl: %s\n", start.error.c_str());
-    session->port = std::make_unique<headset::LibraryAudioPort>(session->library, *start.output, *start.input);
-    if (trace) session->port = std::make_unique<TracingPort>(std::move(session->port));
-    session->audio = std::make_unique<headset::HeadsetAudio>(*session->port, start.inputFeatures.mask);
-    // As the program starts the headset: a property the library cannot read
-    // is given its default first, so every value read afterwards is defined.
-    session->audio->writeDefaults();
-    session->audio->readAll();
+std::unique_ptr<headset::HeadsetAudioSession> openHeadsetAudio(bool trace, std::string* error) {
+    headset::PortWrapper wrap;
+    if (trace) wrap = [](std::unique_ptr<AudioPort> port) { return std::make_unique<TracingPort>(std::move(port)); };
+    auto session = headset::openHeadsetAudio(headset::AudioLibrary::defaultPath(), error, wrap);
+    if (session && !session->warning.empty()) std::fprintf(stderr, "talvenctl: %s\n", session->warning.c_str());
     return session;
-}
-
-void applyAudioValues(headset::HeadsetAudio& audio, const HeadsetSystemRecord& wanted,
-                      std::vector<headset::CustomCurve> curves) {
-    const HeadsetSystemRecord current = audio.values();
-    headset::EqualiserState eq = audio.equaliser();
-    eq.curves = std::move(curves);
-    HeadsetSystemRecord stored = current;
-    stored[CustomCurve] = wanted[CustomCurve];
-    audio.setStored(stored, eq);
-    audio.selectEqualiser(wanted[EqMode]);
-    audio.setInputLevel(wanted[InputLevel]);
-    matchSwitch(current[InputOn], wanted[InputOn], &headset::HeadsetAudio::toggleInputMute, audio);
-    if (audio.hasMonitoring()) {
-        audio.setMonitorLevel(wanted[MonitorLevel]);
-        matchSwitch(current[MonitorOn], wanted[MonitorOn], &headset::HeadsetAudio::toggleMonitorMute, audio);
-    }
-    if (audio.hasVoiceChanger()) {
-        matchSwitch(current[VoiceChangerOn], wanted[VoiceChangerOn], &headset::HeadsetAudio::toggleVoiceChanger, audio);
-        audio.selectVoiceType(wanted[VoiceType]);
-    }
 }
 
 }  // namespace talven::ctl

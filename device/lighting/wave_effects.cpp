@@ -5,20 +5,20 @@
 namespace talven::lighting {
 
 void effectSpectrumWave(std::span<uint32_t> frame, const LightParams& params, AnimationState& state,
-                        uint32_t) {
+                        uint32_t, const WaveShape& shape) {
     const uint8_t level = brightnessForLevel(params.light);
     if (params.multiColor) {
         state.step = stepCounter(runsForward(params), kSpectrumSize, state.step, 1);
         for (size_t i = 0; i < frame.size(); ++i) {
-            const Rgb c = spectrumColour(static_cast<uint8_t>((state.step + 1 + kWaveLedSpacing * i) % kSpectrumSize));
+            const Rgb c = spectrumColour(static_cast<uint8_t>((state.step + 1 + shape.spectrumSpacing * i) % kSpectrumSize));
             frame[i] = makeLed(c.red, c.green, c.blue, level);
         }
         return;
     }
-    state.step = stepCounter(runsForward(params), kWaveLength, state.step, 1);
+    state.step = stepCounter(runsForward(params), kWaveLength, state.step, shape.pulseStep);
     const Rgb c = userColour(params);
     for (size_t i = 0; i < frame.size(); ++i) {
-        const uint8_t wave = kWaveCurve[(state.step + 1 + kWaveLedSpacing * i) % kWaveLength];
+        const uint8_t wave = kWaveCurve[(state.step + shape.pulseOffset + shape.pulseSpacing * i) % kWaveLength];
         frame[i] = makeLed(c.red, c.green, c.blue, static_cast<uint8_t>(level * wave / 256));
     }
 }

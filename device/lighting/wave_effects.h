@@ -32,12 +32,26 @@ inline constexpr std::array<uint8_t, kWaveLength> kWaveCurve = detail::makeWaveC
 // Neighbouring LEDs sit this far apart on the wave.
 inline constexpr uint8_t kWaveLedSpacing = 7;
 
+// How a wave lies over a device's LEDs: the spectrum's spacing between
+// neighbours, and the pulse's step per animation step, spacing and offset.
+// Devices with fewer LEDs spread them further apart so a whole colour cycle
+// or pulse still fits on them.
+struct WaveShape {
+    uint8_t spectrumSpacing;
+    uint8_t pulseStep;
+    uint8_t pulseSpacing;
+    uint8_t pulseOffset;
+};
+// A strip of LEDs packed close together (the mouse pad's edge).
+inline constexpr WaveShape kStripWave = {kWaveLedSpacing, 1, kWaveLedSpacing, 1};
+
 // Spectrum flag set: the spectrum runs along the LEDs, LED i showing colour
-// phase + 1 + 7i at the brightness level. Clear: the user colour pulses
-// along them, LED i at level x wave[phase + 1 + 7i] / 256. The phase in
-// state.step moves one place per step.
+// phase + 1 + spacing x i at the brightness level, the phase moving one
+// place per step. Clear: the user colour pulses along them, LED i at
+// level x wave[phase + offset + spacing x i] / 256, the phase moving by the
+// pulse step. The phase is state.step.
 void effectSpectrumWave(std::span<uint32_t> frame, const LightParams& params, AnimationState& state,
-                        uint32_t nowMs);
+                        uint32_t nowMs, const WaveShape& shape = kStripWave);
 
 // The LED groups the group wave lights together, from the two ends of the
 // strip towards its middle; an LED number past the frame is skipped.

@@ -24,17 +24,18 @@ PadEffect effectForMode(uint8_t mode) {
 }
 
 void stepPadEffect(PadEffect effect, std::span<uint32_t> frame, const lighting::LightParams& params,
-                   lighting::AnimationState& state, lighting::RippleState& ripple, uint32_t nowMs) {
+                   lighting::AnimationState& state, lighting::RippleState& ripple, uint32_t nowMs,
+                   const LitShapes& shapes) {
     switch (effect) {
-    case PadEffect::Wave: lighting::effectSpectrumWave(frame, params, state, nowMs); break;
+    case PadEffect::Wave: lighting::effectSpectrumWave(frame, params, state, nowMs, shapes.wave); break;
     case PadEffect::SpectrumCycle: lighting::runBaseEffect(BaseEffect::SpectrumCycle, frame, params, state, nowMs); break;
     case PadEffect::BreathingSpectrum:
         lighting::runBaseEffect(BaseEffect::BreathingSpectrum, frame, params, state, nowMs);
         break;
     case PadEffect::Static: lighting::runBaseEffect(BaseEffect::Static, frame, params, state, nowMs); break;
     case PadEffect::Blink: lighting::runBaseEffect(BaseEffect::Blink, frame, params, state, nowMs); break;
-    case PadEffect::RippleDown: lighting::effectGroupRipple(frame, params, state, ripple, kRippleDownPairs); break;
-    case PadEffect::RippleAcross: lighting::effectGroupRipple(frame, params, state, ripple, kRippleAcrossPairs); break;
+    case PadEffect::RippleDown: lighting::effectGroupRipple(frame, params, state, ripple, shapes.firstRipple); break;
+    case PadEffect::RippleAcross: lighting::effectGroupRipple(frame, params, state, ripple, shapes.secondRipple); break;
     case PadEffect::Off: lighting::runBaseEffect(BaseEffect::Off, frame, params, state, nowMs); break;
     case PadEffect::Custom: break;
     }
@@ -75,7 +76,7 @@ void CustomLightPlayer::step(std::span<uint32_t> frame, uint32_t nowMs) {
     const LedEffect& current = steps_[index_];
     const PadEffect effect = effectForMode(current.mode);
     if (effect == PadEffect::Custom) return lighting::fillFrame(frame, {}, 0);
-    stepPadEffect(effect, frame, paramsOf(current), animation_, ripple_, nowMs);
+    stepPadEffect(effect, frame, paramsOf(current), animation_, ripple_, nowMs, shapes_);
 }
 
 uint32_t CustomLightPlayer::periodMs() const {

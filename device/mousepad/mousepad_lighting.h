@@ -8,6 +8,7 @@
 #include "device/lighting/base_effects.h"
 #include "device/lighting/group_ripple.h"
 #include "device/lighting/ripple.h"
+#include "device/lighting/wave_effects.h"
 #include "profile/profile_records.h"
 
 #include <array>
@@ -48,15 +49,27 @@ inline constexpr std::array<lighting::LedPair, 8> kRippleAcrossPairs = {{
     {12, 11}, {13, 10}, {14, 9}, {0, 8}, {1, 7}, {2, 6}, {3, 5}, {4, 4},
 }};
 
+// Where a device lit like the pad differs from it: how its wave lies over
+// its LEDs and the LED pairs of its two ripples (modes 6 and 7). The headset
+// runs the pad's modes with shapes of its own.
+struct LitShapes {
+    lighting::WaveShape wave;
+    std::span<const lighting::LedPair> firstRipple;
+    std::span<const lighting::LedPair> secondRipple;
+};
+inline constexpr LitShapes kPadShapes = {lighting::kStripWave, kRippleDownPairs, kRippleAcrossPairs};
+
 // One step of `effect` (Custom does nothing here: the player below plays it).
 void stepPadEffect(PadEffect effect, std::span<uint32_t> frame, const lighting::LightParams& params,
-                   lighting::AnimationState& state, lighting::RippleState& ripple, uint32_t nowMs);
+                   lighting::AnimationState& state, lighting::RippleState& ripple, uint32_t nowMs,
+                   const LitShapes& shapes = kPadShapes);
 
 // A custom lighting set: each step runs its mode with its own parameters
 // for its time in milliseconds, then the next, round and round. A step
 // whose mode is itself a custom set shows dark; a set without steps too.
 class CustomLightPlayer {
 public:
+    explicit CustomLightPlayer(const LitShapes& shapes = kPadShapes) : shapes_(shapes) {}
     void setSteps(std::vector<LedEffect> steps, uint32_t nowMs);
     const std::vector<LedEffect>& steps() const { return steps_; }
     size_t currentStep() const { return index_; }
@@ -67,6 +80,7 @@ public:
 private:
     lighting::LightParams paramsOf(const LedEffect& effect) const;
 
+    LitShapes shapes_;
     std::vector<LedEffect> steps_;
     size_t index_ = 0;
     uint32_t startedAt_ = 0;
