@@ -2,6 +2,7 @@
 
 #include "app/app_messages.h"
 #include "app/desktop_bus.h"
+#include "app/skin_settings.h"
 #include "pages/page_routes.h"
 #include "pages/usb_device_page.h"
 #include "platform/app_paths.h"
@@ -24,6 +25,7 @@ CMainWnd::CMainWnd(std::vector<hid::HidRoot> hidRoots) : hidRoots_(std::move(hid
 }
 
 CMainWnd::~CMainWnd() {
+    skinObserver().RemoveReceiver(this);
     Shutdown();
     auto* resources = ui::CResourceManager::GetInstance();
     if (resources->GetTextQueryInterface() == this) resources->SetTextQueryInterface(nullptr);
@@ -39,6 +41,9 @@ void CMainWnd::InitWindow() {
     const QString icon = QStringLiteral("common/app_icon.svg");
     setWindowIcon(QIcon(ui::CPaintManagerUI::ResolveResourceFile(icon)));
     tray_.CreateTrayIcon(this, ui::CPaintManagerUI::ResolveResourceFile(icon), applicationTitle(), 0);
+    skinObserver().AddReceiver(this);
+    // The background chosen last time; none (or a damaged main.ini) keeps the skin's.
+    if (const auto saved = readSkinChoice(skinSettingsPath())) Receive(*saved);
 }
 
 void CMainWnd::setDesktopBus(DesktopBus* bus) {
@@ -110,6 +115,7 @@ void CMainWnd::Shutdown() {
     debugOutput("退出测试");
     KillTimer(mainTimer::kFitAfterInit);
     KillTimer(mainTimer::kTrayMenu);
+    CloseSettingsWindow();
     hide();
     workers_.stopAll(1000);
     if (selector_) {

@@ -6,6 +6,8 @@
 // of other programs.
 
 #include "app/device_selector.h"
+#include "app/skin_frame.h"
+#include "app/skin_observer.h"
 #include "app/worker_slots.h"
 #include "device/device_scan.h"
 #include "editors/device_hook.h"
@@ -32,8 +34,9 @@ namespace talven {
 ProfileDialogs defaultProfileDialogs();
 
 class DesktopBus;
+class CSetWnd;
 
-class CMainWnd : public ui::WindowImplBase {
+class CMainWnd : public ui::WindowImplBase, public SkinReceiver {
     Q_OBJECT
 public:
     // hidRoots: where the scan looks for devices (tests pass their own).
@@ -58,6 +61,18 @@ public:
     // face when it is missing).
     void SetSkinFonts(const QString& face);
     void SetLightingControl(bool on);
+    // The settings window, modal until it closes; while it is open a second
+    // call only brings it to the front. atUpdates: opened to show updates.
+    void OpenSettingsWindow(bool atUpdates);
+    // Asks the settings window to close (it may refuse while busy).
+    void CloseSettingsWindow();
+    CSetWnd* settingsWindow() const;
+    // The skin frame below "skinbtn"; its dialogs can be replaced (tests).
+    void OpenSkinFrame();
+    void setSkinFrameDialogs(SkinFrameDialogs dialogs) { skinDialogs_ = std::move(dialogs); }
+    CSkinFrame* skinFrame() const { return skinFrame_.data(); }
+    // A skin-changed broadcast: the background of "root".
+    int Receive(SkinChangedParam param) override;
 
     bool lightingControl() const { return lightingControl_; }
     bool initialised() const { return initialised_; }
@@ -197,6 +212,9 @@ private:
     std::unique_ptr<ui::CMenuWnd> macroMenu_;
     MacroFileDialog macroFileDialog_;
     MacroFileDialog shootFileDialog_;
+    QPointer<CSetWnd> settingsWnd_;
+    QPointer<CSkinFrame> skinFrame_;
+    SkinFrameDialogs skinDialogs_ = defaultSkinFrameDialogs();
 };
 
 }  // namespace talven

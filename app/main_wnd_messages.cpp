@@ -3,6 +3,7 @@
 #include "app/app_messages.h"
 #include "app/main_wnd.h"
 #include "app/msg_wnd.h"
+#include "app/set_wnd.h"
 #include "editors/key_set_control.h"
 #include "pages/usb_device_page.h"
 #include "platform/debug_output.h"
@@ -82,7 +83,11 @@ bool CMainWnd::HandleRegisteredMessage(uint msg, quintptr wParam, qintptr lParam
         BringToFront();
         return true;
     }
-    if (msg == m.updateStatus) return true;  // no update window is open to take it
+    if (msg == m.updateStatus) {
+        // The settings window shows the transfer; without it nobody does.
+        if (settingsWnd_) settingsWnd_->PostMessage(msg, wParam, lParam);
+        return true;
+    }
     if (msg == m.lightControl) {
         OnLightControlMessage(wParam, lParam);
         return true;
@@ -152,9 +157,14 @@ bool CMainWnd::HandlePrivateMessage(uint msg, quintptr wParam, qintptr lParam) {
         return true;
     case mainmsg::kSlotOccupied:
         OnSlotOccupied(static_cast<int>(wParam));
+        CloseSettingsWindow();
         return true;
     case mainmsg::kSlotVacated:
         OnSlotVacated(static_cast<int>(wParam));
+        CloseSettingsWindow();
+        return true;
+    case mainmsg::kOpenSettingsUpdate:
+        OpenSettingsWindow(true);
         return true;
     case mainmsg::kClearUpdateBadge:
         if (CControlUI* set = Find("setbtn")) set->SetForeImage(QString());
@@ -188,6 +198,7 @@ void CMainWnd::OnTimer(uint id) {
 void CMainWnd::OnTrayMessage(qintptr mouseMessage) {
     if (mouseMessage == WM_LBUTTONUP) {
         UpdateNoDeviceOverlay();
+        CloseSettingsWindow();
         if (isVisible() && !isMinimized()) {
             ShowWindow(false);
             return;

@@ -59,7 +59,12 @@ void CMainWnd::RouteClick(TNotifyUI& msg) {
 void CMainWnd::AddShellRoutes() {
     const QString click = QString::fromLatin1(kNotifyClick);
     // Closing keeps the program in the tray; only the tray's "exit" ends it.
-    routes_.add(click, QStringLiteral("closebtn"), [this](TNotifyUI&, int) { CloseToTray(); });
+    routes_.add(click, QStringLiteral("closebtn"), [this](TNotifyUI&, int) {
+        CloseSettingsWindow();
+        CloseToTray();
+    });
+    routes_.add(click, QStringLiteral("setbtn"), [this](TNotifyUI&, int) { OpenSettingsWindow(false); });
+    routes_.add(click, QStringLiteral("skinbtn"), [this](TNotifyUI&, int) { OpenSkinFrame(); });
     routes_.add(click, QStringLiteral("nodevice_ok_btn"), [this](TNotifyUI&, int) { CloseToTray(); });
     routes_.add(click, QStringLiteral("control_light_status"),
                 [this](TNotifyUI&, int) { ToggleLightingControl(); });

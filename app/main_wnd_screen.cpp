@@ -1,7 +1,9 @@
 // CMainWnd: size, position, bringing the window to the front, the
 // no-device overlay, language and fonts, and the layout builder's callback.
 
+#include "app/app_messages.h"
 #include "app/main_wnd.h"
+#include "app/set_wnd.h"
 #include "platform/app_paths.h"
 #include "platform/debug_output.h"
 #include "platform/settings_store.h"
@@ -107,6 +109,7 @@ void CMainWnd::ApplyLanguage(int index) {
         SaveLanguageId(settings, entry.id);
     }
     update();
+    if (settingsWnd_) settingsWnd_->SendMessage(mainmsg::kApplyLanguage, 0, 0);
     m_pm.NeedUpdate();
 }
 

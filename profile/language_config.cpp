@@ -18,6 +18,7 @@ std::vector<LanguageEntry> readLanguageList(const std::string& configPath) {
             entry.id = item["Language_ID"].isInt() ? item["Language_ID"].asInt() : 0;
             entry.name = item["Language_name"].isString() ? item["Language_name"].asString() : "";
             entry.file = item["Language_file"].isString() ? item["Language_file"].asString() : "";
+            entry.text = item["Language_text"].isString() ? item["Language_text"].asString() : "";
         }
         list.push_back(std::move(entry));
     }

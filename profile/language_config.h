@@ -14,6 +14,7 @@ struct LanguageEntry {
     int id = 0;            // what the settings store keeps
     std::string name;      // handed to the resource manager
     std::string file;      // the skin's language file
+    std::string text;      // "Language_text": the language's name in itself, for the settings list
 };
 
 // The "Language" array in order; empty when the file is missing or damaged.

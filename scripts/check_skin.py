@@ -26,7 +26,7 @@ sys.dont_write_bytecode = True  # run from the tests: leave no cache in the sour
 from skin_device_checks import DeviceChecks  # noqa: E402
 
 # What the program finds by name; a skin without them breaks the program.
-REQUIRED_RESOURCES = ("XML_MAIN", "XML_MSG")
+REQUIRED_RESOURCES = ("XML_MAIN", "XML_MSG", "XML_SETWND", "XML_SKINFRAME")
 REQUIRED_CONTROLS = {
     "XML/main.xml": (
         "root", "closebtn", "maxbtn", "restorebtn", "minbtn", "skinbtn", "setbtn",
@@ -34,6 +34,9 @@ REQUIRED_CONTROLS = {
         "setting_progress", "device_select_layout", "device_switch",
         "device_power_switch", "No_device_Link", "nodevice_ok_btn", "str_test"),
     "XML/msgwnd.xml": ("MessageTitle", "MessageText", "confirm_btn", "cancel_btn", "closebtn"),
+    "XML/setwnd.xml": ("closebtn", "laterbtn", "Language_combox_info", "device_launch_app"),
+    "XML/skin.xml": ("skin_tab", "skin_image", "skin_color", "skin_image_btn", "skin_color_btn",
+                     "skin_reset", "skin_Custom"),
     "XML/CustomControlXML/ComboEditElementItem.xml": ("text1", "text2", "delay_edit"),
     "XML/CustomControlXML/DeviceProfile.xml": (
         "device_profile_combo", "device_profile_name_edit", "profile_menu_layout",
@@ -52,6 +55,7 @@ REQUIRED_CONTROLS = {
 }
 # Keys the program passes to controls or to the message box itself.
 REQUIRED_KEYS = (
+    "set_autostart_failed", "set_autostart_remove_failed", "skin_custom_bad", "skin_custom_not_saved",
     "控制灯光", "不控制灯光",
     "message_text_4", "message_text_5", "message_text_6", "message_text_7",
     "message_text_9", "message_text_16", "message_text_22",

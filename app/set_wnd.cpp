@@ -1,0 +1,126 @@
+#include "app/set_wnd.h"
+
+#include "app/app_messages.h"
+#include "app/msg_wnd.h"
+#include "platform/app_paths.h"
+#include "platform/autostart.h"
+#include "platform/debug_output.h"
+#include "ui/control.h"
+#include "ui/dpi.h"
+#include "ui/list.h"
+#include "ui/option.h"
+
+#include <cstring>
+
+namespace talven {
+
+using namespace ui;
+
+namespace {
+
+constexpr QSize kWindowSize(595, 380);
+const QString kLanguageList = QStringLiteral("Language_combox_info");
+const QString kLaunchOption = QStringLiteral("device_launch_app");
+
+}  // namespace
+
+CSetWnd::CSetWnd(WindowImplBase* mainWnd, int languageIndex)
+    : mainWnd_(mainWnd),
+      currentLanguage_(languageIndex),
+      autostartEntry_(autostart::entryPath()),
+      executable_(autostart::ownExecutable()) {
+    MapNotify(QStringLiteral("itemselect"), &CSetWnd::OnItemSelect);
+    MapNotify(QStringLiteral("selectchanged"), &CSetWnd::OnSelectChanged);
+    tell_ = [this](const QString& key) { ShowMessageBox(this, QString(), key, m_pm.GetDPI(), true, kMsgButtonsConfirm); };
+}
+
+void CSetWnd::InitWindow() {
+    resize(m_pm.GetDPIObj()->Scale(kWindowSize));
+    FillLanguageList();
+    ShowAutostartState();
+}
+
+void CSetWnd::SetScreenScale(int scale) {
+    if (!CDPI::IsWindowScale(scale)) {
+        debugOutput("SET_WND DPI SET ERROR");
+        scale = 96;
+    }
+    m_pm.SetDPI(scale);
+}
+
+// Each row names its language in that language ("Language_text"); an entry
+// without one shows its resource name rather than an empty row.
+void CSetWnd::FillLanguageList() {
+    auto* list = qobject_cast<CListUI*>(m_pm.FindControl(kLanguageList));
+    if (!list) return;
+    languages_ = readLanguageList(paths::defaultDataFolder() + "Language.config");
+    for (const LanguageEntry& entry : languages_) {
+        auto* row = new CListLabelElementUI;
+        row->SetText(QString::fromStdString(entry.text.empty() ? entry.name : entry.text));
+        list->Add(row);
+    }
+    if (currentLanguage_ >= 0 && currentLanguage_ < static_cast<int>(languages_.size()))
+        list->SelectItem(currentLanguage_, false);
+}
+
+void CSetWnd::ShowAutostartState() {
+    if (auto* option = qobject_cast<COptionUI*>(m_pm.FindControl(kLaunchOption)))
+        option->Selected(autostart::isEnabled(autostartEntry_), false);
+}
+
+// A choice that could not be stored is told and the option shows what is
+// really there, so it never claims a start the desktop will not do.
+void CSetWnd::SetAutostart(bool on) {
+    const int error = on ? autostart::enable(autostartEntry_, executable_) : autostart::disable(autostartEntry_);
+    if (error != 0) {
+        debugOutputf("autostart %s: %s", autostartEntry_.c_str(), std::strerror(error));
+        ShowAutostartState();
+        if (tell_) tell_(on ? QStringLiteral("set_autostart_failed") : QStringLiteral("set_autostart_remove_failed"));
+        return;
+    }
+    ShowAutostartState();
+}
+
+void CSetWnd::OnClick(TNotifyUI& msg) {
+    if (!msg.pSender) return;
+    const QString name = msg.pSender->GetName();
+    if (name == QLatin1String("closebtn") || name == QLatin1String("laterbtn")) Close(0);
+}
+
+void CSetWnd::OnSelectChanged(TNotifyUI& msg) {
+    if (!msg.pSender || msg.pSender->GetName() != kLaunchOption) return;
+    if (auto* option = qobject_cast<COptionUI*>(msg.pSender)) SetAutostart(option->IsSelected());
+}
+
+void CSetWnd::OnItemSelect(TNotifyUI& msg) {
+    if (!msg.pSender || msg.pSender->GetName() != kLanguageList) return;
+    currentLanguage_ = static_cast<int>(msg.wParam);
+    if (mainWnd_) mainWnd_->SendMessage(mainmsg::kApplyLanguage, msg.wParam, 0);
+}
+
+// Closing from the desktop (Alt+F4, the window menu) closes this window
+// only; the program goes on in the main window.
+qintptr CSetWnd::OnSysCommand(uint, quintptr wParam, qintptr, bool& handled) {
+    handled = (wParam & 0xFFF0) == SC_CLOSE;
+    if (handled) Close(0);
+    return 0;
+}
+
+qintptr CSetWnd::HandleCustomMessage(uint msg, quintptr wParam, qintptr lParam, bool& handled) {
+    handled = false;
+    if (msg == mainmsg::kApplyLanguage) {
+        // The texts follow by themselves; the fonts may have changed face.
+        m_pm.NeedUpdate();
+        update();
+        handled = true;
+    } else if (msg == WM_DPICHANGED) {
+        m_pm.SetDPI(LOWORD(wParam));
+        m_pm.ResetDPIAssets();
+        if (lParam != 0) setGeometry(*reinterpret_cast<const QRect*>(lParam));
+        m_pm.NeedUpdate();
+        handled = true;
+    }
+    return 0;
+}
+
+}  // namespace talven
