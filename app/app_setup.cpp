@@ -51,6 +51,12 @@ AppOptions parseAppOptions(const QStringList& arguments) {
                 options.error = QStringLiteral("--tab needs an editor tab number from 1 to 7");
                 break;
             }
+        } else if (arg == QLatin1String("--open")) {
+            options.open = i + 1 < arguments.size() ? arguments[++i] : QString();
+            if (options.open != QLatin1String("settings") && options.open != QLatin1String("skin")) {
+                options.error = QStringLiteral("--open needs settings or skin");
+                break;
+            }
         } else if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
             options.help = true;
         } else {
@@ -63,11 +69,12 @@ AppOptions parseAppOptions(const QStringList& arguments) {
 
 QString appUsage() {
     return QStringLiteral(
-        "usage: talven-k88 [--demo] [--tray] [--page NAME [--tab N]] [--screenshot FILE]\n"
+        "usage: talven-k88 [--demo] [--tray] [--page NAME [--tab N]] [--open WINDOW] [--screenshot FILE]\n"
         "  --demo             also show simulated devices (every product)\n"
         "  --tray             start hidden in the tray (its icon or a second start shows the window)\n"
         "  --page NAME        show this device's page first: mouse, keyboard, MousePad, HD, keyboard7440\n"
         "  --tab N            on that page, open editor tab N (1 lighting, 2 keys, 3 macros, 4 settings, ...)\n"
+        "  --open WINDOW      then open a window of the main window: settings or skin\n"
         "  --screenshot FILE  save the window as PNG after the first device scan, then quit\n");
 }
 

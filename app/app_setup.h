@@ -23,6 +23,7 @@ struct AppOptions {
     QString screenshotFile;      // save the window after the first scan pass, then quit
     QString page;                // the device page to show first ("keyboard", "mouse", ...)
     int tab = 0;                 // the editor tab of that page to show (1 lighting .. 7), 0 to leave it
+    QString open;                // a window to open once the main window is up: "settings" or "skin"
     bool help = false;
     QString error;               // set when the command line is wrong
 };

@@ -18,6 +18,7 @@
 #include "ui/resource_manager.h"
 
 #include <QApplication>
+#include <QScreen>
 #include <QTimer>
 
 #include <cstdio>
@@ -39,6 +40,25 @@ bool showPage(CMainWnd& window, const AppOptions& options) {
     return true;
 }
 
+// --open: the settings window or the skin frame, from the event loop (the
+// settings window is modal and runs its own).
+void openWindow(CMainWnd& window, const AppOptions& options) {
+    if (options.open.isEmpty()) return;
+    QTimer::singleShot(0, &window, [&window, open = options.open] {
+        if (open == QLatin1String("settings")) window.OpenSettingsWindow(false);
+        else window.OpenSkinFrame();
+    });
+}
+
+// The main window as the screen shows it, with the settings window or the
+// skin frame on top when one is open.
+QPixmap grabShown(CMainWnd& window, bool withPopups) {
+    QScreen* screen = window.screen();
+    if (!withPopups || !screen) return window.grab();
+    const QRect area = window.frameGeometry();
+    return screen->grabWindow(0, area.x(), area.y(), area.width(), area.height());
+}
+
 // --screenshot: once the first scan pass has shown the window, let the
 // pages settle, save the window and end the program.
 void scheduleScreenshot(CMainWnd& window, const AppOptions& options) {
@@ -47,8 +67,9 @@ void scheduleScreenshot(CMainWnd& window, const AppOptions& options) {
         if (!window.firstScanDone() || !window.isVisible()) return;
         poll->stop();
         showPage(window, options);
-        QTimer::singleShot(1500, &window, [&window, file = options.screenshotFile] {
-            const bool saved = window.grab().save(file, "PNG");
+        openWindow(window, options);
+        QTimer::singleShot(1500, &window, [&window, file = options.screenshotFile, popups = !options.open.isEmpty()] {
+            const bool saved = grabShown(window, popups).save(file, "PNG");
             std::fprintf(saved ? stdout : stderr, "%s %s\n", saved ? "saved" : "could not save",
                          file.toLocal8Bit().constData());
             window.Close(0);
@@ -57,11 +78,14 @@ void scheduleScreenshot(CMainWnd& window, const AppOptions& options) {
     poll->start(50);
 }
 
-// --page without --screenshot: once the devices are shown, bring that page up.
+// --page or --open without --screenshot: once the devices are shown, bring
+// that page up and open the window asked for.
 void schedulePage(CMainWnd& window, const AppOptions& options) {
     auto* poll = new QTimer(&window);
     QObject::connect(poll, &QTimer::timeout, &window, [&window, poll, options] {
-        if (window.firstScanDone() && showPage(window, options)) poll->stop();
+        if (!window.firstScanDone() || !window.isVisible() || !showPage(window, options)) return;
+        poll->stop();
+        openWindow(window, options);
     });
     poll->start(100);
     QTimer::singleShot(5000, poll, [poll] { poll->stop(); });
@@ -119,7 +143,7 @@ int runMainWindow(const AppOptions& options) {
         QObject::connect(&window, &CMainWnd::quitRequested, qApp, &QApplication::quit, Qt::QueuedConnection);
         UnixSignals stopSignals([&window](int) { window.Close(0); });
         if (!options.screenshotFile.isEmpty()) scheduleScreenshot(window, options);
-        else if (!options.page.isEmpty()) schedulePage(window, options);
+        else if (!options.page.isEmpty() || !options.open.isEmpty()) schedulePage(window, options);
         if (options.tray && options.screenshotFile.isEmpty()) scheduleTray(window);
         result = QApplication::exec();
     }

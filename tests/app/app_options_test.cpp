@@ -24,5 +24,13 @@ TEST(AppOptionsTest, TrayStartsHiddenAndCombinesWithDemo) {
     EXPECT_FALSE(parse({"--tary"}).error.isEmpty());
 }
 
+TEST(AppOptionsTest, OpenNamesTheSettingsWindowOrTheSkinFrame) {
+    EXPECT_EQ(parse({"--open", "settings"}).open, QStringLiteral("settings"));
+    EXPECT_EQ(parse({"--demo", "--open", "skin", "--screenshot", "f.png"}).open, QStringLiteral("skin"));
+    for (auto args : {std::initializer_list<const char*>{"--open"}, {"--open", "menu"}, {"--open", "Settings"}}) {
+        EXPECT_FALSE(parse(args).error.isEmpty());
+    }
+}
+
 }  // namespace
 }  // namespace talven
