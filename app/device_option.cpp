@@ -160,12 +160,21 @@ void CDeviceOptionUI::OnRenderTick(CPaintManagerUI* manager) {
         manager->KillTimer(this, entryTimer::kRender);
         return;
     }
+    page_->unparkRender();
     const uint32_t paints = page_->previewPaints();
     page_->renderFrame();
     if (icon_ && IsDeviceSelected() && page_->optionPreview() && page_->previewPaints() != paints) icon_->Invalidate();
+    // A tick that found nothing new parks the timer: an unchanging frame
+    // costs no wake-ups at all, and the page's animation thread restarts the
+    // ticks with its next changed step.
+    if (page_->renderSettled() && page_->parkRender()) {
+        manager->KillTimer(this, entryTimer::kRender);
+        return;
+    }
     // Frames started or stopped going to the device (lighting control, a
-    // slow link): the tick follows.
-    if (const uint period = page_->renderPeriodMs(); period != renderPeriod_) {
+    // slow link), or the ticks resume after a parked spell: the timer follows.
+    const uint period = page_->renderPeriodMs();
+    if (period != renderPeriod_ || !manager->HasTimer(this, entryTimer::kRender)) {
         renderPeriod_ = period;
         manager->SetTimer(this, entryTimer::kRender, period);
     }

@@ -31,6 +31,8 @@ constexpr uint32_t kSendPauseMs = 200;
 // enough for the effects and a fraction of what repainting at the 5 ms frame
 // rate would cost. Just under the preview-only tick, so each tick may paint.
 constexpr uint32_t kPreviewPaintMs = entryTimer::kPreviewRenderMs - 3;
+// Quiet ticks are counted up to here: more than any step period in ticks.
+constexpr uint kQuietTicksMax = 1000;
 
 lighting::BaseEffect baseEffectForMode(uint8_t mode) {
     using lighting::BaseEffect;
@@ -58,8 +60,13 @@ void COrvaneUSBDevice::setLightParams(uint32_t word1, uint32_t word2, uint32_t w
 }
 
 void COrvaneUSBDevice::setLedColour(int index, uint32_t colour) {
-    std::lock_guard<std::mutex> lock(frameLock_);
-    lighting_.setLedColour(index, colour);
+    {
+        std::lock_guard<std::mutex> lock(frameLock_);
+        lighting_.setLedColour(index, colour);
+    }
+    // Written outside an animation step (the custom colours, a test): a
+    // parked render hears of it at once, not at the next step.
+    if (renderParked_.load(std::memory_order_acquire)) wakeParkedRender();
 }
 
 uint32_t COrvaneUSBDevice::getLedColour(int index) const {
@@ -131,7 +138,9 @@ void COrvaneUSBDevice::animationLoop() {
             continue;
         }
         if (stop.wait(animationPeriodMs())) return;
-        if (animate_) animationStep();
+        if (!animate_) continue;
+        animationStep();
+        if (renderParked_.load(std::memory_order_acquire)) wakeParkedRender();
     }
 }
 
@@ -215,9 +224,59 @@ int COrvaneUSBDevice::transmitFrame(std::span<const uint32_t> frame) {
     return commandChannel_.writeLightFrame(buffer.data(), buffer.length);
 }
 
+bool COrvaneUSBDevice::frameDiffersFromRendered() const {
+    std::lock_guard<std::mutex> lock(frameLock_);
+    const std::span<const uint32_t> frame = lighting_.ledFrame();
+    return !std::equal(frame.begin(), frame.end(), renderedFrame_.begin(), renderedFrame_.end());
+}
+
+// Settled once the frame stayed the same for longer than one animation step:
+// the effect is static (or frozen), not merely between two steps. An effect
+// that animates keeps its timer, whose ticks then coincide with the other
+// pages' ticks instead of each step waking the UI thread on its own.
+bool COrvaneUSBDevice::renderSettled() const {
+    if (sendPending_ || (previewDirty_ && isVisible())) return false;
+    return quietTicks_ * renderPeriodMs() > static_cast<uint>(std::max(animationPeriodMs(), 0));
+}
+
+bool COrvaneUSBDevice::parkRender() {
+    renderParked_.store(true, std::memory_order_release);
+    if (!frameDiffersFromRendered()) return true;
+    renderParked_.store(false, std::memory_order_relaxed);
+    return false;
+}
+
+// Only the first changed step after parking posts: the flag is taken back
+// here, so a fast effect costs one queued call, not one per step.
+void COrvaneUSBDevice::wakeParkedRender() {
+    if (!frameDiffersFromRendered() || !renderParked_.exchange(false)) return;
+    QMetaObject::invokeMethod(this, [this] { runRenderTickNow(); }, Qt::QueuedConnection);
+}
+
+// The entry's render tick, run at once: a frame that changed after a quiet
+// spell goes out now rather than a period later.
+void COrvaneUSBDevice::runRenderTickNow() {
+    if (!optionEntry_) return;
+    // Never two frames within one period: a change right after a send waits
+    // for the timer.
+    if (tickCount() - lastSendAt_ < renderPeriodMs()) {
+        if (CPaintManagerUI* manager = optionEntry_->GetManager())
+            manager->SetTimer(optionEntry_, entryTimer::kRender, renderPeriodMs());
+        return;
+    }
+    TEventUI tick;
+    tick.Type = UIEVENT_TIMER;
+    tick.pSender = optionEntry_;
+    tick.dwTimestamp = tickCount();
+    tick.wParam = entryTimer::kRender;
+    optionEntry_->DoEvent(tick);
+}
+
 void COrvaneUSBDevice::renderFrame() {
     if (!preview_) return;
+    if (quietTicks_ < kQuietTicksMax) ++quietTicks_;
     if (takeChangedFrame()) {
+        quietTicks_ = 0;
         previewDirty_ = true;
         sendPending_ = true;
     }
@@ -244,6 +303,7 @@ void COrvaneUSBDevice::sendFrame(uint32_t now) {
         return;
     }
     sendPending_ = false;
+    lastSendAt_ = now;
 }
 
 }  // namespace talven

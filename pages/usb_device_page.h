@@ -155,6 +155,16 @@ public:
     // How many times the preview was repainted (the selector entry redraws
     // its picture after a repaint, not on every tick).
     uint32_t previewPaints() const { return previewPaints_; }
+    // Whether rendering has nothing left to do: the frame has not changed for
+    // longer than an animation step, nothing waits for the wire and no
+    // preview waits for a paint. The entry then parks its render timer
+    // instead of ticking on an unchanging frame.
+    bool renderSettled() const;
+    // Parks rendering: from now on the animation thread wakes the entry when
+    // a step changes the frame. False (nothing parked) when the frame already
+    // changed since the last tick.
+    bool parkRender();
+    void unparkRender() { renderParked_.store(false, std::memory_order_relaxed); }
     virtual void setLedColour(int index, uint32_t colour);
     virtual uint32_t getLedColour(int index) const;
     virtual void onConnected() {}
@@ -317,6 +327,11 @@ private:
     void renderNeedsChanged();
     void paintPreview();
     void sendFrame(uint32_t now);
+    bool frameDiffersFromRendered() const;
+    // Animation thread, after a step: a parked render learns of a changed
+    // frame through one queued tick on the UI thread.
+    void wakeParkedRender();
+    void runRenderTickNow();
     bool framesGoToDevice() const;
 
     WorkerThread animation_;
@@ -327,7 +342,10 @@ private:
     uint32_t lastPaintAt_ = 0;
     uint32_t previewPaints_ = 0;
     bool sendPending_ = false;   // a changed frame not yet on the wire
+    uint quietTicks_ = 0;        // render ticks since the frame last changed
+    std::atomic<bool> renderParked_{false};
     uint32_t sendPausedUntil_ = 0;
+    uint32_t lastSendAt_ = 0;
 };
 
 }  // namespace talven

@@ -194,15 +194,23 @@ bool CPaintManagerUI::SetTimer(CControlUI* control, uint id, uint elapseMs) {
     return true;
 }
 
+// A killed timer is stopped, not deleted: a control that starts and stops
+// the same timer many times a second (a render timer parking between
+// frames) then costs no allocation and no deferred delete each time.
 bool CPaintManagerUI::KillTimer(CControlUI* control, uint id) {
-    auto it = timers_.find(control);
-    if (it == timers_.end()) return false;
-    QTimer* timer = it->take(id);
-    if (!timer) return false;
+    const auto it = timers_.constFind(control);
+    if (it == timers_.cend()) return false;
+    QTimer* timer = it->value(id);
+    if (!timer || !timer->isActive()) return false;
     timer->stop();
-    timer->deleteLater();
-    if (it->isEmpty()) timers_.erase(it);
     return true;
+}
+
+bool CPaintManagerUI::HasTimer(CControlUI* control, uint id) const {
+    const auto it = timers_.constFind(control);
+    if (it == timers_.cend()) return false;
+    const QTimer* timer = it->value(id);
+    return timer && timer->isActive();
 }
 
 void CPaintManagerUI::KillTimer(CControlUI* control) {

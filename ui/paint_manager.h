@@ -78,6 +78,7 @@ public:
     // Setting an id that runs already restarts it with the new period.
     bool SetTimer(CControlUI* control, uint id, uint elapseMs);
     bool KillTimer(CControlUI* control, uint id);
+    bool HasTimer(CControlUI* control, uint id) const;
     void KillTimer(CControlUI* control);
     void RemoveAllTimers();
 
