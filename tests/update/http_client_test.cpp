@@ -15,15 +15,10 @@ namespace {
 
 using namespace std::chrono_literals;
 
-class HttpClientTest : public ::testing::Test {
+class HttpClientTest : public test::HttpsServerTest {
 protected:
-    static void SetUpTestSuite() { server_ = new test::HttpsTestServer; }
-    static void TearDownTestSuite() {
-        delete server_;
-        server_ = nullptr;
-    }
     void SetUp() override {
-        if (!server_->ready()) GTEST_SKIP() << "the HTTPS test server did not start (python3, openssl)";
+        HttpsServerTest::SetUp();
         initHttpClient(trusting());
     }
     static HttpClientSettings trusting() {
@@ -48,7 +43,6 @@ protected:
         return std::string_view(reply.data(), 14) == "NO_LINK_SERVER";
     }
 
-    static inline test::HttpsTestServer* server_ = nullptr;
     std::vector<char> reply_ = std::vector<char>(kHttpReplyBufferSize, '?');
 };
 

@@ -22,15 +22,11 @@ namespace {
 constexpr const char* kKeyboardKey = "VELKO_1_K7340_TALVEN-K88_1";
 constexpr const char* kProgramKey = "VELKO_0_ALL_TALVEN-K88-Software_0";
 
-class UpdateServiceTest : public ::testing::Test {
+class UpdateServiceTest : public test::HttpsServerTest {
 protected:
-    static void SetUpTestSuite() { server_ = new test::HttpsTestServer; }
-    static void TearDownTestSuite() {
-        delete server_;
-        server_ = nullptr;
-    }
     void SetUp() override {
-        if (!server_->ready()) GTEST_SKIP() << "the HTTPS test server did not start (python3, openssl)";
+        HttpsServerTest::SetUp();
+        if (IsSkipped()) return;
         service_ = {updateEndpoint(server_->url("good", "/api/")), server_->caFile()};
         prepareHttpClient(service_);
         std::filesystem::remove(server_->file("bodies.log"));
@@ -48,7 +44,6 @@ protected:
         return updateRecords(devices, 5);
     }
 
-    static inline test::HttpsTestServer* server_ = nullptr;
     UpdateService service_;
 };
 

@@ -113,6 +113,22 @@ private:
     std::string caFile_;
 };
 
+// A test suite that shares one HttpsTestServer; its tests skip when the
+// server could not start.
+class HttpsServerTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { server_ = new HttpsTestServer; }
+    static void TearDownTestSuite() {
+        delete server_;
+        server_ = nullptr;
+    }
+    void SetUp() override {
+        if (!server_->ready()) GTEST_SKIP() << "the HTTPS test server did not start (python3, openssl)";
+    }
+
+    static inline HttpsTestServer* server_ = nullptr;
+};
+
 // A port nothing listens on: bound to make sure nobody takes it, never
 // listening, so connections are refused.
 class ClosedPort {
