@@ -4,6 +4,7 @@
 // that row is connected. Keeps the selection invariant: while any entry is
 // visible, a visible entry is selected.
 
+#include "app/lighting_sync.h"
 #include "device/hid_records.h"
 #include "ui/notify.h"
 
@@ -60,6 +61,8 @@ public:
     // The pages of the product a slot belongs to (same vendor, product, kind).
     std::vector<COrvaneUSBDevice*> pagesOfProduct(const DeviceSlot& slot) const;
     int currentEntry() const { return currentEntry_; }
+    // The lighting sync over these pages ("deng_same_mode" and its thread).
+    LightingSync& lightingSync() { return lightingSync_; }
 
 private:
     CDeviceOptionUI* entryAt(int index) const;
@@ -75,6 +78,7 @@ private:
     std::vector<COrvaneUSBDevice*> allPages_;
     std::vector<CMpDevicePowerUI*> powerIndicators_;
     int currentEntry_ = -1;
+    LightingSync lightingSync_{*this};
 };
 
 }  // namespace talven

@@ -90,6 +90,8 @@ void CMainWnd::OnWindowInit() {
     if (const QScreen* screen = QGuiApplication::primaryScreen()) screenSize_ = screen->size();
     ShowWindow(false);
     workers_.start(WorkerSlots::kScanSlot, [this](Event& stopEvent) { scanner_->run(stopEvent); });
+    workers_.start(WorkerSlots::kLightingSyncSlot,
+                   [this](Event& stopEvent) { selector_->lightingSync().run(stopEvent); });
     SetTimer(mainTimer::kFitAfterInit, 100);
     initialised_ = true;
 }

@@ -3,7 +3,9 @@
 // route table, keyed by type and control name (or name prefix).
 
 #include "app/app_messages.h"
+#include "app/device_selector.h"
 #include "app/main_wnd.h"
+#include "pages/usb_device_page.h"
 #include "platform/debug_output.h"
 #include "ui/control.h"
 #include "ui/resource_manager.h"
@@ -65,6 +67,9 @@ void CMainWnd::AddShellRoutes() {
     });
     routes_.add(click, QStringLiteral("setbtn"), [this](TNotifyUI&, int) { OpenSettingsWindow(false); });
     routes_.add(click, QStringLiteral("skinbtn"), [this](TNotifyUI&, int) { OpenSkinFrame(); });
+    routes_.add(click, QStringLiteral("deng_same_mode"), [this](TNotifyUI&, int) {
+        if (COrvaneUSBDevice* page = CurrentDevicePage()) selector_->lightingSync().sameMode(*page);
+    });
     routes_.add(click, QStringLiteral("nodevice_ok_btn"), [this](TNotifyUI&, int) { CloseToTray(); });
     routes_.add(click, QStringLiteral("control_light_status"),
                 [this](TNotifyUI&, int) { ToggleLightingControl(); });

@@ -69,6 +69,14 @@ void COrvaneUSBDevice::setLedColour(int index, uint32_t colour) {
     if (renderParked_.load(std::memory_order_acquire)) wakeParkedRender();
 }
 
+void COrvaneUSBDevice::showSyncColour(uint32_t value) {
+    {
+        std::lock_guard<std::mutex> lock(frameLock_);
+        for (int i = 0; i < ledCount_; ++i) lighting_.setLedColour(i, value);
+    }
+    if (renderParked_.load(std::memory_order_acquire)) wakeParkedRender();
+}
+
 uint32_t COrvaneUSBDevice::getLedColour(int index) const {
     std::lock_guard<std::mutex> lock(frameLock_);
     return lighting_.getLedColour(index);
@@ -139,7 +147,8 @@ void COrvaneUSBDevice::animationLoop() {
         }
         if (stop.wait(animationPeriodMs())) return;
         if (!animate_) continue;
-        animationStep();
+        // Paused, the page shows what the lighting sync hands it.
+        if (!commandChannel_.paused()) animationStep();
         if (renderParked_.load(std::memory_order_acquire)) wakeParkedRender();
     }
 }

@@ -166,6 +166,9 @@ public:
     bool parkRender();
     void unparkRender() { renderParked_.store(false, std::memory_order_relaxed); }
     virtual void setLedColour(int index, uint32_t colour);
+    // Every LED shows `value` (red lowest, brightness highest): the colour
+    // the lighting sync supplies while this page's own lighting is paused.
+    void showSyncColour(uint32_t value);
     virtual uint32_t getLedColour(int index) const;
     virtual void onConnected() {}
     virtual void readDeviceSettings() {}

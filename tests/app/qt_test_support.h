@@ -43,6 +43,11 @@ bool waitUntil(Done done, int timeoutMs = 5000) {
     return done();
 }
 
+// Runs the event loop for `ms` milliseconds: the window's timers keep going.
+inline void idle(int ms) {
+    waitUntil([] { return false; }, ms);
+}
+
 // A message bus of our own for one test suite: a dbus-daemon started with the
 // session configuration, ended with the suite. address() is empty when no
 // daemon could be started (the tests then skip).
