@@ -10,9 +10,12 @@
 #include "editors/device_profile.h"
 #include "editors/light_control.h"
 #include "editors/macro_control.h"
+#include "editors/magic_control.h"
 #include "editors/key_set_control.h"
 #include "editors/power_indicator.h"
 #include "editors/shoot_control.h"
+#include "editors/voice6533_control.h"
+#include "pages/headset/headset_device_page.h"
 #include "pages/keyboard/keyboard_device_page.h"
 #include "pages/mouse/mouse_device_page.h"
 #include "pages/mousepad/mousepad_device_page.h"
@@ -57,7 +60,9 @@ constexpr auto kControlClasses = std::to_array<ui::ControlClass>({
     {"OrvaneUSBDevice", "COrvaneUSBDevice", make<COrvaneUSBDevice>},
     {"OrvaneKeyboardDevice", "COrvaneKeyboardDevice", make<COrvaneKeyboardDevice>},
     {"OrvaneMousePadDevice", "COrvaneMousePadDevice", make<COrvaneMousePadDevice>},
-    {"OrvaneHS6533Device", "COrvaneUSBDevice", make<COrvaneUSBDevice>},
+    {"OrvaneHS6533Device", "COrvaneHS6533Device", make<COrvaneHS6533Device>},
+    {"Voice6533Control", "CVoice6533ControlUI", make<CVoice6533ControlUI>},
+    {"MagicControl", "CMagicControlUI", make<CMagicControlUI>},
     {"OrvaneMouseDevice", "COrvaneMouseDevice", make<COrvaneMouseDevice>},
 });
 
@@ -73,6 +78,8 @@ constexpr auto kSubtreeTags = std::to_array<SubtreeTag>({
     {"KeySetControlUI", "XML\\CustomControlXML\\KeySetControl.xml"},
     {"MacroSetControlUI", "XML\\CustomControlXML\\MacroControl.xml"},
     {"ShootKeySetControlUI", "XML\\CustomControlXML\\ShootControl.xml"},
+    {"Voice6533ControlUI", "XML\\CustomControlXML\\Voice6533Control.xml"},
+    {"MagicControlUI", "XML\\CustomControlXML\\MagicControl.xml"},
 });
 
 bool sameTag(const QString& tag, const char* name) {

@@ -2,6 +2,7 @@
 
 #include "editors/device_profile.h"
 #include "editors/key_set_control.h"
+#include "pages/headset/headset_device_page.h"
 #include "pages/keyboard/keyboard_device_page.h"
 #include "pages/light_panel_routes.h"
 #include "pages/mouse/mouse_device_page.h"
@@ -19,6 +20,7 @@ void AddPageRoutes(ui::ControlRoutes& routes, const ProfileRouteHost& profileHos
     COrvaneKeyboardDevice::AddLightingRoutes(routes);
     COrvaneKeyboardDevice::AddKeySetRoutes(routes);
     COrvaneMouseDevice::AddRoutes(routes);
+    COrvaneHS6533Device::AddRoutes(routes);
     CKeySetControlUI::AddRoutes(routes);
     CMacroControlUI::AddRoutes(routes, macroHost);
     CShootControlUI::AddRoutes(routes, shootHost);

@@ -20,7 +20,13 @@ namespace talven {
 using namespace ui;
 
 // The user's light effects live in "velko_light.config" beside the profiles.
-COrvaneMousePadDevice::COrvaneMousePadDevice() {
+COrvaneMousePadDevice::COrvaneMousePadDevice()
+    : COrvaneMousePadDevice(std::make_unique<CBasicProfiledata>(), lighting::panel_variant::MousePad,
+                            mousepad::kPadShapes) {}
+
+COrvaneMousePadDevice::COrvaneMousePadDevice(std::unique_ptr<CBasicProfiledata> profile, int panelVariant,
+                                             const mousepad::LitShapes& shapes)
+    : profile_(std::move(profile)), panelVariant_(panelVariant), shapes_(shapes), customPlayer_(shapes) {
     configFileName_ = std::string(kLightingPrefix);
     setDrivesDevice(true);
 }
@@ -90,8 +96,8 @@ int COrvaneMousePadDevice::writeProfileRecord(int profileIndex, uint32_t, bool, 
 
 void COrvaneMousePadDevice::saveProfileFiles() {
     const std::string folder = userDataFolder();
-    if (!profileFileName_.empty()) profile_.SetProfilePath(folder + profileFileName_ + ".Json");
-    if (!configFileName_.empty()) profile_.SetLightConfigPath(folder + configFileName_ + ".config");
+    if (!profileFileName_.empty()) profile_->SetProfilePath(folder + profileFileName_ + ".Json");
+    if (!configFileName_.empty()) profile_->SetLightConfigPath(folder + configFileName_ + ".config");
 }
 
 std::string COrvaneMousePadDevice::currentProfileUuid() const {
@@ -104,25 +110,26 @@ int COrvaneMousePadDevice::reloadProfile() {
     saveProfileFiles();
     // Without a profile the page works on the factory settings and keeps
     // nothing: the factory file is never written.
-    loadProfileFrom(profileFileName_.empty() ? defaultProfilePath() : profile_.GetProfilePath());
+    loadProfileFrom(profileFileName_.empty() ? defaultProfilePath() : profile_->GetProfilePath());
     return 1;
 }
 
 void COrvaneMousePadDevice::loadStoredProfile() {
     saveProfileFiles();
-    loadProfileFrom(profileFileName_.empty() ? defaultProfilePath() : profile_.GetProfilePath());
+    loadProfileFrom(profileFileName_.empty() ? defaultProfilePath() : profile_->GetProfilePath());
     saveProfile();
     applyProfileToPage();
 }
 
 void COrvaneMousePadDevice::loadProfileFrom(const std::string& path) {
-    profile_.SetDefaultPath(defaultProfilePath());
-    profile_.SetDeviceIndex(0);
-    profile_.LoadDeviceEntry(path);
-    if (path != defaultProfilePath()) takeProfileLoadStatus(profile_.lastStatus());
-    profile_.ReadLightInfo();
-    profile_.ReadLightConfig(profile_.GetLightConfigPath());
+    profile_->SetDefaultPath(defaultProfilePath());
+    profile_->SetDeviceIndex(0);
+    profile_->LoadDeviceEntry(path);
+    if (path != defaultProfilePath()) takeProfileLoadStatus(profile_->lastStatus());
+    profile_->ReadLightInfo();
+    profile_->ReadLightConfig(profile_->GetLightConfigPath());
     applyProfileLighting();
+    profileLoaded();
 }
 
 void COrvaneMousePadDevice::selectProfile(const std::string& uuid) {
@@ -133,24 +140,24 @@ void COrvaneMousePadDevice::selectProfile(const std::string& uuid) {
 
 std::string COrvaneMousePadDevice::getProfileName() const {
     if (profileFileName_.empty()) return {};
-    return json_fields::toText(json_fields::member(ReadJsonValue(profile_.GetProfilePath()), "profilename"));
+    return json_fields::toText(json_fields::member(ReadJsonValue(profile_->GetProfilePath()), "profilename"));
 }
 
 void COrvaneMousePadDevice::saveProfile() {
-    if (!profileFileName_.empty()) takeProfileSaveStatus(profile_.Save());
+    if (!profileFileName_.empty()) takeProfileSaveStatus(profile_->Save());
 }
 
 void COrvaneMousePadDevice::setLightParams(uint32_t word1, uint32_t word2, uint32_t word3) {
     COrvaneUSBDevice::setLightParams(word1, word2, word3);
-    profile_.WriteLightInfo(word1, word2, word3);
+    profile_->WriteLightInfo(word1, word2, word3);
 }
 
 // ---- lighting -----------------------------------------------------------------------
 
 void COrvaneMousePadDevice::applyProfileLighting() {
-    const LightSettings light = profile_.currentLightSettings();
-    std::vector<LedEffect> steps = profile_.ReadLedEffects();
-    std::vector<LedEntry> areas = profile_.ReadLightList();
+    const LightSettings light = profile_->currentLightSettings();
+    std::vector<LedEffect> steps = profile_->ReadLedEffects();
+    std::vector<LedEntry> areas = profile_->ReadLightList();
     std::lock_guard<std::mutex> lock(frameLock_);
     lighting_.lightParams() = light;
     mousepad::storeLight(block_, light);
@@ -179,7 +186,7 @@ void COrvaneMousePadDevice::applyProfileToPage() {
 void COrvaneMousePadDevice::showLightingPanel() {
     auto* panel = qobject_cast<CLightControlUI*>(pageControl("LightControlItem"));
     if (!panel) return;
-    panel->setVariant(lighting::panel_variant::MousePad);
+    panel->setVariant(panelVariant_);
     panel->setModeList(modeNames_, modeVisible_, lighting::kMaxLightLevel, lighting::kMaxLightLevel);
     LightSettings light;
     {

@@ -16,6 +16,7 @@
 #include "profile/profile_data_basic.h"
 
 #include <atomic>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -60,11 +61,20 @@ public:
     mousepad::MousePadProtocol& protocol() { return protocol_; }
     // The settings block copy (speed as a level), under the frame lock.
     mousepad::SettingsBlock settingsBlock() const;
-    CBasicProfiledata& profileData() { return profile_; }
+    CBasicProfiledata& profileData() { return *profile_; }
     bool eventReaderRunning() const { return events_.running(); }
 
-private:
+protected:
+    // For a device lit the same way (a settings block, the pad's modes): its
+    // profile object, its lighting panel variant and its effect shapes.
+    COrvaneMousePadDevice(std::unique_ptr<CBasicProfiledata> profile, int panelVariant,
+                          const mousepad::LitShapes& shapes);
+    // After a profile was read into the profile object and its lighting
+    // applied; the page's other settings are taken from it here.
+    virtual void profileLoaded() {}
     ui::CControlUI* pageControl(const char* name) const;
+
+private:
     void showLightingPanel();
     // A good reading becomes the block copy; false when the read failed.
     bool takeSettings(const mousepad::SettingsReading& reading);
@@ -74,7 +84,9 @@ private:
     void requestSettingsRead();
 
     mousepad::MousePadProtocol protocol_{commandChannel_};
-    CBasicProfiledata profile_;
+    std::unique_ptr<CBasicProfiledata> profile_;
+    int panelVariant_;
+    const mousepad::LitShapes& shapes_;
     // Guarded by the frame lock: the animation thread reads them.
     mousepad::SettingsBlock block_{};
     mousepad::CustomLightPlayer customPlayer_;

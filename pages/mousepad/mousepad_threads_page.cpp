@@ -34,7 +34,8 @@ void COrvaneMousePadDevice::animationStep() {
     if (effect == mousepad::PadEffect::Custom)
         customPlayer_.step(lighting_.ledFrame(), now);
     else
-        mousepad::stepPadEffect(effect, lighting_.ledFrame(), params, lighting_.animation(), lighting_.ripple(), now);
+        mousepad::stepPadEffect(effect, lighting_.ledFrame(), params, lighting_.animation(), lighting_.ripple(), now,
+                                shapes_);
     mousepad::applyAreaSettings(lighting_.ledFrame(), areas_);
 }
 

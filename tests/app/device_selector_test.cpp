@@ -118,12 +118,6 @@ TEST_F(SelectorTest, AnEventInterfaceAloneShowsNoEntry) {
     EXPECT_TRUE(overlayShown());
 }
 
-// Every output report a simulated product received: command frames and any
-// other report (the headset's lighting reports are not command frames).
-size_t reportsReceived(sim::SimDevice& device) {
-    return device.model().requests().size() + device.model().otherReports().size();
-}
-
 // Lighting frames (command 0x12) a simulated product received.
 int framesReceived(sim::SimDevice& device) {
     int count = 0;
@@ -136,20 +130,23 @@ void idle(int ms) {
     test::waitUntil([] { return false; }, ms);
 }
 
-// The headset has no device class of its own yet: its page shows, but the
-// headset must hear nothing from us.
-TEST_F(SelectorTest, PagesWithoutADeviceClassSendNothingToTheirDevices) {
+// The headset's lighting is not a command frame: its page sends it as the
+// headset's own 17-byte output reports (report ID 0xFF), and the command
+// channel carries only the settings block, never a lighting frame.
+TEST_F(SelectorTest, TheHeadsetHearsItsOwnReportsNotCommandLightingFrames) {
     ASSERT_TRUE(plug("mouse", 1));
     ASSERT_TRUE(plug("headset", 2));
-    idle(1500);  // past the arrival timer and many render periods
-    EXPECT_EQ(reportsReceived(*sim.device("headset")), 0u);
-    for (const char* folder : {"HD"}) {
-        ASSERT_TRUE(window->selector()->SelectByFolder(folder)) << folder;
-        COrvaneUSBDevice* page = window->CurrentDevicePage();
-        ASSERT_NE(page, nullptr) << folder;
-        EXPECT_EQ(page->deviceFolderName(), folder);
-        EXPECT_TRUE(page->IsVisible()) << folder;
-        EXPECT_FALSE(page->drivesDevice()) << folder;
+    ASSERT_TRUE(window->selector()->SelectByFolder("HD"));
+    COrvaneUSBDevice* page = window->CurrentDevicePage();
+    ASSERT_NE(page, nullptr);
+    EXPECT_TRUE(page->IsVisible());
+    EXPECT_TRUE(page->drivesDevice());
+    sim::SimDevice& headset = *sim.device("headset");
+    ASSERT_TRUE(test::waitUntil([&] { return headset.model().otherReports().size() >= 12; }, 5000));
+    EXPECT_EQ(framesReceived(headset), 0);
+    for (const auto& report : headset.model().otherReports()) {
+        ASSERT_EQ(report.size(), 17u);
+        EXPECT_EQ(report[0], 0xFF);
     }
 }
 
