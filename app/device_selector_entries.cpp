@@ -31,6 +31,7 @@ void DeviceSelector::OnSlotOccupied(const DeviceSlot& slot) {
     if (slot.role == role::Command) {
         if (COrvaneUSBDevice* page = pageForSlot(slot)) {
             connectCommandInterface(*page, slot);
+            lightingSync_.offerSameMode();
             int first = -1;
             const bool anyVisible = FirstVisibleEntry(&first) > 0;
             for (int i = 0; i < entryCount(); ++i) {
@@ -58,11 +59,13 @@ void DeviceSelector::OnSlotVacated(const DeviceSlot& slot) {
     if (!page) return;
     CommandChannel& channel = page->commandChannel();
     channel.setConnected(false);
+    channel.setPaused(false);  // a product that leaves leaves the lighting sync
     {
         std::lock_guard<std::mutex> lock(channel.ioLock());
         channel.device().close();
     }
     page->stopAnimation();
+    lightingSync_.offerSameMode();
     for (int i = 0; i < entryCount(); ++i) {
         if (CDeviceOptionUI* entry = entryAt(i); entry && entry->Page() == page) {
             HideEntry(i);

@@ -10,6 +10,7 @@
 #include "platform/debug_output.h"
 #include "ui/paint_manager.h"
 
+#include <algorithm>
 #include <array>
 #include <mutex>
 #include <optional>
@@ -36,11 +37,14 @@ uint16_t kindOf(const COrvaneUSBDevice& page) {
     return page.kind() == kind::WirelessMouse ? kind::Mouse : page.kind();
 }
 
-void showOnPanel(COrvaneUSBDevice& page, const lighting::LightParams& params) {
+CLightControlUI* panelOf(COrvaneUSBDevice& page) {
     ui::CPaintManagerUI* manager = page.GetManager();
-    if (!manager) return;
-    auto* panel = qobject_cast<CLightControlUI*>(manager->FindSubControlByName(&page, "LightControlItem"));
-    if (panel) panel->showLightParams(params.word1(), params.word2());
+    if (!manager) return nullptr;
+    return qobject_cast<CLightControlUI*>(manager->FindSubControlByName(&page, "LightControlItem"));
+}
+
+void showOnPanel(COrvaneUSBDevice& page, const lighting::LightParams& params) {
+    if (CLightControlUI* panel = panelOf(page)) panel->showLightParams(params.word1(), params.word2());
 }
 
 }  // namespace
@@ -87,6 +91,15 @@ bool LightingSync::sameMode(COrvaneUSBDevice& current) {
     }
     wake_.set();
     return true;
+}
+
+void LightingSync::offerSameMode() {
+    const std::vector<COrvaneUSBDevice*> pages = walkOrder();
+    const auto sharing = std::count_if(pages.begin(), pages.end(), [](COrvaneUSBDevice* page) { return takesPart(*page); });
+    for (COrvaneUSBDevice* page : pages) {
+        CLightControlUI* panel = panelOf(*page);
+        if (panel && panel->sameModeOption() != (sharing >= 2)) panel->setSameModeOption(sharing >= 2);
+    }
 }
 
 bool LightingSync::active() const {

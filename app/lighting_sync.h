@@ -30,6 +30,10 @@ public:
     // or the sync mode has no keyboard mode.
     bool sameMode(COrvaneUSBDevice& current);
 
+    // After a product came or went: the lighting panels offer "deng_same_mode"
+    // while at least two connected products could share a lighting.
+    void offerSameMode();
+
     // The thread's body; returns when `stop` is set.
     void run(Event& stop);
 

@@ -7,6 +7,7 @@
 #include "app/device_selector.h"
 #include "app/lighting_sync.h"
 #include "app/main_wnd.h"
+#include "editors/light_control.h"
 #include "pages/usb_device_page.h"
 #include "qt_test_support.h"
 #include "sim/simulator.h"
@@ -117,6 +118,21 @@ TEST_F(LightingSyncTest, SyncedBreathingSendsTheComputersRedNotThePagesOwnColour
         return reds.size() >= 3;
     }, 3000);
     EXPECT_GE(reds.size(), 3u) << "red frames at several brightnesses";
+}
+
+// "deng_same_mode" is offered while two products can share a lighting.
+TEST_F(LightingSyncTest, TheSameModeButtonIsOfferedWhileTwoProductsAreConnected) {
+    COrvaneUSBDevice* mouse = plug("mouse", "mouse");
+    ASSERT_NE(mouse, nullptr);
+    auto* panel = qobject_cast<CLightControlUI*>(
+        window->GetPaintManager().FindSubControlByName(mouse, QStringLiteral("LightControlItem")));
+    ASSERT_NE(panel, nullptr);
+    EXPECT_FALSE(panel->sameModeOption()) << "nothing to share with";
+    plug("mousepad", "MousePad");
+    EXPECT_TRUE(panel->sameModeOption());
+    std::string error;
+    ASSERT_TRUE(sim.unplug("mousepad", &error)) << error;
+    EXPECT_TRUE(test::waitUntil([&] { return !panel->sameModeOption(); }, 3000));
 }
 
 TEST_F(LightingSyncTest, AKeyboardModeWithoutASyncModeChangesNothing) {
