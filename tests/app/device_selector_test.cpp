@@ -6,6 +6,7 @@
 #include "app/device_option.h"
 #include "app/main_wnd.h"
 #include "pages/usb_device_page.h"
+#include "pages/entry_timers.h"
 #include "editors/power_indicator.h"
 #include "platform/clock.h"
 #include "qt_test_support.h"
@@ -260,6 +261,46 @@ TEST_F(DrivingPageTest, OnlyAChangedFrameIsSentAndAtTheNextTick) {
     ASSERT_TRUE(test::waitUntil([&] { return framesReceived(mouse) > changed; }, 1000)) << "the timer sends it";
     EXPECT_LT(tickCount() - since, 100u);
     EXPECT_EQ(lastFrame(mouse), (std::vector<uint8_t>{0x00, 0xFE, 0x00}));
+}
+
+// An unchanging frame parks the render timer (no ticks, no wake-ups); the
+// next change restarts it and is on the wire at once, and the timer parks
+// again after one quiet tick.
+TEST_F(DrivingPageTest, AnUnchangingFrameParksTheRenderTimerUntilTheNextChange) {
+    static_cast<DrivingPage*>(mousePage)->freeze();
+    ASSERT_TRUE(plugMouse());
+    sim::SimDevice& mouse = *sim.device("mouse");
+    ui::CPaintManagerUI& manager = window->GetPaintManager();
+    ui::CControlUI* entry = mousePage->optionEntry();
+    ASSERT_NE(entry, nullptr);
+    ASSERT_TRUE(test::waitUntil([&] { return framesReceived(mouse) > 0; }, 3000)) << "the first frame";
+    EXPECT_TRUE(test::waitUntil([&] { return !manager.HasTimer(entry, entryTimer::kRender); }, 1000))
+        << "ticking on an unchanged frame";
+
+    for (const uint32_t colour : {0xFF0000FFu, 0xFF00FF00u, 0xFFFF0000u}) {
+        const int before = framesReceived(mouse);
+        mousePage->setLedColour(0, colour);
+        const uint32_t since = tickCount();
+        ASSERT_TRUE(test::waitUntil([&] { return framesReceived(mouse) > before; }, 1000)) << std::hex << colour;
+        EXPECT_LT(tickCount() - since, 50u) << "sent at once, not at the next animation step";
+        EXPECT_EQ(framesReceived(mouse), before + 1);
+        EXPECT_TRUE(test::waitUntil([&] { return !manager.HasTimer(entry, entryTimer::kRender); }, 1000))
+            << "parked again";
+    }
+    idle(300);
+    EXPECT_FALSE(manager.HasTimer(entry, entryTimer::kRender));
+}
+
+// A running effect keeps its frames coming while the render timer parks and
+// resumes around it: the device sees them at the 5 ms rate, not one per park.
+TEST_F(DrivingPageTest, ARunningEffectKeepsStreamingThroughParkedSpells) {
+    ASSERT_TRUE(plugMouse());
+    sim::SimDevice& mouse = *sim.device("mouse");
+    ASSERT_TRUE(test::waitUntil([&] { return framesReceived(mouse) > 2; }, 5000));
+    const int before = framesReceived(mouse);
+    idle(1000);
+    // The base effect steps every 8–40 ms: each step's frame goes out.
+    EXPECT_GT(framesReceived(mouse) - before, 20);
 }
 
 // Hidden, the window paints no preview and the device gets no frame; shown
