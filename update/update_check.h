@@ -27,7 +27,8 @@
 namespace talven::update {
 
 inline constexpr std::string_view kUpdateServerSetting = "UpdateServer";
-// A PEM file of extra certificate authorities to trust (a private server).
+// A PEM file of the certificate authorities to trust instead of the
+// system's (a private server).
 inline constexpr std::string_view kUpdateCaFileSetting = "UpdateCaFile";
 
 struct UpdateRecord {

@@ -9,7 +9,7 @@ namespace talven::update {
 struct DownloadRequest {
     std::string url;
     std::string target;  // written from scratch
-    std::string caFile;  // extra trusted authorities; empty = the system's
+    std::string caFile;  // authorities to trust instead of the system's; empty = the system's
     int connectTimeoutMs = 60000;
     int stallTimeoutMs = 30000;
     // Whole percent, called each time it grows; only when the size is known.
