@@ -1,11 +1,12 @@
 #!/usr/bin/env python3
 """HTTPS servers for the update tests, with certificates made on the spot.
 
-Usage: https_test_server.py WORKDIR
+Usage: https_test_server.py WORKDIR [CERTBASE]
 
-Makes, with openssl, a test CA (WORKDIR/ca.pem), a certificate it signs for
+Makes, with openssl, a test CA (ca.pem), a certificate it signs for
 localhost and 127.0.0.1, one it signs for another host name, and a
-self-signed one for localhost. Starts three HTTPS servers with them ("good",
+self-signed one for localhost: in WORKDIR, or, given CERTBASE, once a day in
+CERTBASE/<date>/ for every test program of that day to share. Starts three HTTPS servers with them ("good",
 "wrongname", "selfsigned") and a plain CONNECT proxy ("proxy") that tunnels
 every request to the good server, then prints one JSON line with their ports
 and the CA path, and serves until its standard input closes.
@@ -26,15 +27,18 @@ import http.server
 import json
 import os
 import select
+import shutil
 import socket
 import socketserver
 import ssl
 import subprocess
 import sys
+import tempfile
 import threading
 import time
 
 WORK = sys.argv[1]
+CERTS = WORK
 
 CONFIG = """[req]
 distinguished_name = dn
@@ -58,27 +62,50 @@ def path(name):
     return os.path.join(WORK, name)
 
 
+def cert(name):
+    return os.path.join(CERTS, name)
+
+
 def openssl(*args):
     subprocess.run(["openssl", *args], check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
 
-def new_key(name):
-    return ["-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes", "-keyout", path(name + ".key")]
+def new_key(folder, name):
+    key = os.path.join(folder, name + ".key")
+    return ["-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes", "-keyout", key]
 
 
-def make_certificates():
-    with open(path("openssl.cnf"), "w") as f:
+def make_certificates(folder):
+    def at(name):
+        return os.path.join(folder, name)
+
+    with open(at("openssl.cnf"), "w") as f:
         f.write(CONFIG)
-    cnf = ["-config", path("openssl.cnf")]
-    openssl("req", "-x509", *cnf, "-extensions", "ca", *new_key("ca"), "-out", path("ca.pem"), "-days", "2",
+    cnf = ["-config", at("openssl.cnf")]
+    openssl("req", "-x509", *cnf, "-extensions", "ca", *new_key(folder, "ca"), "-out", at("ca.pem"), "-days", "3",
             "-subj", "/CN=Update Test CA")
-    openssl("req", "-x509", *cnf, "-extensions", "localhost", *new_key("self"), "-out", path("self.pem"),
-            "-days", "2", "-subj", "/CN=localhost")
+    openssl("req", "-x509", *cnf, "-extensions", "localhost", *new_key(folder, "self"), "-out", at("self.pem"),
+            "-days", "3", "-subj", "/CN=localhost")
     for name, section in (("good", "localhost"), ("other", "other")):
-        openssl("req", "-new", *cnf, *new_key(name), "-out", path(name + ".csr"), "-subj", "/CN=" + section)
-        openssl("x509", "-req", "-in", path(name + ".csr"), "-CA", path("ca.pem"), "-CAkey", path("ca.key"),
-                "-set_serial", str(int(time.time() * 1000)), "-days", "2", "-extfile", path("openssl.cnf"),
-                "-extensions", section, "-out", path(name + ".pem"))
+        openssl("req", "-new", *cnf, *new_key(folder, name), "-out", at(name + ".csr"), "-subj", "/CN=" + section)
+        openssl("x509", "-req", "-in", at(name + ".csr"), "-CA", at("ca.pem"), "-CAkey", at("ca.key"),
+                "-set_serial", str(int(time.time() * 1000)), "-days", "3", "-extfile", at("openssl.cnf"),
+                "-extensions", section, "-out", at(name + ".pem"))
+
+
+def shared_certificates(base):
+    """Today's folder below base, made by whichever test program comes first."""
+    folder = os.path.join(base, time.strftime("%Y%m%d"))
+    if os.path.exists(os.path.join(folder, "good.pem")):
+        return folder
+    os.makedirs(base, exist_ok=True)
+    fresh = tempfile.mkdtemp(dir=base)
+    make_certificates(fresh)
+    try:
+        os.rename(fresh, folder)
+    except OSError:  # another test program was quicker
+        shutil.rmtree(fresh, ignore_errors=True)
+    return folder
 
 
 class RecordingReader:
@@ -181,7 +208,7 @@ class TlsServer(QuietErrors, http.server.ThreadingHTTPServer):
     def __init__(self, certificate):
         super().__init__(("127.0.0.1", 0), Handler)
         context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
-        context.load_cert_chain(path(certificate + ".pem"), path(certificate + ".key"))
+        context.load_cert_chain(cert(certificate + ".pem"), cert(certificate + ".key"))
         self.socket = context.wrap_socket(self.socket, server_side=True)
 
 
@@ -227,13 +254,17 @@ def start(server):
 
 
 def main():
+    global CERTS
     os.makedirs(path("files"), exist_ok=True)
-    make_certificates()
+    if len(sys.argv) > 2:
+        CERTS = shared_certificates(sys.argv[2])
+    else:
+        make_certificates(WORK)
     ports = {name: start(TlsServer(cert)) for name, cert in
              (("good", "good"), ("wrongname", "other"), ("selfsigned", "self"))}
     ProxyHandler.target = ports["good"]
     ports["proxy"] = start(ProxyServer(("127.0.0.1", 0), ProxyHandler))
-    ports["ca"] = path("ca.pem")
+    ports["ca"] = cert("ca.pem")
     print(json.dumps(ports), flush=True)
     sys.stdin.read()
 

@@ -89,7 +89,11 @@ private:
 // CONNECT proxy that leads to the good server.
 class HttpsTestServer {
 public:
-    HttpsTestServer() : process_({TALVEN_PYTHON, TALVEN_TEST_SUPPORT_DIR "/https_test_server.py", work_.str()}) {
+    // The certificates are made once a day in the build tree and shared by
+    // the test programs (each test runs as a program of its own).
+    HttpsTestServer()
+        : process_({TALVEN_PYTHON, TALVEN_TEST_SUPPORT_DIR "/https_test_server.py", work_.str(),
+                    TALVEN_BINARY_DIR "/tests/update-certificates"}) {
         Json::Value ports;
         const std::string line = process_.readLine(30000);
         Json::CharReaderBuilder builder;
