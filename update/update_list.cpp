@@ -112,6 +112,10 @@ void UpdateList::startTransfer(std::size_t row, std::string localFile) {
 }
 
 std::optional<int> UpdateList::onStatusMessage(uint32_t code, int32_t value) {
+    if (staleMessages_) {
+        if (code != kTransferProgress) staleMessages_ = false;
+        return std::nullopt;
+    }
     if (!transferRow_) return std::nullopt;
     switch (code) {
         case kTransferProgress: rows_[*transferRow_].progress = std::clamp(value, 0, 100); return std::nullopt;
@@ -122,9 +126,12 @@ std::optional<int> UpdateList::onStatusMessage(uint32_t code, int32_t value) {
     }
 }
 
-std::optional<int> UpdateList::onTransferExited() {
+std::optional<int> UpdateList::onTransferExited(std::optional<int> exitStatus) {
     if (!transferRow_) return std::nullopt;
-    return finishTransfer(kFailed);
+    const bool reported = exitStatus == kTransferExitDone || exitStatus == kTransferExitFailed ||
+                          exitStatus == kTransferExitRejected || exitStatus == kTransferExitUsage;
+    staleMessages_ = reported;
+    return finishTransfer(exitStatus == kTransferExitDone ? kDone : kFailed);
 }
 
 // The downloaded file is kept for the user to install, so the row's own

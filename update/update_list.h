@@ -17,8 +17,10 @@
 //   list.onStatusMessage(code, value)       the UpdateStatus bus message; a
 //                                          status code when the run is over,
 //                                          else start the next requested row
-//   list.onTransferExited()                 the program ended; a run without
-//                                          its final message failed
+//   list.onTransferExited(exitStatus)       the program ended; a run without
+//                                          its final message ends as its exit
+//                                          status says (nullopt: not started
+//                                          or killed = failed)
 //   list.canClose()                         the window may close
 //
 // Rows look as rowLook(state) says; the progress text is progressText().
@@ -38,6 +40,13 @@ inline constexpr uint32_t kTransferFinished = 1;
 inline constexpr uint32_t kTransferFailed = 2;        // the download failed
 inline constexpr uint32_t kTransferFileRejected = 3;  // the file failed its check or could not be kept
 inline constexpr uint32_t kTransferProgress = 4;      // value = percent
+
+// Exit statuses of the transfer program; each but a crash follows its last
+// message, sent before it ends.
+inline constexpr int kTransferExitDone = 0;
+inline constexpr int kTransferExitFailed = 1;
+inline constexpr int kTransferExitRejected = 2;
+inline constexpr int kTransferExitUsage = 64;
 
 // Status line codes.
 inline constexpr int kStatusChecking = 0;
@@ -101,7 +110,7 @@ public:
     void startTransfer(std::size_t row, std::string localFile);
     std::optional<std::size_t> transferRow() const { return transferRow_; }
     std::optional<int> onStatusMessage(uint32_t code, int32_t value);
-    std::optional<int> onTransferExited();
+    std::optional<int> onTransferExited(std::optional<int> exitStatus = std::nullopt);
 
     bool canClose() const;
 
@@ -110,6 +119,9 @@ private:
 
     std::vector<UpdateListRow> rows_;
     std::optional<std::size_t> transferRow_;
+    // A run ended by its exit status before its messages came: they are
+    // still on the way and belong to no row.
+    bool staleMessages_ = false;
 };
 
 }  // namespace talven::update

@@ -191,17 +191,48 @@ TEST_F(UpdateListTest, AFailedTransferLeavesTheRowFailedAndOpenForAnotherTry) {
     }
 }
 
-TEST_F(UpdateListTest, ATransferProgramThatEndsWithoutAWordHasFailed) {
+TEST_F(UpdateListTest, ARunThatEndsBeforeItsLastMessageEndsAsItsExitStatusSays) {
+    struct Case {
+        std::optional<int> exitStatus;  // nullopt: not started or killed
+        int state;
+    };
+    for (const Case& c : {Case{std::nullopt, kFailed}, Case{0, kDone}, Case{1, kFailed}, Case{2, kFailed},
+                          Case{64, kFailed}, Case{139, kFailed}}) {
+        SCOPED_TRACE(c.exitStatus.value_or(-1));
+        UpdateList list({makeUpdateRecord(1, 0x0103)});
+        list.applyCheck({reply(kAvailable, "V0104")});
+        list.confirm();
+        list.startTransfer(0, "/cache/fw.bin");
+        EXPECT_EQ(list.onTransferExited(c.exitStatus), c.state == kDone ? kStatusLatest : kStatusHaveUpdate);
+        EXPECT_EQ(list.rows()[0].state, c.state);
+        EXPECT_EQ(list.onTransferExited(c.exitStatus), std::nullopt);
+    }
+}
+
+TEST_F(UpdateListTest, LateMessagesOfAnEndedRunDoNotReachTheNextRow) {
     twoUpdates();
-    list_.setTicked(2, false);
     list_.confirm();
     list_.startTransfer(0, "/cache/fw.bin");
-    EXPECT_EQ(list_.onTransferExited(), kStatusHaveUpdate);
-    EXPECT_EQ(row(0).state, kFailed);
-    EXPECT_EQ(list_.onTransferExited(), std::nullopt);
-    // Messages with no transfer running change nothing.
+    EXPECT_EQ(list_.onTransferExited(0), std::nullopt);
+    EXPECT_EQ(row(0).state, kDone);
+    list_.startTransfer(2, "/cache/app.deb");
+    // The first run's last progress and its end arrive now.
+    EXPECT_EQ(list_.onStatusMessage(kTransferProgress, 100), std::nullopt);
+    EXPECT_EQ(list_.onStatusMessage(kTransferFinished, 0), std::nullopt);
+    EXPECT_EQ(row(2).state, kRunning);
+    EXPECT_EQ(row(2).progress, 0);
+    EXPECT_EQ(list_.onStatusMessage(kTransferProgress, 30), std::nullopt);
+    EXPECT_EQ(row(2).progress, 30);
+    EXPECT_EQ(list_.onStatusMessage(kTransferFailed, 0), kStatusHaveUpdate);
+    EXPECT_EQ(row(2).state, kFailed);
+}
+
+TEST_F(UpdateListTest, MessagesWithNoTransferRunningChangeNothing) {
+    twoUpdates();
     EXPECT_EQ(list_.onStatusMessage(kTransferProgress, 50), std::nullopt);
+    EXPECT_EQ(list_.onStatusMessage(kTransferFinished, 0), std::nullopt);
     EXPECT_EQ(row(0).progress, 0);
+    EXPECT_EQ(row(0).state, kAvailable);
 }
 
 TEST_F(UpdateListTest, ProgressIsKeptWithinAHundred) {

@@ -65,7 +65,7 @@ std::string lowerCase(std::string text) {
 int fail(StatusBus& bus, uint32_t code, const std::string& why) {
     std::fprintf(stderr, "talven-update: %s\n", why.c_str());
     bus.send(code, 0);
-    return code == kTransferFailed ? 1 : 2;
+    return code == kTransferFailed ? kTransferExitFailed : kTransferExitRejected;
 }
 
 void printNote(const std::string& path, bool application) {
@@ -101,19 +101,40 @@ int run(const Arguments& args, StatusBus& bus) {
     if (ec) return fail(bus, kTransferFileRejected, "cannot keep " + target + ": " + ec.message());
     printNote(target, args.application);
     bus.send(kTransferFinished, 0);
-    return 0;
+    return kTransferExitDone;
 }
 
 }  // namespace
 
+constexpr char kUsage[] =
+    "usage: talven-update --url URL --file NAME [--sha256 HEX] [--ca-file PEM] [--application]\n";
+
 int main(int argc, char** argv) {
+    // Asked for help or the version, it answers and tells the bus nothing:
+    // no transfer was started.
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            std::fputs(kUsage, stdout);
+            std::fputs("Downloads URL into the program's UpdateData cache folder as NAME, checks it\n"
+                       "against the SHA-256 HEX, reports progress on the session bus (UpdateStatus)\n"
+                       "and prints the file's path. --ca-file trusts the authorities of PEM instead\n"
+                       "of the system's; --application marks a new package of the program itself.\n"
+                       "--help shows this text, --version the version.\n",
+                       stdout);
+            return 0;
+        }
+        if (arg == "--version") {
+            std::printf("talven-update %s\n", TALVEN_VERSION);
+            return 0;
+        }
+    }
     const std::optional<Arguments> args = parseArguments(argc, argv);
     StatusBus bus;
     if (!args) {
-        std::fprintf(stderr,
-                     "usage: talven-update --url URL --file NAME [--sha256 HEX] [--ca-file PEM] [--application]\n");
+        std::fputs(kUsage, stderr);
         bus.send(kTransferFailed, 0);
-        return 64;
+        return kTransferExitUsage;
     }
     return run(*args, bus);
 }
