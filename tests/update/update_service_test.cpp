@@ -161,9 +161,20 @@ protected:
         list_.confirm();
         const std::size_t row = list_.nextRequested().value();
         const TransferCommand command = transferCommand(list_.rows()[row], server_->caFile(), TALVEN_UPDATE_DIR);
-        test::ScopedEnv address("DBUS_SESSION_BUS_ADDRESS", bus().address().c_str());
         test::ScopedEnv cache("XDG_CACHE_HOME", cache_.str().c_str());
         list_.startTransfer(row, updateDownloadFolder() + downloadFileName(list_.rows()[row]));
+        const int exitStatus = run(command);
+        for (const auto& [code, value] : messages_) {
+            if (code == kTransferProgress) progress_.push_back(value);
+            if (auto result = list_.onStatusMessage(code, value)) status_ = *result;
+        }
+        return exitStatus;
+    }
+    // Runs talven-update until it ends and its last message came; returns
+    // its exit status.
+    int run(const TransferCommand& command) {
+        test::ScopedEnv address("DBUS_SESSION_BUS_ADDRESS", bus().address().c_str());
+        test::ScopedEnv cache("XDG_CACHE_HOME", cache_.str().c_str());
         test::StatusListener listener(bus().address());
         EXPECT_TRUE(listener.connected());
         const pid_t pid = spawnTransfer(command);
@@ -172,10 +183,7 @@ protected:
         ::waitpid(pid, &status, 0);
         const auto ended = [&] { return !listener.messages().empty() && listener.messages().back().first != 4; };
         EXPECT_TRUE(listener.waitUntil(ended));
-        for (const auto& [code, value] : listener.messages()) {
-            if (code == kTransferProgress) progress_.push_back(value);
-            if (auto result = list_.onStatusMessage(code, value)) status_ = *result;
-        }
+        messages_ = listener.messages();
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
     std::string fileUrl(const char* name) const { return server_->url("good", std::string("/files/") + name); }
@@ -183,6 +191,7 @@ protected:
     test::TempDir cache_;
     std::string firmware_;
     UpdateList list_;
+    std::vector<test::StatusListener::Message> messages_;
     std::vector<int> progress_;
     std::optional<int> status_;
 };
@@ -216,6 +225,32 @@ TEST_F(TransferTest, AFileThatDoesNotMatchItsChecksumIsNotKept) {
     EXPECT_EQ(list_.rows()[0].state, kFailed);
     const std::filesystem::path folder = cache_ / "TALVEN  K88  Gaming Keyboard/UpdateData";
     EXPECT_TRUE(std::filesystem::is_empty(folder));
+}
+
+TEST_F(TransferTest, BadRequestsAreRefusedBeforeAnyDownload) {
+    struct Case {
+        const char* what;
+        std::vector<std::string> arguments;
+        int exitStatus;
+        uint32_t code;
+    };
+    const std::string url = fileUrl("fw-0104.bin");
+    const Case cases[] = {
+        {"a name that leaves the folder", {"--url", url, "--file", "../fw.bin"}, 2, 3},
+        {"a hidden name", {"--url", url, "--file", ".profile"}, 2, 3},
+        {"a checksum that is not one", {"--url", url, "--file", "fw.bin", "--sha256", "1234"}, 2, 3},
+        {"no address", {"--file", "fw.bin"}, 64, 2},
+        {"an unknown option", {"--url", url, "--file", "fw.bin", "--install"}, 64, 2},
+        {"another scheme", {"--url", "file:///etc/passwd", "--file", "passwd"}, 1, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(run({std::string(TALVEN_UPDATE_DIR) + "talven-update", c.arguments}), c.exitStatus);
+        EXPECT_EQ(messages_, (std::vector<test::StatusListener::Message>{{c.code, 0}}));
+    }
+    const std::filesystem::path folder = cache_ / "TALVEN  K88  Gaming Keyboard";
+    EXPECT_FALSE(std::filesystem::exists(cache_ / "fw.bin"));
+    EXPECT_TRUE(!std::filesystem::exists(folder / "UpdateData") || std::filesystem::is_empty(folder / "UpdateData"));
 }
 
 #endif
