@@ -75,6 +75,7 @@ struct SubtreeTag {
 constexpr auto kSubtreeTags = std::to_array<SubtreeTag>({
     {"DeviceProfileUI", "XML\\CustomControlXML\\DeviceProfile.xml"},
     {"LightSetControlUI", "XML\\CustomControlXML\\LightControl.xml"},
+    {"LightSetControlTallUI", "XML\\CustomControlXML\\LightControlTall.xml"},
     {"KeySetControlUI", "XML\\CustomControlXML\\KeySetControl.xml"},
     {"MacroSetControlUI", "XML\\CustomControlXML\\MacroControl.xml"},
     {"ShootKeySetControlUI", "XML\\CustomControlXML\\ShootControl.xml"},
