@@ -19,12 +19,14 @@
 #include "ui/menu_wnd.h"
 #include "ui/tray_icon.h"
 #include "ui/window_impl_base.h"
+#include "update/update_check.h"
 
 #include <QPointer>
 #include <QSize>
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace talven {
@@ -71,6 +73,9 @@ public:
     void OpenSkinFrame();
     void setSkinFrameDialogs(SkinFrameDialogs dialogs) { skinDialogs_ = std::move(dialogs); }
     CSkinFrame* skinFrame() const { return skinFrame_.data(); }
+    // The update service the settings window asks (tests give a local one);
+    // by default the one of the settings file.
+    void setUpdateService(update::UpdateService service) { updateService_ = std::move(service); }
     // A skin-changed broadcast: the background of "root".
     int Receive(SkinChangedParam param) override;
 
@@ -131,6 +136,7 @@ protected:
     // Device interface slots taken and freed by the scan thread.
     void OnSlotOccupied(int slot);
     void OnSlotVacated(int slot);
+    std::vector<update::UpdateRecord> UpdateRecords() const;
     // Whether any device page is shown in the selector.
     bool AnyDeviceVisible() const;
     // Tells the pages whether to preview their lighting: only while the
@@ -215,6 +221,7 @@ private:
     QPointer<CSetWnd> settingsWnd_;
     QPointer<CSkinFrame> skinFrame_;
     SkinFrameDialogs skinDialogs_ = defaultSkinFrameDialogs();
+    std::optional<update::UpdateService> updateService_;
 };
 
 }  // namespace talven

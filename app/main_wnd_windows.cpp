@@ -5,7 +5,9 @@
 #include "app/main_wnd.h"
 #include "app/set_wnd.h"
 #include "app/skin_settings.h"
+#include "pages/usb_device_page.h"
 #include "ui/control.h"
+#include "update/update_check.h"
 
 namespace talven {
 
@@ -17,16 +19,32 @@ constexpr QSize kSettingsSize(595, 380);
 
 }  // namespace
 
+// The update rows: each product row's connected device with its USB release
+// number, and the program with the version it was built as.
+std::vector<update::UpdateRecord> CMainWnd::UpdateRecords() const {
+    std::array<uint32_t, kProductTable.size()> versions{};
+    for (size_t i = 0; selector_ && i < kProductTable.size(); ++i) {
+        for (COrvaneUSBDevice* page : selector_->pages()) {
+            if (page->deviceFolderName() != kProductTable[i].kindName) continue;
+            CommandChannel& channel = page->commandChannel();
+            if (channel.isConnected()) versions[i] = channel.device().attributes().version;
+        }
+    }
+    return update::updateRecords(versions, update::applicationVersionNumber(TALVEN_VERSION));
+}
+
 CSetWnd* CMainWnd::settingsWindow() const { return settingsWnd_.data(); }
 
 void CMainWnd::OpenSettingsWindow(bool atUpdates) {
-    Q_UNUSED(atUpdates);  // no update area yet: the window opens centred either way
+    Q_UNUSED(atUpdates);  // the updates are on the window's first page: it opens centred either way
     if (settingsWnd_) {
         settingsWnd_->ShowWindow(true);
         return;
     }
     auto* wnd = new CSetWnd(this, currentLanguage_);
     wnd->SetScreenScale(screenScale_);
+    wnd->setUpdateRecords(UpdateRecords());
+    if (updateService_) wnd->setUpdateService(*updateService_);
     if (!wnd->Create(this, QStringLiteral("SetWnd"), WS_POPUP, WS_EX_TOOLWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
                      kSettingsSize.width(), kSettingsSize.height())) {
         delete wnd;

@@ -31,6 +31,7 @@ CSetWnd::CSetWnd(WindowImplBase* mainWnd, int languageIndex)
       executable_(autostart::ownExecutable()) {
     MapNotify(QStringLiteral("itemselect"), &CSetWnd::OnItemSelect);
     MapNotify(QStringLiteral("selectchanged"), &CSetWnd::OnSelectChanged);
+    MapNotify(QStringLiteral("windowinit"), &CSetWnd::StartUpdateCheck);
     tell_ = [this](const QString& key) { ShowMessageBox(this, QString(), key, m_pm.GetDPI(), true, kMsgButtonsConfirm); };
 }
 
@@ -85,10 +86,18 @@ void CSetWnd::OnClick(TNotifyUI& msg) {
     if (!msg.pSender) return;
     const QString name = msg.pSender->GetName();
     if (name == QLatin1String("closebtn") || name == QLatin1String("laterbtn")) Close(0);
+    else if (name == QLatin1String("update_fw_and_ap")) SelectUpdatePage(1);
+    else if (name == QLatin1String("update_back_btn")) SelectUpdatePage(0);
+    else if (name == QLatin1String("update_OK_btn")) ConfirmUpdates();
 }
 
 void CSetWnd::OnSelectChanged(TNotifyUI& msg) {
-    if (!msg.pSender || msg.pSender->GetName() != kLaunchOption) return;
+    if (!msg.pSender) return;
+    if (msg.pSender->GetName() == QLatin1String("check_name_select")) {
+        OnRowTicked(msg.pSender);
+        return;
+    }
+    if (msg.pSender->GetName() != kLaunchOption) return;
     if (auto* option = qobject_cast<COptionUI*>(msg.pSender)) SetAutostart(option->IsSelected());
 }
 
@@ -108,8 +117,16 @@ qintptr CSetWnd::OnSysCommand(uint, quintptr wParam, qintptr, bool& handled) {
 
 qintptr CSetWnd::HandleCustomMessage(uint msg, quintptr wParam, qintptr lParam, bool& handled) {
     handled = false;
-    if (msg == mainmsg::kApplyLanguage) {
-        // The texts follow by themselves; the fonts may have changed face.
+    if (msg != 0 && msg == appMessages().updateStatus) {
+        OnUpdateStatusMessage(wParam, lParam);
+        handled = true;
+    } else if (msg == WM_CLOSE) {
+        // A download under way would be cut off: the window stays.
+        handled = !updates_.canClose();
+        if (!handled) StopWorkers();
+    } else if (msg == mainmsg::kApplyLanguage) {
+        // Resource texts follow by themselves; the date line is put together.
+        if (updateStatus_ == update::kStatusLatest) SetUpdateStatus(updateStatus_);
         m_pm.NeedUpdate();
         update();
         handled = true;
