@@ -17,6 +17,7 @@ Reports one line per problem and exits 1 when there is any:
     product table (skin_device_checks.py).
 """
 
+import json
 import re
 import sys
 import xml.etree.ElementTree as ET
@@ -211,6 +212,25 @@ class Checker:
                 detail = ", ".join(f"{p.name} {f or 'none'}" for p, f in forms.items())
                 self.report("language files", f"key '{key}' has different placeholders: {detail}")
 
+    def check_language_list(self, language_paths):
+        """The settings window lists Language.config: each entry's file is in
+        the skin, and each language file of the skin is offered."""
+        config = self.skin.parent / "DefaultData" / "Language.config"
+        if not config.is_file():
+            return  # a skin checked on its own, away from the program's data
+        try:
+            entries = json.loads(config.read_text(encoding="utf-8"))["Language"]
+            listed = [entry["Language_file"] for entry in entries]
+        except (ValueError, KeyError, TypeError) as error:
+            self.report(config, f"unreadable language list: {error}")
+            return
+        for name in listed:
+            if not (self.skin / name).is_file():
+                self.report(config, f"lists '{name}', which is not in the skin")
+        for path in language_paths:
+            if path.name not in listed:
+                self.report(path, "is not offered in Language.config")
+
     # ------------------------------------------------------------ run
 
     def run(self):
@@ -265,6 +285,7 @@ class Checker:
 
         DeviceChecks(self).run(layouts)
 
+        self.check_language_list(language_paths)
         languages = {path: texts for path in language_paths
                      if (texts := self.read_language(path)) is not None}
         if languages:

@@ -8,7 +8,8 @@ Writes "<device folder>.Json" for every product's device folder,
 guns, "ShootData_<gun>.Shoot". The keyboards' default key codes are taken from the
 C++ table named by KEY_CODES_SOURCE, so they are kept in one place only.
 With --lang-tsv, also writes the language keys the files use (key, English,
-Simplified Chinese) for scripts/add_lang_keys.py.
+Simplified Chinese): the start of a table for scripts/add_lang_keys.py, which
+still needs a column for every other language file before it is taken.
 """
 import argparse
 import json
@@ -290,6 +291,7 @@ def main():
         write_json(f"ShootData_{gun}.Shoot", shoot_events(*row))
     if args.lang_tsv:
         with open(args.lang_tsv, "w", encoding="utf-8") as f:
+            f.write("key\tlan_en.xml\tlan_cn.xml\n")
             for row in MODE_TEXTS + AREA_TEXTS + CORRECT_TEXTS:
                 f.write("\t".join(row) + "\n")
     print(f"wrote {len(FOLDERS) + 1 + len(SHOOT_GUNS)} files to {os.path.normpath(OUT)}")
