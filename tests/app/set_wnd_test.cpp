@@ -144,9 +144,11 @@ TEST_F(SettingsWindowTest, LanguageListFollowsLanguageConfigAndAChoiceSwitchesTh
                   EXPECT_NE(list, nullptr);
                   if (!list) return true;
                   // Each language named in itself, in the order of the file.
-                  EXPECT_EQ(list->GetCount(), 2);
+                  EXPECT_EQ(list->GetCount(), 16);
                   EXPECT_EQ(list->GetItemAt(0)->GetText(), QStringLiteral("English"));
                   EXPECT_EQ(list->GetItemAt(1)->GetText(), QStringLiteral("简体中文"));
+                  EXPECT_EQ(list->GetItemAt(5)->GetText(), QStringLiteral("Deutsch"));
+                  EXPECT_EQ(list->GetItemAt(15)->GetText(), QStringLiteral("ไทย"));
                   EXPECT_EQ(list->GetCurSel(), 0);
                   EXPECT_EQ(findIn(wnd, "set_title")->GetText(), QStringLiteral("Settings"));
                   list->SelectItem(1);
