@@ -25,10 +25,12 @@ namespace {
 
 using update::CheckResult;
 
-// Stands in for the main window: records the messages it is sent.
+// Stands in for the main window: records the messages it is sent. Built
+// from the main window's skin, it gives the settings window the shared fonts
+// and list looks it has in the program.
 class MessageRecorder : public ui::WindowImplBase {
 public:
-    QString GetSkinFile() override { return QStringLiteral("XML_MSG"); }
+    QString GetSkinFile() override { return QStringLiteral("XML_MAIN"); }
     qintptr HandleCustomMessage(uint msg, quintptr, qintptr, bool& handled) override {
         messages.push_back(msg);
         handled = true;
@@ -54,6 +56,7 @@ protected:
         test::qtApp();
         registerAppMessages();
         ui::CResourceManager::GetInstance()->LoadLanguage(QStringLiteral("lan_en.xml"));
+        ASSERT_TRUE(main.Create(nullptr, QStringLiteral("main"), ui::WS_POPUP));
         wnd = new CSetWnd(&main, 0);
         // Mouse and keyboard release 1.00, the program 0.1.0; no server is asked.
         wnd->setUpdateRecords({update::makeUpdateRecord(0, 0x0100), update::makeUpdateRecord(1, 0x0100),
@@ -86,6 +89,13 @@ protected:
     QString text(const char* key) { return ui::CResourceManager::GetInstance()->GetText(QString::fromLatin1(key)); }
     int page() { return qobject_cast<ui::CTabLayoutUI*>(find("get_update_tab_layout"))->GetCurSel(); }
     void status(quintptr code, qintptr value = 0) { wnd->SendMessage(appMessages().updateStatus, code, value); }
+    // With TALVEN_SCREENSHOT_DIR set, keeps a picture of the window at this step.
+    void picture(const char* name) {
+        const QString folder = qEnvironmentVariable("TALVEN_SCREENSHOT_DIR");
+        if (folder.isEmpty()) return;
+        wnd->GetPaintManager().UpdateLayout();
+        EXPECT_TRUE(wnd->grab().save(folder + QLatin1Char('/') + QLatin1String(name) + QStringLiteral(".png")));
+    }
 
     test::TempDir dir;
     MessageRecorder main;
@@ -145,8 +155,10 @@ TEST_F(UpdateRowsTest, AllUpToDateSaysSoWithTheDateAndClearsTheBadge) {
 TEST_F(UpdateRowsTest, ConfirmedRowsDownloadOneAfterAnotherAndTheWindowStaysMeanwhile) {
     wnd->OnCheckFinished({reply(1, "V0102", "https://updates.invalid/m.bin"),
                           reply(1, "V0103", "https://updates.invalid/k.bin"), reply(7, "V0100")});
+    picture("updates_found");
     click("update_fw_and_ap");
     EXPECT_EQ(page(), 1) << "asks first";
+    picture("updates_confirm");
     EXPECT_TRUE(started.empty());
     click("update_OK_btn");
     EXPECT_EQ(page(), 0);
@@ -163,6 +175,7 @@ TEST_F(UpdateRowsTest, ConfirmedRowsDownloadOneAfterAnotherAndTheWindowStaysMean
 
     status(4, 42);
     EXPECT_EQ(rowPart(0, "update_progress_value")->GetText(), QStringLiteral("42%"));
+    picture("updates_running");
     wnd->Close(0);
     EXPECT_TRUE(wnd->isVisible()) << "a download is running";
 
@@ -172,12 +185,14 @@ TEST_F(UpdateRowsTest, ConfirmedRowsDownloadOneAfterAnotherAndTheWindowStaysMean
     ASSERT_EQ(started.size(), 2u);
     EXPECT_EQ(started[1].arguments[1], "https://updates.invalid/k.bin");
     EXPECT_TRUE(rowPart(1, "update_status_ing")->IsVisible());
+    picture("updates_done_and_next");
     // The second program ends without its final message: that row failed.
     wnd->OnTransferExited();
     EXPECT_EQ(wnd->updateList().rows()[1].state, update::kFailed) << "the second program has ended without a word";
     EXPECT_EQ(tick(1)->GetTextColor(), QColor::fromRgba(0xFF0078C8u)) << "failed rows look like available ones";
     EXPECT_EQ(statusText(), text("HaveUpdateInfoText"));
     EXPECT_TRUE(tick(1)->IsEnabled()) << "to try again";
+    picture("updates_failed");
     wnd->Close(0);
     EXPECT_TRUE(test::waitUntil([&] { return wnd.isNull() || !wnd->isVisible(); }));
 }
