@@ -140,46 +140,36 @@ void COrvaneHS6533Device::showAudio() {
 
 // ---- audio operations -----------------------------------------------------------------
 
+template <typename Change>
+void COrvaneHS6533Device::changeAudio(Change change) {
+    if (!session_) return;
+    change(*session_->audio);
+    audioChanged();
+}
+
 void COrvaneHS6533Device::setInputLevel(int percent) {
-    if (!session_) return;
-    session_->audio->setInputLevel(percent);
-    audioChanged();
+    changeAudio([&](headset::HeadsetAudio& audio) { audio.setInputLevel(percent); });
 }
-
 void COrvaneHS6533Device::toggleInputMute() {
-    if (!session_) return;
-    session_->audio->toggleInputMute();
-    audioChanged();
+    changeAudio([](headset::HeadsetAudio& audio) { audio.toggleInputMute(); });
 }
-
 void COrvaneHS6533Device::setMonitorLevel(int percent) {
-    if (!session_) return;
-    session_->audio->setMonitorLevel(percent);
-    audioChanged();
+    changeAudio([&](headset::HeadsetAudio& audio) { audio.setMonitorLevel(percent); });
 }
-
 void COrvaneHS6533Device::toggleMonitorMute() {
-    if (!session_) return;
-    session_->audio->toggleMonitorMute();
-    audioChanged();
+    changeAudio([](headset::HeadsetAudio& audio) { audio.toggleMonitorMute(); });
 }
-
 void COrvaneHS6533Device::toggleVoiceChanger() {
-    if (!session_) return;
-    session_->audio->toggleVoiceChanger();
-    audioChanged();
+    changeAudio([](headset::HeadsetAudio& audio) { audio.toggleVoiceChanger(); });
 }
-
 void COrvaneHS6533Device::selectVoiceType(int type) {
-    if (!session_) return;
-    session_->audio->selectVoiceType(type);
-    audioChanged();
+    changeAudio([&](headset::HeadsetAudio& audio) { audio.selectVoiceType(type); });
 }
-
 void COrvaneHS6533Device::selectEqualiser(int mode) {
-    if (!session_) return;
-    session_->audio->selectEqualiser(mode);
-    audioChanged();
+    changeAudio([&](headset::HeadsetAudio& audio) { audio.selectEqualiser(mode); });
+}
+void COrvaneHS6533Device::setBand(int band, int value) {
+    changeAudio([&](headset::HeadsetAudio& audio) { audio.setBand(band, value); });
 }
 
 void COrvaneHS6533Device::pickCurve(int index) {
@@ -190,12 +180,6 @@ void COrvaneHS6533Device::pickCurve(int index) {
     values[CustomCurve] = index;
     session_->audio->setStored(values, eq);
     session_->audio->selectEqualiser(kCustomEqType);
-    audioChanged();
-}
-
-void COrvaneHS6533Device::setBand(int band, int value) {
-    if (!session_) return;
-    session_->audio->setBand(band, value);
     audioChanged();
 }
 
@@ -213,11 +197,10 @@ int COrvaneHS6533Device::saveCurve() {
 }
 
 void COrvaneHS6533Device::deleteCurve() {
-    if (!session_) return;
     const std::vector<int> stored = headsetProfile().ReadEqValues(1);
     headset::Bands presetOne{};
     std::copy_n(stored.begin(), std::min(stored.size(), presetOne.size()), presetOne.begin());
-    if (session_->audio->deleteCurve(presetOne)) audioChanged();
+    changeAudio([&](headset::HeadsetAudio& audio) { audio.deleteCurve(presetOne); });
 }
 
 }  // namespace talven

@@ -76,6 +76,9 @@ private:
     void startAudio();
     // The audio state into the panels; controls disabled without a library.
     void showAudio();
+    // One change through the library (nothing without it), then stored.
+    template <typename Change>
+    void changeAudio(Change change);
     // After every audio change: the state into the profile, saved, shown.
     void audioChanged();
     CVoice6533ControlUI* voicePanel() const;

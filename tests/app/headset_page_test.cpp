@@ -9,6 +9,7 @@
 #include "editors/magic_control.h"
 #include "editors/voice6533_control.h"
 #include "pages/headset/headset_device_page.h"
+#include "page_test_support.h"
 #include "platform/app_paths.h"
 #include "profile/json_file.h"
 #include "qt_test_support.h"
@@ -110,25 +111,15 @@ protected:
         std::filesystem::remove_all(paths::deviceDataFolder("HD"));
     }
     void connect() {
-        Json::Value list;
-        list["profilelist"][0]["profilename"] = "Profile1";
-        list["profilelist"][0]["profileUUID"] = kProfileUuid;
-        list["profileselect"] = 0;
-        ASSERT_EQ(wirtejsonFile(paths::deviceDataFolder("HD") + "ProfileList.ini", list), 0);
+        ASSERT_TRUE(test::writeSingleProfileList("HD", kProfileUuid));
         std::string error;
         ASSERT_TRUE(sim.plug("headset", &error)) << error;
         auto* modes = qobject_cast<ui::CComboUI*>(control("light_combo_modeSelect"));
         ASSERT_NE(modes, nullptr);
         ASSERT_TRUE(test::waitUntil([&] { return modes->GetCount() == 9 && page->animating(); }));
     }
-    ui::CControlUI* control(const char* name) {
-        return window->GetPaintManager().FindSubControlByName(page, QString::fromLatin1(name));
-    }
-    void notify(const char* name, const char* type) {
-        ui::CControlUI* c = control(name);
-        ASSERT_NE(c, nullptr) << name;
-        window->GetPaintManager().SendNotify(c, QString::fromLatin1(type));
-    }
+    ui::CControlUI* control(const char* name) { return test::pageControl(*window, page, name); }
+    void notify(const char* name, const char* type) { test::notifyControl(*window, page, name, type); }
     void choose(const std::string& option) {
         auto* o = qobject_cast<ui::COptionUI*>(control(option.c_str()));
         ASSERT_NE(o, nullptr) << option;

@@ -5,7 +5,7 @@
 // reference values.
 
 #include "device/headset/headset_lighting.h"
-#include "device/lighting/led_frame.h"
+#include "support/led_check.h"
 
 #include <gtest/gtest.h>
 
@@ -18,21 +18,8 @@ namespace {
 // The headset has thirteen LEDs.
 constexpr int kLeds = 13;
 
-using lighting::ledBlue;
-using lighting::ledBrightness;
-using lighting::ledGreen;
-using lighting::ledRed;
-
-struct Led {
-    uint8_t r, g, b, level;
-    friend bool operator==(const Led&, const Led&) = default;
-};
-Led at(const std::vector<uint32_t>& frame, size_t i) {
-    return {ledRed(frame[i]), ledGreen(frame[i]), ledBlue(frame[i]), ledBrightness(frame[i])};
-}
-void PrintTo(const Led& l, std::ostream* os) {
-    *os << int(l.r) << "," << int(l.g) << "," << int(l.b) << " @" << int(l.level);
-}
+using test::Led;
+const auto at = test::ledAt;
 
 lighting::LightParams waveParams(bool spectrum, bool forward) {
     lighting::LightParams p;

@@ -3,6 +3,7 @@
 
 #include "device/lighting/led_frame.h"
 #include "device/lighting/wave_effects.h"
+#include "support/led_check.h"
 
 #include <gtest/gtest.h>
 
@@ -11,16 +12,8 @@
 namespace talven::lighting {
 namespace {
 
-struct Led {
-    uint8_t r, g, b, level;
-    friend bool operator==(const Led&, const Led&) = default;
-};
-Led at(const std::vector<uint32_t>& frame, size_t i) {
-    return {ledRed(frame[i]), ledGreen(frame[i]), ledBlue(frame[i]), ledBrightness(frame[i])};
-}
-void PrintTo(const Led& l, std::ostream* os) {
-    *os << int(l.r) << "," << int(l.g) << "," << int(l.b) << " @" << int(l.level);
-}
+using test::Led;
+const auto at = test::ledAt;
 
 TEST(WaveCurve, IsTheBreathingRiseFrom22ThenBack) {
     const std::vector<uint8_t> rise = {22,  24,  27,  30,  33,  36,  39,  42,  45,  49,  53,  57,
