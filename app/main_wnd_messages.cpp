@@ -1,6 +1,7 @@
 // CMainWnd: window messages, timers, the tray icon and its menu.
 
 #include "app/app_messages.h"
+#include "app/dpi_change.h"
 #include "app/main_wnd.h"
 #include "app/msg_wnd.h"
 #include "app/set_wnd.h"
@@ -61,9 +62,7 @@ qintptr CMainWnd::HandleCustomMessage(uint msg, quintptr wParam, qintptr lParam,
         return 0;
     }
     if (msg == WM_DPICHANGED) {
-        m_pm.SetDPI(LOWORD(wParam));
-        m_pm.ResetDPIAssets();
-        if (lParam != 0) setGeometry(*reinterpret_cast<const QRect*>(lParam));
+        applyDpiChange(m_pm, *this, wParam, lParam);
         CenterWindow();
         m_pm.NeedUpdate();
         debugOutput("界面 DPI 发生变化");

@@ -1,5 +1,6 @@
 #include "app/msg_wnd.h"
 
+#include "app/dpi_change.h"
 #include "platform/debug_output.h"
 #include "ui/control.h"
 #include "ui/dpi.h"
@@ -31,9 +32,7 @@ qintptr CMsgWnd::OnSysCommand(uint, quintptr, qintptr, bool& handled) {
 qintptr CMsgWnd::HandleCustomMessage(uint msg, quintptr wParam, qintptr lParam, bool& handled) {
     handled = false;
     if (msg != WM_DPICHANGED) return 0;
-    m_pm.SetDPI(LOWORD(wParam));
-    m_pm.ResetDPIAssets();
-    if (lParam != 0) setGeometry(*reinterpret_cast<const QRect*>(lParam));
+    applyDpiChange(m_pm, *this, wParam, lParam);
     m_pm.NeedUpdate();
     handled = true;
     return 0;

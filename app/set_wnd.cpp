@@ -1,6 +1,7 @@
 #include "app/set_wnd.h"
 
 #include "app/app_messages.h"
+#include "app/dpi_change.h"
 #include "app/msg_wnd.h"
 #include "platform/app_paths.h"
 #include "platform/autostart.h"
@@ -131,9 +132,7 @@ qintptr CSetWnd::HandleCustomMessage(uint msg, quintptr wParam, qintptr lParam, 
         update();
         handled = true;
     } else if (msg == WM_DPICHANGED) {
-        m_pm.SetDPI(LOWORD(wParam));
-        m_pm.ResetDPIAssets();
-        if (lParam != 0) setGeometry(*reinterpret_cast<const QRect*>(lParam));
+        applyDpiChange(m_pm, *this, wParam, lParam);
         m_pm.NeedUpdate();
         handled = true;
     }
