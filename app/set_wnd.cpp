@@ -88,7 +88,10 @@ void CSetWnd::OnClick(TNotifyUI& msg) {
     const QString name = msg.pSender->GetName();
     if (name == QLatin1String("closebtn") || name == QLatin1String("laterbtn")) Close(0);
     else if (name == QLatin1String("update_fw_and_ap")) SelectUpdatePage(1);
-    else if (name == QLatin1String("update_back_btn")) SelectUpdatePage(0);
+    else if (name == QLatin1String("update_back_btn")) {
+        SelectUpdatePage(0);
+        ShowDownloadButton(updates_.anyTicked());
+    }
     else if (name == QLatin1String("update_OK_btn")) ConfirmUpdates();
 }
 

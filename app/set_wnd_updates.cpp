@@ -138,6 +138,10 @@ void CSetWnd::OnRowTicked(CControlUI* option) {
 void CSetWnd::SelectUpdatePage(int page) {
     if (auto* tab = qobject_cast<CTabLayoutUI*>(m_pm.FindControl(QStringLiteral("get_update_tab_layout"))))
         tab->SelectItem(page);
+    // The question page has its own buttons.
+    if (page == 1) {
+        if (CControlUI* button = m_pm.FindControl(QStringLiteral("update_fw_and_ap"))) button->SetVisible(false);
+    }
 }
 
 void CSetWnd::ConfirmUpdates() {

@@ -158,7 +158,13 @@ TEST_F(UpdateRowsTest, ConfirmedRowsDownloadOneAfterAnotherAndTheWindowStaysMean
     picture("updates_found");
     click("update_fw_and_ap");
     EXPECT_EQ(page(), 1) << "asks first";
+    EXPECT_FALSE(find("update_fw_and_ap")->IsVisible());
     picture("updates_confirm");
+    click("update_back_btn");
+    EXPECT_EQ(page(), 0);
+    EXPECT_TRUE(find("update_fw_and_ap")->IsVisible());
+    EXPECT_TRUE(started.empty());
+    click("update_fw_and_ap");
     EXPECT_TRUE(started.empty());
     click("update_OK_btn");
     EXPECT_EQ(page(), 0);
