@@ -75,7 +75,8 @@ QString appUsage() {
         "  --page NAME        show this device's page first: mouse, keyboard, MousePad, HD, keyboard7440\n"
         "  --tab N            on that page, open editor tab N (1 lighting, 2 keys, 3 macros, 4 settings, ...)\n"
         "  --open WINDOW      then open a window of the main window: settings or skin\n"
-        "  --screenshot FILE  save the window as PNG after the first device scan, then quit\n");
+        "  --screenshot FILE  save the window as PNG after the first device scan, then quit\n"
+        "  --help             show this text; --version: show the version\n");
 }
 
 std::unique_ptr<sim::Simulator> startDemoDevices(QString* error) {

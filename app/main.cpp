@@ -22,6 +22,7 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <string_view>
 
 using namespace talven;
 
@@ -154,6 +155,18 @@ int runMainWindow(const AppOptions& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Help and version are answered before Qt starts, so they need no display.
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            std::fputs(appUsage().toLocal8Bit().constData(), stdout);
+            return 0;
+        }
+        if (arg == "--version") {
+            std::printf("talven-k88 %s\n", TALVEN_VERSION);
+            return 0;
+        }
+    }
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setApplicationName(QStringLiteral("talven-k88"));

@@ -53,16 +53,24 @@ std::string execArgument(const std::string& argument) {
     return escaped;
 }
 
-std::string desktopEntry(const std::string& executable) {
+std::string applicationEntry(const std::string& execLine) {
     std::string text = "[Desktop Entry]\n";
     text += "Type=Application\n";
     text += "Name=" + std::string(kApplicationTitle) + "\n";
-    text += "Comment=Starts the device settings hidden in the tray\n";
-    text += "Exec=" + execArgument(executable) + " --tray\n";
+    text += "GenericName=Device settings\n";
+    text += "Comment=Set up the lighting, keys, macros and sound of TALVEN K88 keyboards, mice, mouse pads "
+            "and headsets\n";
+    text += "Exec=" + execLine + "\n";
     text += "Icon=talven-k88\n";
     text += "Terminal=false\n";
-    text += "X-GNOME-Autostart-enabled=true\n";
+    text += "Categories=Settings;HardwareSettings;\n";
+    text += "Keywords=keyboard;mouse;headset;lighting;macro;RGB;\n";
+    text += "StartupWMClass=talven-k88\n";
     return text;
+}
+
+std::string desktopEntry(const std::string& executable) {
+    return applicationEntry(execArgument(executable) + " --tray") + "X-GNOME-Autostart-enabled=true\n";
 }
 
 int enable(const std::string& entryFile, const std::string& executable) {

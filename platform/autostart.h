@@ -16,8 +16,15 @@ std::string entryPath();
 // Whether `entryFile` exists as a file.
 bool isEnabled(const std::string& entryFile);
 
-// The entry's text for `executable` (an absolute path): Exec starts it with
-// --tray, the path quoted and escaped the way desktop entries require.
+// The program's desktop entry with `execLine` as its Exec value: the menu
+// entry installed in share/applications/talven-k88.desktop is this with
+// "talven-k88", and the autostart entry below is built on it, so both show
+// the same name, icon and categories.
+std::string applicationEntry(const std::string& execLine);
+
+// The autostart entry's text for `executable` (an absolute path): the
+// application entry whose Exec starts it with --tray, the path quoted and
+// escaped the way desktop entries require.
 std::string desktopEntry(const std::string& executable);
 
 // One argument of an Exec line: quoted when it holds anything but plain

@@ -14,6 +14,7 @@ packages=(
   qt6-base-dev qt6-svg-dev fonts-noto-core fonts-wqy-microhei
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth dbus python3 openssl
+  dpkg-dev file lintian appstream man-db
 )
 
 missing=()

@@ -34,6 +34,7 @@ void printUsage() {
         "  --dir DIR   simulator directory (default: $TALVEN_SIM_DIR, else\n"
         "              $XDG_RUNTIME_DIR/talven-sim, else /tmp/talven-sim-$UID)\n"
         "  --help      show this text\n"
+        "  --version   show the version\n"
         "\n"
         "Products (default: all): %s\n"
         "Variants (only when named): %s\n"
@@ -78,6 +79,7 @@ struct Options {
     std::string dir;
     std::vector<std::string> products;
     bool help = false;
+    bool version = false;
 };
 
 bool parseArgs(int argc, char** argv, Options& options, std::string* error) {
@@ -85,6 +87,8 @@ bool parseArgs(int argc, char** argv, Options& options, std::string* error) {
         std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") {
             options.help = true;
+        } else if (arg == "--version") {
+            options.version = true;
         } else if (arg == "--dir") {
             if (i + 1 >= argc || argv[i + 1][0] == '\0') {
                 *error = "--dir needs a directory";
@@ -143,6 +147,10 @@ int main(int argc, char** argv) {
     if (!parseArgs(argc, argv, options, &error)) return fail(error);
     if (options.help) {
         printUsage();
+        return 0;
+    }
+    if (options.version) {
+        std::printf("%s %s\n", kProgram, TALVEN_VERSION);
         return 0;
     }
     bool dirExisted = false;

@@ -92,6 +92,7 @@ const char kUsage[] =
     "  --device   product name (keyboard, mouse, mousepad, headset, keyboard7440),\n"
     "             slot number or interface path; default: the first one found\n"
     "  --sim-dir  also look for simulated devices in DIR (as TALVEN_SIM_DIR does)\n"
+    "  --help     show this text; --version: show the version\n"
     "\n"
     "Numbers are decimal or 0x-prefixed hexadecimal.\n";
 
@@ -125,6 +126,8 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& error) {
             ::setenv("TALVEN_SIM_DIR", v, 1);
         } else if (a == "-h" || a == "--help") {
             options.args = {"help"};
+        } else if (a == "--version") {
+            options.args = {"--version"};
         } else if (!a.empty() && a[0] == '-') {
             error = "unknown option " + a;
             return false;
@@ -256,6 +259,10 @@ int run(int argc, char** argv) {
     if (name == "help") {
         std::fputs(kUsage, stdout);
         std::fputs(kKeyFunctionHelp, stdout);
+        return 0;
+    }
+    if (name == "--version") {
+        std::printf("talvenctl %s\n", TALVEN_VERSION);
         return 0;
     }
     if (name == "list") return listInterfaces();

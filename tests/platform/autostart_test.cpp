@@ -100,6 +100,29 @@ TEST(AutostartTest, TheEntryStartsThisProgramInTheTrayWhateverItsPath) {
     }
 }
 
+TEST(AutostartTest, TheAutostartEntryIsTheMenuEntryStartingInTheTray) {
+    const std::string menu = autostart::applicationEntry("talven-k88");
+    EXPECT_EQ(menu,
+              "[Desktop Entry]\n"
+              "Type=Application\n"
+              "Name=TALVEN  K88  Gaming Keyboard\n"
+              "GenericName=Device settings\n"
+              "Comment=Set up the lighting, keys, macros and sound of TALVEN K88 keyboards, mice, mouse pads "
+              "and headsets\n"
+              "Exec=talven-k88\n"
+              "Icon=talven-k88\n"
+              "Terminal=false\n"
+              "Categories=Settings;HardwareSettings;\n"
+              "Keywords=keyboard;mouse;headset;lighting;macro;RGB;\n"
+              "StartupWMClass=talven-k88\n");
+    // The autostart entry: the same lines, Exec with the full path and
+    // --tray, and the session's autostart key at the end.
+    std::string expected = menu;
+    expected.replace(expected.find("Exec=talven-k88\n"), 16, "Exec=\"/opt/my apps/talven-k88\" --tray\n");
+    expected += "X-GNOME-Autostart-enabled=true\n";
+    EXPECT_EQ(autostart::desktopEntry("/opt/my apps/talven-k88"), expected);
+}
+
 TEST(AutostartTest, TheEntryLivesInTheAutostartFolderOfTheConfigHome) {
     test::TempDir dir;
     test::ScopedEnv config("XDG_CONFIG_HOME", dir.str().c_str());
