@@ -264,6 +264,28 @@ TEST_F(HeadsetPageTest, LevelsAndMutesReachTheLibraryAndTheProfile) {
     EXPECT_FALSE(mic->IsSelected()) << "the option shows the muted microphone";
 }
 
+// A profile the user picks brings its audio values to the headset, as its
+// lighting goes to the settings block.
+TEST_F(HeadsetPageTest, AChosenProfileBringsItsAudioValuesToTheHeadset) {
+    open();
+    connect();
+    Json::Value other = ReadJsonValue(paths::defaultDataFolder() + "HD.Json");
+    Json::Value& stages = other["Device"][0]["SystemSetStages"];
+    stages["EqType"] = 3;
+    stages["MicInValue"] = 60;
+    stages["MicInSelect"] = 0;
+    const std::string uuid = "2024_05_06_07_08_09_013";
+    ASSERT_EQ(wirtejsonFile(paths::deviceDataFolder("HD") + uuid + ".Json", other), 0);
+    // As the profile panel leaves the list when the user picks the profile.
+    ASSERT_TRUE(test::writeSingleProfileList("HD", uuid));
+    page->selectProfile(uuid);
+    EXPECT_EQ(libraryBands(), (std::vector<long>{10, 4, 0, -3, -4, -3, -2, -1, 0, 0})) << "preset 3";
+    EXPECT_EQ(mixer()["input.raw"], 60);
+    EXPECT_EQ(mixer()["input.on"], 0);
+    EXPECT_EQ(voice->equaliserMode(), 3);
+    EXPECT_EQ(voice->inputLevel(), 60);
+}
+
 TEST_F(HeadsetPageTest, VoiceChangerAndTypeReachTheLibraryAndTheProfile) {
     open();
     connect();
