@@ -6,6 +6,7 @@
 #include "platform/debug_output.h"
 #include "ui/control.h"
 #include "ui/layouts.h"
+#include "ui/option.h"
 #include "ui/render_engine.h"
 
 #include <QFileDialog>
@@ -128,6 +129,9 @@ void CSkinFrame::PlaceBelow(CControlUI* button) {
 
 void CSkinFrame::SelectTab(int page) {
     if (auto* tab = qobject_cast<CTabLayoutUI*>(m_pm.FindControl(QStringLiteral("skin_tab")))) tab->SelectItem(page);
+    // The tab buttons show the page, however it was chosen.
+    const QString button = page == 1 ? QStringLiteral("skin_color") : QStringLiteral("skin_image");
+    if (auto* option = qobject_cast<COptionUI*>(m_pm.FindControl(button))) option->Selected(true, false);
 }
 
 void CSkinFrame::Notify(TNotifyUI& msg) {

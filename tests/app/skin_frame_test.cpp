@@ -12,6 +12,7 @@
 #include "support/temp_dir.h"
 #include "ui/control.h"
 #include "ui/layouts.h"
+#include "ui/option.h"
 
 #include <QApplication>
 #include <QFile>
@@ -191,6 +192,13 @@ protected:
         ASSERT_NE(frame, nullptr);
         click(frame, frame->GetPaintManager().FindControl(QStringLiteral("skin_Custom")));
     }
+    // With TALVEN_SCREENSHOT_DIR set, keeps a picture of the frame.
+    void picture(CSkinFrame* frame, const char* name) {
+        const QString folder = qEnvironmentVariable("TALVEN_SCREENSHOT_DIR");
+        if (folder.isEmpty()) return;
+        frame->GetPaintManager().UpdateLayout();
+        EXPECT_TRUE(frame->grab().save(folder + QLatin1Char('/') + QLatin1String(name) + QStringLiteral(".png")));
+    }
     bool frameGone() {
         return test::waitUntil([&] { return window->skinFrame() == nullptr || !window->skinFrame()->isVisible(); });
     }
@@ -223,6 +231,10 @@ TEST_F(SkinFrameTest, PresetColourAndResetChangeTheRootAndAreKept) {
     auto* tab = qobject_cast<ui::CTabLayoutUI*>(frame->GetPaintManager().FindControl(QStringLiteral("skin_tab")));
     ASSERT_NE(tab, nullptr);
     EXPECT_EQ(tab->GetCurSel(), 1);
+    auto* colourTab = qobject_cast<ui::COptionUI*>(frame->GetPaintManager().FindControl(QStringLiteral("skin_color")));
+    ASSERT_NE(colourTab, nullptr);
+    EXPECT_TRUE(colourTab->IsSelected());
+    picture(frame, "skin_colours");
     ui::CControlUI* swatch = nth(frame, "skin_color_btn", 4);
     ASSERT_NE(swatch, nullptr);
     click(frame, swatch);
