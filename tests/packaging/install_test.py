@@ -13,7 +13,8 @@ import sys
 import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from installed_checks import (EXPECTED_UDEV_RULES, PROGRAMS, Failure, check, check_manual_pages,  # noqa: E402
+from installed_checks import (EXPECTED_UDEV_RULES, PROGRAMS, Failure, check, check_font_links,  # noqa: E402
+                              check_manual_pages,
                               check_programs, check_shared_files, check_talvenctl_and_gui, udev_rule_lines,
                               user_env)
 
@@ -38,6 +39,8 @@ def main():
         check(real.startswith(os.path.join(prefix, "lib") + "/"), f"the audio library lies at {real}")
         with open(real, "rb") as f:
             check(f.read(4) == b"\x7fELF", "libosConfLib.so is not a shared object")
+
+        check_font_links(os.path.join(root, "Font"), relative=False)
 
         rules = os.path.join(prefix, "lib/udev/rules.d/70-talven-k88.rules")
         check(udev_rule_lines(rules) == EXPECTED_UDEV_RULES, f"udev rules:\n{open(rules).read()}")

@@ -26,6 +26,15 @@ EXPECTED_LISTED = [("keyboard", "320f:5029"), ("mouse", "0000:0000"), ("MousePad
                    ("HD", "0d8c:01da"), ("keyboard7440", "0000:0000")]
 
 
+# The private font files and the Debian fonts that stand for them.
+EXPECTED_FONT_LINKS = {
+    "Simplified_Chinese.ttf": "/usr/share/fonts/truetype/wqy/wqy-microhei.ttc",
+    "Sarnic-Regular.otf": "/usr/share/fonts/truetype/noto/NotoSans-Regular.ttf",
+    "NotoSansThai-Regular.ttf": "/usr/share/fonts/truetype/noto/NotoSansThai-Regular.ttf",
+    "NotoSansCJKtc-Regular.otf": "/usr/share/fonts/truetype/wqy/wqy-microhei.ttc",
+}
+
+
 class Failure(Exception):
     pass
 
@@ -64,6 +73,25 @@ def check_shared_files(share):
         check(os.path.isfile(png), f"no {size}px icon")
         check(png_size(png) == (size, size), f"{png} is {png_size(png)}")
     check(os.path.isfile(os.path.join(share, "metainfo/com.talven.k88.metainfo.xml")), "no AppStream metainfo")
+
+
+def check_font_links(font_folder, relative):
+    """Font/ holds links (not copies) to the system's fonts; below /usr they
+    are relative so the tree can be moved as a whole."""
+    check(sorted(os.listdir(font_folder)) == sorted(EXPECTED_FONT_LINKS), f"Font/ holds {os.listdir(font_folder)}")
+    for name, target in EXPECTED_FONT_LINKS.items():
+        link = os.path.join(font_folder, name)
+        check(os.path.islink(link), f"Font/{name} is not a link")
+        check(os.readlink(link).startswith("/") != relative, f"Font/{name} -> {os.readlink(link)}")
+        if relative:
+            check(os.path.normpath(os.path.join(font_folder, os.readlink(link))) == target,
+                  f"Font/{name} -> {os.readlink(link)}")
+        else:
+            check(os.readlink(link) == target, f"Font/{name} -> {os.readlink(link)}")
+        if os.path.exists(target):
+            with open(link, "rb") as f:
+                magic = f.read(4)
+            check(magic in (b"\x00\x01\x00\x00", b"OTTO", b"ttcf"), f"Font/{name} is not a font file")
 
 
 def run(argv, env, timeout=60, user=None, check_rc=True):
@@ -127,6 +155,7 @@ def check_talvenctl_and_gui(bindir, env, home, user=None):
     width, height = png_size(shot)
     check(width >= 600 and height >= 400, f"the screenshot is only {width}x{height}")
     check("could not be read" not in result.stderr, f"resources missing:\n{result.stderr[-3000:]}")
+    check("not a usable font" not in result.stderr, f"a font of Font/ is unusable:\n{result.stderr[-3000:]}")
     return result
 
 

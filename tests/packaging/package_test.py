@@ -14,7 +14,7 @@ import sys
 import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from installed_checks import (EXPECTED_UDEV_RULES, Failure, check, check_programs,  # noqa: E402
+from installed_checks import (EXPECTED_UDEV_RULES, Failure, check, check_font_links, check_programs,  # noqa: E402
                               check_shared_files, check_talvenctl_and_gui, udev_rule_lines, user_env)
 
 SKIP = 77
@@ -71,7 +71,8 @@ def main():
         deb = debs[0]
 
         depends = subprocess.run(["dpkg-deb", "-f", deb, "Depends"], capture_output=True, text=True).stdout
-        for library in ["libc6", "libqt6widgets6", "libqt6svg6", "libasound2", "libjsoncpp25", "libcurl4"]:
+        for library in ["libc6", "libqt6widgets6", "libqt6svg6", "libasound2", "libjsoncpp25", "libcurl4",
+                        "fonts-noto-core", "fonts-wqy-microhei"]:
             check(library in depends, f"Depends lacks {library}: {depends}")
 
         lint = subprocess.run(["lintian", "--tag-display-limit", "0", deb], capture_output=True, text=True)
@@ -92,6 +93,7 @@ def main():
             check(rules in files, "the udev rules are not in /usr/lib/udev/rules.d")
             check(udev_rule_lines(rules) == EXPECTED_UDEV_RULES, "installed udev rules differ")
             check_shared_files("/usr/share")
+            check_font_links("/usr/share/talven-k88/Font", relative=True)
 
             home = os.path.join(tmp, "home")
             os.makedirs(home)
