@@ -55,7 +55,9 @@ def main():
             skip(f"{tool} is missing (scripts/setup.sh installs it)")
     if installed():
         skip(f"{PACKAGE} is installed on this machine already; the test would remove it")
-    check(not leftovers(), f"files of the package are here before the test: {leftovers()}")
+    if leftovers():
+        skip(f"files named after the program are here already, so what the package leaves could not be told "
+             f"apart: {leftovers()[:5]}")
     try:
         pwd.getpwnam(USER)
     except KeyError:
