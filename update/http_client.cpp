@@ -134,6 +134,9 @@ void setTransport(CURL* curl, const std::string& url, const HttpClientSettings& 
     x.stallLimit = std::chrono::milliseconds(std::max(s.sendTimeoutMs, s.receiveTimeoutMs));
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, storeReply);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &x);
+    // A proxy's answer to CONNECT is not the server's: the server is only
+    // reached once its own status line arrives.
+    curl_easy_setopt(curl, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
     curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, noteHeader);
     curl_easy_setopt(curl, CURLOPT_HEADERDATA, &x);
     curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, checkProgress);

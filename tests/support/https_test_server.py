@@ -6,10 +6,11 @@ Usage: https_test_server.py WORKDIR [CERTBASE]
 Makes, with openssl, a test CA (ca.pem), a certificate it signs for
 localhost and 127.0.0.1, one it signs for another host name, and a
 self-signed one for localhost: in WORKDIR, or, given CERTBASE, once a day in
-CERTBASE/<date>/ for every test program of that day to share. Starts three HTTPS servers with them ("good",
-"wrongname", "selfsigned") and a plain CONNECT proxy ("proxy") that tunnels
-every request to the good server, then prints one JSON line with their ports
-and the CA path, and serves until its standard input closes.
+CERTBASE/<date>/ for every test program of that day to share. Starts three
+HTTPS servers with them ("good", "wrongname", "selfsigned") and a plain
+CONNECT proxy ("proxy") that tunnels to the server whose port is asked for,
+or to the good server for any other port, then prints one JSON line with
+their ports and the CA path, and serves until its standard input closes.
 
 Routes of every HTTPS server:
   /echo            200, JSON: method, path, raw header lines, body
@@ -213,9 +214,11 @@ class TlsServer(QuietErrors, http.server.ThreadingHTTPServer):
 
 
 class ProxyHandler(socketserver.StreamRequestHandler):
-    """CONNECT to anything opens a tunnel to the good server."""
+    """CONNECT to one of our servers' ports opens a tunnel to that server,
+    to any other port a tunnel to the good server."""
 
     target = None
+    servers = ()
 
     def handle(self):
         request = self.rfile.readline()
@@ -224,7 +227,8 @@ class ProxyHandler(socketserver.StreamRequestHandler):
         if not request.startswith(b"CONNECT "):
             self.wfile.write(b"HTTP/1.1 405 Method Not Allowed\r\nContent-Length: 0\r\n\r\n")
             return
-        upstream = socket.create_connection(("127.0.0.1", self.target))
+        port = int(request.split()[1].rsplit(b":", 1)[1])
+        upstream = socket.create_connection(("127.0.0.1", port if port in self.servers else self.target))
         self.wfile.write(b"HTTP/1.1 200 Connection established\r\n\r\n")
         self.wfile.flush()
         pipe(self.connection, upstream)
@@ -263,6 +267,7 @@ def main():
     ports = {name: start(TlsServer(cert)) for name, cert in
              (("good", "good"), ("wrongname", "other"), ("selfsigned", "self"))}
     ProxyHandler.target = ports["good"]
+    ProxyHandler.servers = tuple(ports.values())
     ports["proxy"] = start(ProxyServer(("127.0.0.1", 0), ProxyHandler))
     ports["ca"] = cert("ca.pem")
     print(json.dumps(ports), flush=True)

@@ -193,6 +193,13 @@ TEST_F(HttpClientTest, TheConfiguredProxyIsUsedWhenAsked) {
     EXPECT_EQ(httpRequest("POST", url, "b=2", reply_, false), 0);
     const Json::Value echo = json(reply_, httpRequest("POST", url, "b=2", reply_, true));
     EXPECT_EQ(echo["body"].asString(), "b=2");
+    // The proxy's tunnel is open, but the server behind it cannot prove
+    // who it is: still not reached.
+    for (const char* server : {"wrongname", "selfsigned"}) {
+        SCOPED_TRACE(server);
+        EXPECT_EQ(httpRequest("POST", server_->url(server, "/echo"), "b=2", reply_, true), 0);
+        EXPECT_TRUE(unreachable(reply_));
+    }
 }
 
 }  // namespace
