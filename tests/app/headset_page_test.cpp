@@ -302,6 +302,45 @@ TEST_F(HeadsetPageTest, VoiceChangerAndTypeReachTheLibraryAndTheProfile) {
     EXPECT_TRUE(control("magic_option_layout")->IsEnabled());
 }
 
+// The panels select at most one option of a row, and a number outside the
+// row selects none and is remembered as 0.
+TEST_F(HeadsetPageTest, PanelsSelectOneOptionOrNone) {
+    open();
+    auto selected = [&](const char* prefix, int count) {
+        std::vector<int> on;
+        for (int n = 1; n <= count; ++n) {
+            auto* option = qobject_cast<ui::COptionUI*>(control((prefix + std::to_string(n)).c_str()));
+            if (option && option->IsSelected()) on.push_back(n);
+        }
+        return on;
+    };
+    struct Case {
+        int shown, remembered;
+        std::vector<int> on;
+    };
+    for (const Case& c : {Case{5, 5, {5}}, Case{13, 13, {13}}, Case{14, 0, {}}, Case{0, 0, {}}, Case{-1, 0, {}}}) {
+        voice->selectEqualiserMode(c.shown);
+        EXPECT_EQ(voice->equaliserMode(), c.remembered) << c.shown;
+        EXPECT_EQ(selected("6533_eq_option_", 13), c.on) << c.shown;
+    }
+    for (const Case& c : {Case{2, 2, {2}}, Case{4, 4, {4}}, Case{0, 0, {}}, Case{5, 0, {}}}) {
+        magic->selectType(c.shown);
+        EXPECT_EQ(magic->type(), c.remembered) << c.shown;
+        EXPECT_EQ(selected("magic_option_", 4), c.on) << c.shown;
+    }
+}
+
+// With no curve selected an empty name stores nothing and says nothing.
+TEST_F(HeadsetPageTest, AnEmptyNameWithoutASelectedCurveDoesNothing) {
+    open();
+    connect();
+    choose("6533_eq_option_13");
+    EXPECT_EQ(voice->selectedCurve(), -1);
+    saveCurve("");
+    EXPECT_EQ(profileEntry()["CustomEQNameInfo"].size(), 0u);
+    EXPECT_TRUE(messages.empty());
+}
+
 TEST_F(HeadsetPageTest, LightingGoesOutAsTheHeadsetsOwnReports) {
     open();
     connect();
