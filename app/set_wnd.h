@@ -15,6 +15,7 @@
 #include "update/update_transfer.h"
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 
@@ -62,8 +63,9 @@ public:
     // The check's results, one per row, on the UI thread (the update thread
     // hands them over here).
     void OnCheckFinished(const std::vector<update::CheckResult>& results);
-    // The transfer program ended; a run without its final message failed.
-    void OnTransferExited();
+    // The transfer program ended with that exit status (nothing: killed or
+    // never started); a run without its final message ends as it says.
+    void OnTransferExited(std::optional<int> exitStatus = std::nullopt);
     const update::UpdateList& updateList() const { return updates_; }
     int updateStatus() const { return updateStatus_; }
 

@@ -16,7 +16,6 @@
 
 #include <QPointer>
 #include <QProcess>
-#include <QTimer>
 
 namespace talven {
 
@@ -26,9 +25,6 @@ namespace {
 
 const QString kUpdateList = QStringLiteral("device_update_list_info");
 const QString kRowLayout = QStringLiteral("XML\\CustomControlXML\\device_Update_list_item.xml");
-// The transfer program sends its last message just before it ends; the bus
-// may bring it a moment after the end is seen.
-constexpr int kLastMessageGraceMs = 1000;
 
 QString text(const std::string& utf8) { return QString::fromStdString(utf8); }
 
@@ -166,17 +162,17 @@ void CSetWnd::StartNextTransfer() {
 }
 
 // Each run has its number: the end of a run whose last message already
-// came (and whose successor may be running) must not fail the successor.
+// came (and whose successor may be running) must not end the successor.
 bool CSetWnd::StartTransferProcess(const update::TransferCommand& command) {
     auto* process = new QProcess(this);
     const int run = ++transferRun_;
     QStringList arguments;
     for (const std::string& argument : command.arguments) arguments << text(argument);
-    connect(process, &QProcess::finished, this, [this, process, run] {
+    connect(process, &QProcess::finished, this, [this, process, run](int exitCode, QProcess::ExitStatus how) {
         process->deleteLater();
-        QTimer::singleShot(kLastMessageGraceMs, this, [this, run] {
-            if (run == transferRun_) OnTransferExited();
-        });
+        // The exit code tells how the run ended even when its last message
+        // is still on its way over the bus.
+        if (run == transferRun_) OnTransferExited(how == QProcess::NormalExit ? std::optional<int>(exitCode) : std::nullopt);
     });
     process->start(text(command.program), arguments);
     if (process->waitForStarted(5000)) return true;
@@ -185,8 +181,8 @@ bool CSetWnd::StartTransferProcess(const update::TransferCommand& command) {
     return false;
 }
 
-void CSetWnd::OnTransferExited() {
-    if (updates_.transferRow()) AfterTransferStep(updates_.onTransferExited());
+void CSetWnd::OnTransferExited(std::optional<int> exitStatus) {
+    if (updates_.transferRow()) AfterTransferStep(updates_.onTransferExited(exitStatus));
 }
 
 void CSetWnd::OnUpdateStatusMessage(quintptr code, qintptr value) {

@@ -203,6 +203,18 @@ TEST_F(UpdateRowsTest, ConfirmedRowsDownloadOneAfterAnotherAndTheWindowStaysMean
     EXPECT_TRUE(test::waitUntil([&] { return wnd.isNull() || !wnd->isVisible(); }));
 }
 
+TEST_F(UpdateRowsTest, AProgramThatEndsBeforeItsLastMessageEndsTheRowAsItsExitCodeSays) {
+    wnd->OnCheckFinished({reply(1, "V0102"), reply(1, "V0103"), reply(7, "V0100")});
+    click("update_OK_btn");
+    wnd->OnTransferExited(0);  // done, the message still on its way
+    EXPECT_EQ(wnd->updateList().rows()[0].state, update::kDone);
+    EXPECT_TRUE(rowPart(0, "update_status_ok")->IsVisible());
+    ASSERT_EQ(started.size(), 2u) << "the next row starts";
+    wnd->OnTransferExited(1);  // the download failed
+    EXPECT_EQ(wnd->updateList().rows()[1].state, update::kFailed);
+    EXPECT_FALSE(rowPart(1, "update_status_ing")->IsVisible());
+}
+
 TEST_F(UpdateRowsTest, AFailedOrUnstartableTransferMarksTheRowFailed) {
     wnd->OnCheckFinished({reply(1, "V0102"), reply(7, "V0100"), reply(7, "V0100")});
     click("update_OK_btn");
