@@ -124,6 +124,18 @@ bool SimHidInterface::makeWaitSets(int listenFd, std::string* why) {
     return true;
 }
 
+namespace {
+
+// As sysfs shows a USB device's bcdDevice: four hexadecimal digits and a newline.
+bool writeReleaseNumber(const fs::path& device, uint16_t release) {
+    if (release == 0) return true;
+    char text[8];
+    std::snprintf(text, sizeof text, "%04x\n", release);
+    return writeWholeFile(device / "bcdDevice", text, 5);
+}
+
+}  // namespace
+
 int SimHidInterface::createEntry(std::string* why) {
     if (!socketPathFits(nodePath())) {
         *why = "socket path too long: " + nodePath();
@@ -142,6 +154,8 @@ int SimHidInterface::createEntry(std::string* why) {
     if (!fs::create_directory(device, ec) || !writeWholeFile(device / "uevent", uevent.data(), uevent.size()) ||
         !writeWholeFile(device / "report_descriptor", rd.data(), rd.size())) {
         *why = "cannot write the entry files below " + staging;
+    } else if (!writeReleaseNumber(device, config_.releaseNumber)) {
+        *why = "cannot write the release number below " + staging;
     } else if ((fd = listenSeqpacket(staging + "/node", why)) >= 0) {
         removeEntry(dir_, config_.entryName);  // a leftover of a simulator that died
         if (::rename(staging.c_str(), entryDir().c_str()) != 0) {

@@ -36,6 +36,7 @@ struct SimInterfaceConfig {
     std::string name;        // HID_NAME
     unsigned busIndex = 0;   // the n of HID_PHYS "usb-sim-<n>/input<interface>"
     std::vector<uint8_t> reportDescriptor;
+    uint16_t releaseNumber = 0;  // the USB bcdDevice; its sysfs file is written when not 0
 };
 
 // The uevent text of an entry.

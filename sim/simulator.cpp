@@ -42,6 +42,9 @@ constexpr const char* kHelp =
 
 namespace {
 
+// Every simulated product reports this firmware release (bcdDevice 1.02).
+constexpr uint16_t kSimReleaseNumber = 0x0102;
+
 SimInterfaceConfig interfaceConfig(const ProductSpec& spec) {
     SimInterfaceConfig c;
     c.entryName = simEntryName(spec);
@@ -51,6 +54,7 @@ SimInterfaceConfig interfaceConfig(const ProductSpec& spec) {
     c.name = std::string(spec.hidName);
     c.busIndex = spec.row + 1;
     c.reportDescriptor = spec.descriptor();
+    c.releaseNumber = kSimReleaseNumber;
     return c;
 }
 

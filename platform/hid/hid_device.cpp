@@ -121,6 +121,7 @@ bool HidDevice::loadCapabilities(int fd, const std::string& node) {
         attributes_ = {static_cast<uint16_t>(info.vendor), static_cast<uint16_t>(info.product), 0};
     }
     if (!descriptor) return false;
+    attributes_.version = readReleaseNumberForNode(node).value_or(0);
     auto parsed = parseReportDescriptor(*descriptor);
     if (!parsed || parsed->collections.empty()) return false;
 

@@ -231,6 +231,29 @@ std::optional<HidUevent> readUeventForNode(const std::string& node) {
     return parseHidUevent(*text);
 }
 
+std::optional<uint16_t> readReleaseNumber(const fs::path& deviceDir) {
+    std::error_code ec;
+    fs::path dir = fs::canonical(deviceDir, ec);
+    if (ec) return std::nullopt;
+    // The HID device, its USB interface, the USB device.
+    for (int level = 0; level < 3 && !dir.empty(); ++level, dir = dir.parent_path()) {
+        std::optional<std::string> text = readWholeFile(dir / "bcdDevice");
+        if (!text) continue;
+        const std::string digits = text->substr(0, text->find_first_of("\r\n"));
+        if (digits.empty() || digits.size() > 4 ||
+            digits.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
+            return std::nullopt;
+        return static_cast<uint16_t>(std::stoul(digits, nullptr, 16));
+    }
+    return std::nullopt;
+}
+
+std::optional<uint16_t> readReleaseNumberForNode(const std::string& node) {
+    std::optional<fs::path> dir = deviceDirForNode(node);
+    if (!dir) return std::nullopt;
+    return readReleaseNumber(*dir);
+}
+
 bool enumerate(HidPathList& list) { return enumerate(list, defaultHidRoots()); }
 
 bool enumerate(HidPathList& list, const std::vector<HidRoot>& roots) {

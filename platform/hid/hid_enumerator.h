@@ -10,6 +10,7 @@
 #include "platform/hid/report_descriptor.h"
 
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -59,6 +60,12 @@ std::vector<HidInterfaceInfo> enumerateHidInterfaces(const std::vector<HidRoot>&
 // next to itself ("<dir>/node" -> "<dir>/device/report_descriptor").
 std::optional<std::vector<uint8_t>> readDescriptorForNode(const std::string& node);
 std::optional<HidUevent> readUeventForNode(const std::string& node);
+// The USB release number (bcdDevice) of the device behind a node: the first
+// "bcdDevice" at or above its sysfs "device" directory, which for a real
+// hidraw node is the USB device two levels above the HID device. nullopt when
+// there is none or it is not a 16-bit hexadecimal number.
+std::optional<uint16_t> readReleaseNumber(const std::filesystem::path& deviceDir);
+std::optional<uint16_t> readReleaseNumberForNode(const std::string& node);
 
 // The result of one enumeration, handed out one path at a time.
 struct HidPathList {

@@ -1,6 +1,7 @@
 #include "device/device_scan.h"
 
 #include "platform/clock.h"
+#include "platform/hid/hid_device.h"
 #include "sim/simulator.h"
 #include "support/temp_dir.h"
 #include "support/thread_stats.h"
@@ -75,6 +76,24 @@ TEST(DeviceScan, ReportsArrivalAndRemovalOfEachInterface) {
     // A later scan does not report the same interfaces twice.
     scanner.scanOnce();
     EXPECT_TRUE(rec.take().empty());
+}
+
+// The simulated products say they run firmware release 1.02, as a USB
+// device's bcdDevice does; the update rows read it from there.
+TEST(DeviceScan, ASimulatedProductShowsItsReleaseNumber) {
+    TempDir dir;
+    sim::Simulator sim(dir.str());
+    sim.addAllProducts();
+    ASSERT_TRUE(sim.plug("mousepad"));
+    DeviceScanner scanner({}, simRoots({dir.str()}));
+    scanner.scanOnce();
+    std::string path;
+    for (const DeviceSlot& slot : scanner.slotList())
+        if (slot.kind == kind::MousePad && slot.role == role::Command) path = slot.path;
+    ASSERT_FALSE(path.empty());
+    hid::HidDevice device;
+    ASSERT_TRUE(device.open(path, true, true, false, false));
+    EXPECT_EQ(device.attributes().version, 0x0102);
 }
 
 TEST(DeviceScan, ASecondIdenticalProductGetsNoSlot) {

@@ -150,3 +150,38 @@ TEST(HidEnumerator, ParsesUevent) {
 
 }  // namespace
 }  // namespace talven::hid
+
+namespace talven::hid {
+namespace {
+
+// A real hidraw node's "device" link leads to the HID device; the USB device
+// with its bcdDevice is two levels above it (the USB interface between).
+TEST(HidEnumerator, TheReleaseNumberIsTheUsbDevicesBcdDevice) {
+    struct Case {
+        const char* text;
+        std::optional<uint16_t> release;
+    };
+    const Case cases[] = {{"0103\n", 0x0103}, {"ffff\n", 0xFFFF}, {"0A10", 0x0A10}, {"12345\n", std::nullopt},
+                          {"01x3\n", std::nullopt}, {"\n", std::nullopt}};
+    for (const Case& c : cases) {
+        TempDir dir;
+        const std::filesystem::path usb = dir / "devices" / "usb1" / "1-4";
+        const std::filesystem::path hid = usb / "1-4:1.1" / "0003:320F:5029.0007";
+        writeFile(usb / "bcdDevice", c.text);
+        writeFile(hid / "uevent", uevent("0003:0000320F:00005029", "usb-0000:00:14.0-4/input1"));
+        std::filesystem::create_directories(dir / "class" / "hidraw7");
+        std::filesystem::create_directory_symlink(hid, dir / "class" / "hidraw7" / "device");
+        EXPECT_EQ(readReleaseNumber(dir / "class" / "hidraw7" / "device"), c.release) << c.text;
+    }
+}
+
+TEST(HidEnumerator, NoReleaseNumberWhenNoUsbDeviceIsNear) {
+    TempDir dir;
+    writeFile(dir / "far" / "bcdDevice", "0103\n");
+    writeFile(dir / "far" / "a" / "b" / "c" / "hid" / "uevent", "HID_ID=0003:00000001:00000002\n");
+    EXPECT_EQ(readReleaseNumber(dir / "far" / "a" / "b" / "c" / "hid"), std::nullopt) << "four levels up";
+    EXPECT_EQ(readReleaseNumber(dir / "missing"), std::nullopt);
+}
+
+}  // namespace
+}  // namespace talven::hid
