@@ -10,6 +10,7 @@
 #include <QSvgRenderer>
 #include <QTextLayout>
 
+#include <cstdio>
 #include <memory>
 #include <optional>
 
@@ -436,11 +437,23 @@ struct TextRequest {
     bool elide;
 };
 
+// With TALVEN_REPORT_TEXT_FIT set, every text cut short to fit its box is
+// named on standard error: translations are checked for fit this way, page
+// by page.
+void ReportCutText(const TextRequest& r, const QString& shown) {
+    static const bool wanted = qEnvironmentVariableIsSet("TALVEN_REPORT_TEXT_FIT");
+    if (wanted && shown != r.text)
+        std::fprintf(stderr, "text-fit: \"%s\" cut to %d px\n", qPrintable(r.text), r.box.width());
+}
+
 // The text as it is drawn: elided to the box when the style asks for it.
 QString ShownText(const TextRequest& r) {
-    if (!r.elide) return r.text;
-    if (r.flags & Qt::TextWordWrap) return ElideWrapped(r.text, r.font, r.box);
-    return QFontMetrics(r.font).elidedText(r.text, Qt::ElideRight, r.box.width());
+    QString shown = r.text;
+    if (r.elide)
+        shown = (r.flags & Qt::TextWordWrap) ? ElideWrapped(r.text, r.font, r.box)
+                                             : QFontMetrics(r.font).elidedText(r.text, Qt::ElideRight, r.box.width());
+    ReportCutText(r, shown);
+    return shown;
 }
 
 int QtFlags(uint style) {
