@@ -25,16 +25,13 @@ bool takesPart(COrvaneUSBDevice& page) {
     return page.drivesDevice() && page.commandChannel().isConnected();
 }
 
+// Taking part and paused by the same-mode operation: the page shows the sync.
+bool inSync(COrvaneUSBDevice& page) { return takesPart(page) && page.commandChannel().paused(); }
+
 lighting::LightParams lightOf(COrvaneUSBDevice& page, uint8_t* breathStep = nullptr) {
     std::lock_guard<std::mutex> lock(page.frameLock());
     if (breathStep) *breathStep = page.lighting().animation().step;
     return page.lighting().lightParams();
-}
-
-// The product kind the mode tables know a page by (the selector's rows are
-// by kind, so a wireless mouse's page is a mouse page).
-uint16_t kindOf(const COrvaneUSBDevice& page) {
-    return page.kind() == kind::WirelessMouse ? kind::Mouse : page.kind();
 }
 
 CLightControlUI* panelOf(COrvaneUSBDevice& page) {
@@ -59,7 +56,7 @@ std::vector<COrvaneUSBDevice*> LightingSync::walkOrder() const {
 bool LightingSync::sameMode(COrvaneUSBDevice& current) {
     uint8_t breathStep = 0;
     const lighting::LightParams light = lightOf(current, &breathStep);
-    const std::optional<uint8_t> syncMode = lighting::syncModeOf(kindOf(current), light.selectItem);
+    const std::optional<uint8_t> syncMode = lighting::syncModeOf(current.kind(), light.selectItem);
     if (!syncMode) return false;
     // The keyboards come first and have no colour cycle: such a sync ends
     // before any page is changed.
@@ -76,7 +73,7 @@ bool LightingSync::sameMode(COrvaneUSBDevice& current) {
 
     for (COrvaneUSBDevice* page : walkOrder()) {
         if (!takesPart(*page)) continue;
-        const std::optional<uint8_t> mode = lighting::pageModeOf(kindOf(*page), *syncMode);
+        const std::optional<uint8_t> mode = lighting::pageModeOf(page->kind(), *syncMode);
         if (!mode) continue;
         page->commandChannel().setPaused(true);
         lighting::LightChange change;
@@ -104,13 +101,13 @@ void LightingSync::offerSameMode() {
 
 bool LightingSync::active() const {
     for (COrvaneUSBDevice* page : selector_.pages())
-        if (takesPart(*page) && page->commandChannel().paused()) return true;
+        if (inSync(*page)) return true;
     return false;
 }
 
 void LightingSync::broadcast(uint32_t value) const {
     for (COrvaneUSBDevice* page : selector_.pages())
-        if (takesPart(*page) && page->commandChannel().paused()) page->showSyncColour(value);
+        if (inSync(*page)) page->showSyncColour(value);
 }
 
 // Waits for each step instead of counting milliseconds: a sync that runs

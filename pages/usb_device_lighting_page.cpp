@@ -66,7 +66,7 @@ void COrvaneUSBDevice::setLedColour(int index, uint32_t colour) {
     }
     // Written outside an animation step (the custom colours, a test): a
     // parked render hears of it at once, not at the next step.
-    if (renderParked_.load(std::memory_order_acquire)) wakeParkedRender();
+    wakeParkedRender();
 }
 
 void COrvaneUSBDevice::showSyncColour(uint32_t value) {
@@ -74,7 +74,7 @@ void COrvaneUSBDevice::showSyncColour(uint32_t value) {
         std::lock_guard<std::mutex> lock(frameLock_);
         for (int i = 0; i < ledCount_; ++i) lighting_.setLedColour(i, value);
     }
-    if (renderParked_.load(std::memory_order_acquire)) wakeParkedRender();
+    wakeParkedRender();
 }
 
 uint32_t COrvaneUSBDevice::getLedColour(int index) const {
@@ -149,7 +149,7 @@ void COrvaneUSBDevice::animationLoop() {
         if (!animate_) continue;
         // Paused, the page shows what the lighting sync hands it.
         if (!commandChannel_.paused()) animationStep();
-        if (renderParked_.load(std::memory_order_acquire)) wakeParkedRender();
+        wakeParkedRender();
     }
 }
 
@@ -258,6 +258,8 @@ bool COrvaneUSBDevice::parkRender() {
 // Only the first changed step after parking posts: the flag is taken back
 // here, so a fast effect costs one queued call, not one per step.
 void COrvaneUSBDevice::wakeParkedRender() {
+    // Ticking (not parked) costs one load here: no lock, no comparison.
+    if (!renderParked_.load(std::memory_order_acquire)) return;
     if (!frameDiffersFromRendered() || !renderParked_.exchange(false)) return;
     QMetaObject::invokeMethod(this, [this] { runRenderTickNow(); }, Qt::QueuedConnection);
 }

@@ -126,11 +126,6 @@ int framesReceived(sim::SimDevice& device) {
     return count;
 }
 
-// Waits without stopping the window's timers.
-void idle(int ms) {
-    test::waitUntil([] { return false; }, ms);
-}
-
 // The headset's lighting is not a command frame: its page sends it as the
 // headset's own 17-byte output reports (report ID 0xFF), and the command
 // channel carries only the settings block, never a lighting frame.
@@ -220,9 +215,9 @@ TEST_F(DrivingPageTest, LightingControlStopsAndResumesTheFrames) {
     window->GetPaintManager().SendNotify(find("control_light_status"), QStringLiteral("click"));
     ASSERT_FALSE(window->lightingControl());
     EXPECT_FALSE(mousePage->lightingControl());
-    idle(50);
+    test::idle(50);
     const int whileOff = framesReceived(mouse);
-    idle(800);  // longer than any resend of an unchanged frame
+    test::idle(800);  // longer than any resend of an unchanged frame
     EXPECT_EQ(framesReceived(mouse), whileOff) << "another program has the lighting";
 
     window->SendMessage(appMessages().lightControl, 1, 1);  // handed back
@@ -246,9 +241,9 @@ TEST_F(DrivingPageTest, OnlyAChangedFrameIsSentAndAtTheNextTick) {
     sim::SimDevice& mouse = *sim.device("mouse");
     ASSERT_TRUE(test::waitUntil([&] { return framesReceived(mouse) > 0; }, 3000)) << "the first frame";
     EXPECT_EQ(mousePage->renderPeriodMs(), 5u);
-    idle(100);
+    test::idle(100);
     const int settled = framesReceived(mouse);
-    idle(1000);
+    test::idle(1000);
     EXPECT_EQ(framesReceived(mouse), settled) << "an unchanged frame was sent again";
 
     mousePage->setLedColour(0, 0xFF0000FF);  // red at full brightness
@@ -287,7 +282,7 @@ TEST_F(DrivingPageTest, AnUnchangingFrameParksTheRenderTimerUntilTheNextChange) 
         EXPECT_TRUE(test::waitUntil([&] { return !manager.HasTimer(entry, entryTimer::kRender); }, 1000))
             << "parked again";
     }
-    idle(300);
+    test::idle(300);
     EXPECT_FALSE(manager.HasTimer(entry, entryTimer::kRender));
 }
 
@@ -298,7 +293,7 @@ TEST_F(DrivingPageTest, ARunningEffectKeepsStreamingThroughParkedSpells) {
     sim::SimDevice& mouse = *sim.device("mouse");
     ASSERT_TRUE(test::waitUntil([&] { return framesReceived(mouse) > 2; }, 5000));
     const int before = framesReceived(mouse);
-    idle(1000);
+    test::idle(1000);
     // The base effect steps every 8–40 ms: each step's frame goes out.
     EXPECT_GT(framesReceived(mouse) - before, 20);
 }
@@ -314,7 +309,7 @@ TEST_F(DrivingPageTest, AHiddenWindowPaintsNothing) {
     ASSERT_FALSE(mousePage->preview());
     const uint32_t paints = mousePage->previewPaints();
     const int frames = framesReceived(mouse);
-    idle(600);
+    test::idle(600);
     EXPECT_EQ(mousePage->previewPaints(), paints);
     EXPECT_EQ(framesReceived(mouse), frames);
     window->ShowWindow(true);
@@ -344,17 +339,17 @@ TEST_F(DrivingPageTest, ThePreviewRepaintsOnlyTheLedsThatChanged) {
     ui::CControlUI* changed = find("light_0");
     ui::CControlUI* still = find("light_1");
     ASSERT_TRUE(changed && still);
-    idle(100);
+    test::idle(100);
     PaintCounter changedPaints(changed), stillPaints(still);
 
     mousePage->setLedColour(0, 0xFF0000FF);  // red at full brightness
-    idle(150);                               // a few preview ticks
+    test::idle(150);                               // a few preview ticks
     EXPECT_GT(changedPaints.paints, 0);
     EXPECT_EQ(stillPaints.paints, 0);
 
     const int before = changedPaints.paints;
     mousePage->setLedColour(0, 0xFF0000FF);  // the same again
-    idle(150);
+    test::idle(150);
     EXPECT_EQ(changedPaints.paints, before);
 }
 
@@ -368,11 +363,11 @@ TEST_F(DrivingPageTest, APageNotShownSendsFramesButPaintsNoPreview) {
     ASSERT_TRUE(sim.plug("keyboard", &error)) << error;
     ASSERT_TRUE(test::waitUntil([&] { return window->selector()->SelectByFolder("keyboard"); }));
     ASSERT_TRUE(test::waitUntil([&] { return window->CurrentDevicePage() != mousePage; }));
-    idle(100);
+    test::idle(100);
     sim::SimDevice& mouse = *sim.device("mouse");
     const uint32_t paints = mousePage->previewPaints();
     const int frames = framesReceived(mouse);
-    idle(600);
+    test::idle(600);
     EXPECT_EQ(mousePage->previewPaints(), paints);
     EXPECT_GT(framesReceived(mouse), frames) << "the mouse still gets its frames";
     ASSERT_TRUE(window->selector()->SelectByFolder("mouse"));
