@@ -37,6 +37,12 @@ const std::string& scratchFolder() {
     return folder.path();
 }
 
+void clearScratchFolder() {
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(scratchFolder(), ec))
+        std::filesystem::remove_all(entry.path(), ec);
+}
+
 std::string writeScratchFile(const std::string& name, std::string_view bytes) {
     const std::string path = scratchFolder() + name;
     std::ofstream out(path, std::ios::binary | std::ios::trunc);

@@ -14,6 +14,9 @@ namespace talven::fuzz {
 // everything in it when the process ends normally.
 const std::string& scratchFolder();
 
+// Removes everything inside scratchFolder().
+void clearScratchFolder();
+
 // Writes `bytes` to scratchFolder() + name, replacing what was there; the
 // full path. Aborts when the file cannot be written: a harness that silently
 // tested nothing would look like a clean run.
