@@ -15,6 +15,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth dbus python3 openssl
   dpkg-dev file lintian appstream man-db
+  clang libclang-rt-14-dev
 )
 
 missing=()

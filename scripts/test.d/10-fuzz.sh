@@ -17,6 +17,7 @@
 #   TALVEN_FUZZ_SECONDS    optional time limit per harness; a harness that
 #                          reaches it stops short and the run fails
 #   TALVEN_FUZZ_ONLY       optional space-separated list of harness names
+#   TALVEN_FUZZ_JOBS       harnesses run at once (default: processors)
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 root="$(dirname "$(dirname "$here")")"
@@ -29,7 +30,7 @@ fi
 build="${TALVEN_FUZZ_BUILD_DIR:-$root/build-fuzz}"
 runs="${TALVEN_FUZZ_RUNS:-10000000}"
 seconds="${TALVEN_FUZZ_SECONDS:-0}"
-jobs="$(nproc)"
+jobs="${TALVEN_FUZZ_JOBS:-$(nproc)}"
 
 if [[ ! -f "$build/build.ninja" ]]; then
   CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
@@ -43,7 +44,7 @@ else
   mapfile -t names < <(ls "$root/tests/fuzz/corpus" |
     awk '/^(json_loaders|profile_encode)$/ {print 0, $0; next} {print 1, $0}' | sort -k1,1n -s | cut -d' ' -f2)
 fi
-cmake --build "$build" -j"$jobs" --target "${names[@]/#/fuzz_}"
+cmake --build "$build" -j"$(nproc)" --target "${names[@]/#/fuzz_}"
 
 logs="$build/fuzz-logs"
 mkdir -p "$logs"
