@@ -9,8 +9,10 @@
 # TALVEN_FUZZ_RUNS executions (10 million unless set) with leak detection,
 # several harnesses at once (one per processor). Fails when any harness
 # reports a crash, a leak, a sanitizer finding or a time-out, or stops short.
-# New inputs go to a working copy of each corpus, never into the source tree;
-# a failing input is kept as crash-*/leak-*/timeout-* in the log folder.
+# New inputs go to a working corpus per harness in the build folder
+# (fuzz-corpus/<name>, kept between runs so each run starts where the last
+# ended), never into the source tree; a failing input is kept as
+# <name>-crash-*/-leak-*/-timeout-* in the log folder.
 #
 #   TALVEN_FUZZ_BUILD_DIR  build folder (default build-fuzz beside build)
 #   TALVEN_FUZZ_RUNS       executions per harness (default 10000000)
@@ -57,12 +59,12 @@ export ASAN_OPTIONS="detect_leaks=1:malloc_context_size=2:abort_on_error=0"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
 
 fuzz_one() {
-  local name="$1" work="$scratch/$1"
-  mkdir -p "$work/corpus" "$work/tmp"
-  cp "$root/tests/fuzz/corpus/$name"/* "$work/corpus/"
+  local name="$1" work="$scratch/$1" corpus="$build/fuzz-corpus/$1"
+  mkdir -p "$corpus" "$work/tmp"
+  cp -n "$root/tests/fuzz/corpus/$name"/* "$corpus/"
   local start=$SECONDS status=0
   TMPDIR="$work/tmp" nice -n 19 "$build/tests/fuzz/fuzz_$name" -runs="$runs" -max_total_time="$seconds" \
-    -print_final_stats=1 -artifact_prefix="$logs/$name-" "$work/corpus" >"$logs/$name.log" 2>&1 || status=$?
+    -print_final_stats=1 -artifact_prefix="$logs/$name-" "$corpus" >"$logs/$name.log" 2>&1 || status=$?
   local done_runs rate
   done_runs="$(sed -n 's/^stat::number_of_executed_units: *//p' "$logs/$name.log")"
   rate="$(sed -n 's/^stat::average_exec_per_sec: *//p' "$logs/$name.log")"
