@@ -27,6 +27,14 @@ std::string alsaStorePath(UsbId id) {
 
 }  // namespace
 
+std::optional<UsbId> headsetUsbId(std::string& error) {
+    std::string named = envOrEmpty("TALVEN_AUDIO_USB_ID");
+    if (named.empty()) return kHeadsetUsbId;
+    std::optional<UsbId> parsed = parseUsbId(named);
+    if (!parsed) error = "TALVEN_AUDIO_USB_ID is not vvvv:pppp: " + named;
+    return parsed;
+}
+
 std::unique_ptr<Backend> openBackend(std::string& error, bool& unusable) {
     unusable = true;
     std::string virtualDir = envOrEmpty("TALVEN_AUDIO_VIRTUAL");
@@ -35,18 +43,10 @@ std::unique_ptr<Backend> openBackend(std::string& error, bool& unusable) {
     }
     if (!virtualDir.empty()) return openVirtualBackend(virtualDir, error);
 
-    UsbId id = kHeadsetUsbId;
-    std::string named = envOrEmpty("TALVEN_AUDIO_USB_ID");
-    if (!named.empty()) {
-        std::optional<UsbId> parsed = parseUsbId(named);
-        if (!parsed) {
-            error = "TALVEN_AUDIO_USB_ID is not vvvv:pppp: " + named;
-            return nullptr;
-        }
-        id = *parsed;
-    }
+    std::optional<UsbId> id = headsetUsbId(error);
+    if (!id) return nullptr;
     unusable = false;
-    return openAlsaBackend(id, alsaStorePath(id), error);
+    return openAlsaBackend(*id, alsaStorePath(*id), error);
 }
 
 }  // namespace osconf

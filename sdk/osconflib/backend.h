@@ -4,6 +4,7 @@
 // controls and for the file its kept properties go to.
 
 #include "sdk/osconflib/level_control.h"
+#include "sdk/osconflib/usb_card.h"
 
 #include <memory>
 #include <string>
@@ -28,6 +29,10 @@ public:
     // nothing alters the microphone's sound, so it does not report one.
     virtual bool offersVoiceChanger() const = 0;
 };
+
+// The headset's USB ID: TALVEN_AUDIO_USB_ID=vvvv:pppp when set, else the
+// product line's own. Empty with `error` set when the variable is no ID.
+std::optional<UsbId> headsetUsbId(std::string& error);
 
 // The backend the environment asks for: TALVEN_AUDIO_VIRTUAL=<dir>, else
 // the virtual device in $TALVEN_SIM_DIR/audio/ when the simulator runs,

@@ -13,6 +13,9 @@ namespace {
 
 constexpr int kInterfaceVersion = 1;
 constexpr std::size_t kLongestName = 64;
+// Read-only on the output record: 1 when the equaliser's bands reach the
+// headset through PipeWire, 0 when they are only kept.
+constexpr std::string_view kEqPlaybackProperty = "EQ_Playback";
 
 // Property names are plain ASCII; anything else names no property.
 bool narrowName(const wchar_t* wide, std::string& name) {
@@ -57,16 +60,42 @@ Status ConfLibrary::init() {
         std::fprintf(stderr, "osConfLib: %s\n", error.c_str());
         return kDeviceFailed;
     }
+    // The old equaliser lets go of the default sink before a new one looks.
+    equaliser_.reset();
     backend_ = std::move(backend);
     store_ = backend_ ? std::make_unique<PropertyStore>(backend_->storePath()) : nullptr;
+    std::optional<UsbId> headset = headsetUsbId(error);
+    if (backend_ && headset) startEqualiser(*headset);
     devices_.clear();
     initialised_ = true;
     return kOk;
 }
 
+void ConfLibrary::startEqualiser(UsbId headset) {
+    EqSettings settings;
+    std::string text;
+    settings.enabled = store_->read(kOutput, "Enable_EQ_GFX", text) == kOk && text == "1";
+    for (int band = 0; band < kEqBands; ++band) {
+        if (store_->read(kOutput, "EQ_Slider" + std::to_string(band + 1), text) == kOk)
+            settings.bands[static_cast<std::size_t>(band)] = std::stoi(text);
+    }
+    std::string error;
+    equaliser_ = PipewireEqualiser::open(headset, settings, error);
+    if (!equaliser_) std::fprintf(stderr, "osConfLib: equaliser: %s; its values are kept, not heard\n", error.c_str());
+}
+
+// Only values the store took reach the filters, so they are in -24..+24.
+void ConfLibrary::forwardToEqualiser(const std::string& name, std::int32_t value) {
+    if (!equaliser_) return;
+    if (name == "Enable_EQ_GFX") return equaliser_->setEnabled(value != 0);
+    constexpr std::string_view kSlider = "EQ_Slider";
+    if (name.rfind(kSlider, 0) == 0) equaliser_->setBand(std::stoi(name.substr(kSlider.size())) - 1, value);
+}
+
 void ConfLibrary::uninit() {
     std::lock_guard lock(mutex_);
     devices_.clear();
+    equaliser_.reset();
     store_.reset();
     backend_.reset();
     initialised_ = false;
@@ -175,7 +204,15 @@ Status ConfLibrary::levelProperty(const DeviceRecord& record, const std::string&
 
 Status ConfLibrary::keptProperty(const DeviceRecord& record, const std::string& name, void* value, int set) {
     auto type = static_cast<DeviceType>(record.type);
-    if (set) return store_->write(type, name, bufferInt(value));
+    if (name == kEqPlaybackProperty && type == kOutput) {
+        if (set) return kNotSupported;
+        return writeWideText(value, equaliser_ && equaliser_->heard() ? "1" : "0");
+    }
+    if (set) {
+        Status status = store_->write(type, name, bufferInt(value));
+        if (status == kOk && type == kOutput) forwardToEqualiser(name, bufferInt(value));
+        return status;
+    }
     std::string text;
     Status status = store_->read(type, name, text);
     return status == kOk ? writeWideText(value, text) : status;

@@ -5,6 +5,7 @@
 
 #include "sdk/osconflib/backend.h"
 #include "sdk/osconflib/osconf_types.h"
+#include "sdk/osconflib/pipewire_equaliser.h"
 #include "sdk/osconflib/property_store.h"
 
 #include <memory>
@@ -26,6 +27,9 @@ public:
     // Opens the backend the environment names (backend.h). A headset that is
     // not attached is no failure: the device list is then empty. Fails only
     // when the virtual device's folder or the named USB ID is unusable.
+    // With a backend, the equaliser's kept values also go to PipeWire
+    // (pipewire_equaliser.h); without a server they are only kept, and
+    // "EQ_Playback" (read-only, output record) answers 0 instead of 1.
     Status init();
     void uninit();
     Status createDeviceList();
@@ -41,11 +45,15 @@ private:
     Status supportFeature(const DeviceRecord& record, std::string& text);
     Status levelProperty(const DeviceRecord& record, const std::string& name, void* value, void** extra, int set);
     Status keptProperty(const DeviceRecord& record, const std::string& name, void* value, int set);
+    // The kept equaliser values, and PipeWire's equaliser started on them.
+    void startEqualiser(UsbId headset);
+    void forwardToEqualiser(const std::string& name, std::int32_t value);
 
     std::mutex mutex_;
     bool initialised_ = false;
     std::unique_ptr<Backend> backend_;
     std::unique_ptr<PropertyStore> store_;
+    std::unique_ptr<PipewireEqualiser> equaliser_;  // null without a PipeWire server
     std::vector<DeviceRecord> devices_;
     ChangeCallback callback_ = nullptr;
     void* callbackContext_ = nullptr;

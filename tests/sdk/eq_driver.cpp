@@ -1,0 +1,63 @@
+// A stand-in for the program's headset page when only its sound matters:
+// loads the audio library through dlopen as the program does, starts it the
+// same way (defaults written, values read), then takes one command a line
+// from standard input and answers one line each:
+//
+//   preset N       select equaliser preset N (1..12), as the preset options do
+//   band I V       band I (1..10) to V dB, as the band sliders do
+//   enable V       "Enable_EQ_GFX" to V
+//   playback       the library's "EQ_Playback" (1: the bands are heard)
+//   quit           ends in order (end of input does too)
+//
+// Answers: "ok", "failed", or the value read. It leaves SIGTERM at its
+// default action, as a program that does not handle it would.
+
+#include "device/headset/headset_session.h"
+
+#include <cstdio>
+#include <iostream>
+#include <sstream>
+#include <string>
+
+using namespace talven::headset;
+
+namespace {
+
+std::string run(HeadsetAudioSession& session, const std::string& line) {
+    std::istringstream in(line);
+    std::string command;
+    int a = 0;
+    int b = 0;
+    in >> command;
+    bool done = false;
+    if (command == "preset" && in >> a) {
+        done = session.audio->selectEqualiser(a);
+    } else if (command == "band" && in >> a >> b) {
+        done = session.audio->setBand(a - 1, b);
+    } else if (command == "enable" && in >> a) {
+        done = session.port->writeInt(AudioSide::Output, L"Enable_EQ_GFX", a, std::nullopt);
+    } else if (command == "playback") {
+        auto text = session.port->read(AudioSide::Output, L"EQ_Playback", {});
+        return text ? std::string(text->begin(), text->end()) : "failed";
+    }
+    return done ? "ok" : "failed";
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s LIBRARY.so\n", argv[0]);
+        return 2;
+    }
+    std::string error;
+    auto session = openHeadsetAudio(argv[1], &error);
+    if (!session) {
+        std::fprintf(stderr, "eq_driver: %s\n", error.c_str());
+        return 1;
+    }
+    std::cout << "ready" << std::endl;
+    std::string line;
+    while (std::getline(std::cin, line) && line != "quit") std::cout << run(*session, line) << std::endl;
+    return 0;
+}
