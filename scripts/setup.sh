@@ -14,6 +14,7 @@ packages=(
   qt6-base-dev qt6-svg-dev fonts-noto-core fonts-wqy-microhei
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth dbus python3 openssl
+  libpipewire-0.3-dev libspa-0.2-dev pipewire pipewire-bin wireplumber
   dpkg-dev file lintian appstream man-db
   clang libclang-rt-14-dev
 )
