@@ -128,4 +128,8 @@ void CVoice6533ControlUI::showUnavailable(const QString& why) {
                                         why);
 }
 
+void CVoice6533ControlUI::showEqualiserNote(bool shown) {
+    if (CControlUI* note = FindSubControl(QStringLiteral("hs_eq_pipewire_note"))) note->SetVisible(shown);
+}
+
 }  // namespace talven

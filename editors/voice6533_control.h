@@ -50,6 +50,9 @@ public:
     // Without the audio library every control is disabled and a line says
     // why (`why` is the library's own words); an empty `why` enables them.
     void showUnavailable(const QString& why);
+    // The line beside the equaliser's title saying the curve is heard only
+    // when the headset plays through PipeWire.
+    void showEqualiserNote(bool shown);
 
 private:
     int mode_ = 0;

@@ -246,6 +246,11 @@ bool HeadsetAudio::selectVoiceType(int type) {
     return true;
 }
 
+bool HeadsetAudio::equaliserHeard() {
+    const auto text = port_.read(AudioSide::Output, L"EQ_Playback", {});
+    return text && *text == L"1";
+}
+
 bool HeadsetAudio::writeBands() {
     bool all = port_.writeInt(AudioSide::Output, L"Enable_EQ_GFX", 1, std::nullopt);
     for (size_t band = 0; band < eq_.bands.size(); ++band)

@@ -98,6 +98,9 @@ public:
     const LevelReadings& monitorLevels() const { return monitor_; }
     bool hasMonitoring() const { return hasMonitoring_; }
     bool hasVoiceChanger() const { return (inputFeatures_ & kVoiceChangerFeature) != 0; }
+    // Whether the library says the bands reach the headset's sound
+    // ("EQ_Playback" is 1); a library that cannot say counts as no.
+    bool equaliserHeard();
 
     // Each property read at start-up; a failed read is followed by a write
     // of its default.

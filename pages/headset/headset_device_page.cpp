@@ -117,6 +117,8 @@ void COrvaneHS6533Device::showAudio() {
     const QString why = QString::fromStdString(audioError_);
     if (CVoice6533ControlUI* voice = voicePanel()) {
         voice->showUnavailable(why);
+        // Without a library the line above already says why nothing works.
+        voice->showEqualiserNote(session_ && !session_->audio->equaliserHeard());
         voice->setInputOn(values[InputOn] != 0);
         voice->setInputLevel(values[InputLevel]);
         voice->setMonitoringOn(values[MonitorOn] != 0);

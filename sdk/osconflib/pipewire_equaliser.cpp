@@ -456,7 +456,7 @@ std::unique_ptr<PipewireEqualiser> PipewireEqualiser::open(UsbId headset, const 
     impl->context = pw_context_new(pw_thread_loop_get_loop(impl->loop), nullptr, 0);
     impl->core = impl->context ? pw_context_connect(impl->context, nullptr, 0) : nullptr;
     if (impl->core == nullptr) {
-        error = std::string("no PipeWire server: ") + std::strerror(errno);
+        error = std::string("no PipeWire server answers (") + std::strerror(errno) + ")";
         return nullptr;
     }
     Impl& state = *impl;

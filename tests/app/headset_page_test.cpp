@@ -372,9 +372,26 @@ TEST_F(HeadsetPageTest, LightingGoesOutAsTheHeadsetsOwnReports) {
     for (const auto& request : model.requests()) EXPECT_NE(request[3], 0x12) << "no command-channel lighting frame";
 }
 
+// With no PipeWire server the equaliser's values are kept, and its title
+// line says where the curve would be heard.
+TEST_F(HeadsetPageTest, WithoutPipeWireTheEqualiserSaysWhereItApplies) {
+    test::TempDir runtime;
+    test::ScopedEnv noServer("XDG_RUNTIME_DIR", runtime.str().c_str());
+    test::ScopedEnv noRemote("PIPEWIRE_RUNTIME_DIR", nullptr);
+    open();
+    connect();
+    ASSERT_TRUE(page->audioReady()) << page->audioError();
+    EXPECT_TRUE(control("hs_eq_pipewire_note")->IsVisible());
+    EXPECT_FALSE(control("hs_audio_unavailable_layout")->IsVisible());
+    choose("6533_eq_option_6");
+    EXPECT_EQ(libraryBands(), (std::vector<long>{7, 14, -13, -6, -1, 8, 13, 7, 2, 6}));
+    EXPECT_TRUE(control("hs_eq_pipewire_note")->IsVisible());
+}
+
 TEST_F(HeadsetPageTest, WithoutTheLibraryTheLightingStaysAndTheAudioSaysWhy) {
     open(false);
     connect();
+    EXPECT_FALSE(control("hs_eq_pipewire_note")->IsVisible()) << "one line says why, not two";
     EXPECT_FALSE(page->audioReady());
     EXPECT_NE(page->audioError().find("libosConfLib.so"), std::string::npos) << page->audioError();
     EXPECT_FALSE(control("voice_controls_layout")->IsEnabled());

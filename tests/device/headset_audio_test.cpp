@@ -88,6 +88,18 @@ TEST(HeadsetEqualiser, PresetFiveWritesTenZerosWithTheEqualiserOn) {
     EXPECT_EQ(audio.values()[audio_value::EqMode], 5);
 }
 
+TEST(HeadsetEqualiser, HeardOnlyWhenTheLibrarySaysOne) {
+    const std::pair<std::optional<std::wstring>, bool> cases[] = {
+        {L"1", true}, {L"0", false}, {L"", false}, {L"1.0", false}, {std::nullopt, false}};
+    for (const auto& [answer, heard] : cases) {
+        RecordingPort port;
+        if (answer) port.answers["O EQ_Playback"] = *answer;
+        HeadsetAudio audio(port, 0);
+        EXPECT_EQ(audio.equaliserHeard(), heard) << (answer ? narrow(*answer) : "no answer");
+        EXPECT_EQ(port.calls, std::vector<std::string>{"R O EQ_Playback"});
+    }
+}
+
 TEST(HeadsetEqualiser, PresetTableRows) {
     struct Case {
         int preset;
