@@ -316,13 +316,17 @@ void PipewireEqualiser::Impl::reconcile() {
 bool PipewireEqualiser::Impl::engage() {
     if (metadata == nullptr) return false;
     std::string error;
+    // A default that already names the equaliser (left by a killed run
+    // whose file is gone) is nothing to go back to: then none is configured
+    // afterwards and the session manager picks one.
+    std::optional<std::string> before = ours() ? std::nullopt : configured;
     busy = !memory.lock(error);
-    if (busy || !memory.save(configured, error)) {
+    if (busy || !memory.save(before, error)) {
         report(error + "; the equaliser's values are kept, not heard");
         memory.unlock();
         return false;
     }
-    previous = configured;
+    previous = before;
     std::string args = filterChainArguments(effectiveGains(settings), sinkName);
     module = pw_context_load_module(context, "libpipewire-module-filter-chain", args.c_str(), nullptr);
     if (module == nullptr) {

@@ -355,6 +355,12 @@ def restores(session, library, driver_path, root):
     driver.quit()
     check(session.default_sink() == "test_headset", "a default the user chose meanwhile is kept at the end")
 
+    # A default naming the equaliser with no file to say what came before.
+    session.run(["pw-metadata", "0", "default.configured.audio.sink", '{"name":"%s"}' % EQ_SINK, "Spa:String:JSON"])
+    driver = engaged_driver(session, library, driver_path, audio)
+    driver.quit()
+    check(session.default_sink() is None, "the equaliser is never put back as its own previous default")
+
 
 def main():
     if len(sys.argv) != 3:
