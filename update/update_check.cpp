@@ -9,6 +9,7 @@
 
 #include <cctype>
 #include <cstdio>
+#include <exception>
 #include <limits>
 #include <memory>
 
@@ -57,7 +58,13 @@ bool parseObject(std::string_view reply, Json::Value& root) {
     Json::CharReaderBuilder builder;
     const std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
     std::string errors;
-    return reader->parse(reply.data(), reply.data() + reply.size(), &root, &errors) && root.isObject();
+    // The parser throws instead of failing on absurdly deep nesting; a
+    // server (or whatever answers in its place) must not end the program.
+    try {
+        return reader->parse(reply.data(), reply.data() + reply.size(), &root, &errors) && root.isObject();
+    } catch (const std::exception&) {
+        return false;
+    }
 }
 
 }  // namespace

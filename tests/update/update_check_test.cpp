@@ -134,6 +134,15 @@ TEST(UpdateReply, AnythingButAJsonObjectLeavesTheRowUpToDate) {
     }
 }
 
+TEST(UpdateReply, NestingDeeperThanTheParserAllowsLeavesTheRowUpToDate) {
+    // Two thousand open brackets: the parser gives up at a thousand levels.
+    for (const std::string& reply : {std::string(2000, '['), "{\"a\":" + std::string(2000, '[')}) {
+        const UpdateInfo info = parseUpdateReply(makeUpdateRecord(kKeyboardRow, 0x0103), reply);
+        EXPECT_EQ(info.status, kUpToDate);
+        EXPECT_EQ(info.newLabel, "");
+    }
+}
+
 TEST(UpdateReply, MembersOfTheWrongTypeReadAsEmpty) {
     const UpdateInfo info = parseUpdateReply(makeUpdateRecord(kAppRow, 5),
                                              R"({"path":[1],"version":{"a":1},"device_id":"7","version_name":3})");
