@@ -170,7 +170,9 @@ int main(int argc, char** argv) {
         Simulator sim(options.dir);
         if (options.products.empty()) sim.addAllProducts();
         for (const std::string& name : options.products) sim.addProduct(name);
-        if (!sim.startControl(&error) || !sim.plugAll(&error)) {
+        // The control socket appears last: whoever waits for it (as the
+        // install checks do) then finds every product already plugged.
+        if (!sim.plugAll(&error) || !sim.startControl(&error)) {
             status = fail(error);
         } else {
             std::printf("%s: simulating", kProgram);
