@@ -2,8 +2,8 @@
 
 #include "platform/atomic_file.h"
 #include "platform/debug_output.h"
+#include "profile/json_document.h"
 
-#include <json/reader.h>
 #include <json/writer.h>
 
 #include <cerrno>
@@ -11,8 +11,7 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
-#include <memory>
-#include <stdexcept>
+#include <filesystem>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -36,16 +35,16 @@ struct FdCloser {
 
 // Everything after a successful open: the checks on what was opened, then
 // the bytes.
-FileRead readOpened(int fd) {
+FileRead readOpened(int fd, std::uintmax_t maxBytes) {
     struct stat st {};
     if (::fstat(fd, &st) != 0)
         return refusal(FileReadState::unreadable, std::string("it cannot be examined: ") + std::strerror(errno));
     if (S_ISDIR(st.st_mode)) return refusal(FileReadState::unreadable, "it is a folder, not a file");
     if (!S_ISREG(st.st_mode)) return refusal(FileReadState::unreadable, "it is not a regular file");
-    if (static_cast<std::uintmax_t>(st.st_size) > kMaxJsonFileSize) {
+    if (static_cast<std::uintmax_t>(st.st_size) > maxBytes) {
         return refusal(FileReadState::unreadable, "it is " + std::to_string(st.st_size) +
-                                                      " bytes, above the limit of " +
-                                                      std::to_string(kMaxJsonFileSize) + " bytes for a JSON file");
+                                                      " bytes, above the limit of " + std::to_string(maxBytes) +
+                                                      " bytes for such a file");
     }
     FileRead r;
     r.bytes.resize(static_cast<size_t>(st.st_size));
@@ -65,7 +64,14 @@ FileRead readOpened(int fd) {
 
 }  // namespace
 
-FileRead readRegularFile(const std::string& path) {
+const JsonLimits& jsonLimitsFor(const std::string& path) {
+    const std::string name = std::filesystem::path(path).filename().string();
+    if (name == "ProfileList.ini" || name == "macro.config" || name == "velko_macro.config") return kListJsonLimits;
+    if (name.size() > 4 && name.compare(name.size() - 4, 4, ".mac") == 0) return kMacroJsonLimits;
+    return kProfileJsonLimits;
+}
+
+FileRead readRegularFile(const std::string& path, std::uintmax_t maxBytes) {
     // O_NONBLOCK: opening a FIFO for reading would otherwise wait for a
     // writer for ever. It changes nothing for the regular files we go on to
     // read.
@@ -79,7 +85,7 @@ FileRead readRegularFile(const std::string& path) {
         return refusal(FileReadState::unreadable, std::string("it cannot be opened: ") + std::strerror(error));
     }
     const FdCloser closer{fd};
-    return readOpened(fd);
+    return readOpened(fd, maxBytes);
 }
 
 std::string readjsonFile(const std::string& path) {
@@ -88,23 +94,9 @@ std::string readjsonFile(const std::string& path) {
 }
 
 Json::Value ReadJsonValue(const std::string& path) {
-    const std::string text = readjsonFile(path);
-    if (text.empty()) {
-        debugOutput(path);
-        return Json::Value();
-    }
-    Json::CharReaderBuilder builder;
-    builder["collectComments"] = true;
-    std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
-    Json::Value root;
-    std::string errors;
-    try {
-        if (!reader->parse(text.data(), text.data() + text.size(), &root, &errors)) return Json::Value();
-    } catch (const std::exception&) {
-        // The parser throws rather than fails on absurdly deep nesting.
-        return Json::Value();
-    }
-    return root;
+    JsonDocument doc = readJsonDocument(path);
+    if (doc.state != JsonFileState::ok) debugOutput(path + ": " + doc.error);
+    return std::move(doc.value);
 }
 
 int wirtejsonFile(const std::string& path, const Json::Value& value) {

@@ -34,8 +34,10 @@ uint16_t delayOf(const Json::Value& delay) {
     return toWord(delay);
 }
 
+constexpr const char* kInfoKey = "MacroInfo";
+
 std::vector<MacroListEntry> listEntriesOf(const Json::Value& root) {
-    const Json::Value& info = member(root, "MacroInfo");
+    const Json::Value& info = member(root, kInfoKey);
     std::vector<MacroListEntry> list;
     if (!info.isArray()) return list;
     for (const Json::Value& entry : info)
@@ -51,11 +53,12 @@ std::vector<Json::Value> eventsOf(const Json::Value& root) {
     return list;
 }
 
-// The root of one file of a macro set. A strict reader stops at a file that
-// is there but cannot be used; a lenient one reads it as nothing.
-Json::Value macroSetFile(const std::string& path, bool strict, std::string& problem) {
-    if (!strict) return ReadJsonValue(path);
-    JsonDocument doc = readJsonDocument(path);
+// The root of one file of a macro set (the list when `listKey` is given). A
+// strict reader stops at a file that is there but cannot be used; a lenient
+// one reads it as nothing.
+Json::Value macroSetFile(const std::string& path, bool strict, std::string& problem, const char* listKey = nullptr) {
+    JsonDocument doc = listKey ? readListDocument(path, listKey) : readJsonDocument(path);
+    if (!strict) return doc.value;
     if (doc.state == JsonFileState::damaged || doc.state == JsonFileState::unreadable)
         problem = path + ": " + doc.error;
     return doc.value;
@@ -64,7 +67,7 @@ Json::Value macroSetFile(const std::string& path, bool strict, std::string& prob
 bool encodeMacroSet(const std::string& folder, const std::string& listFileName, bool strict,
                     std::vector<std::vector<MacroEventBytes>>& macros, std::string& problem) {
     macros.clear();
-    const Json::Value list = macroSetFile(folder + listFileName, strict, problem);
+    const Json::Value list = macroSetFile(folder + listFileName, strict, problem, kInfoKey);
     if (!problem.empty()) return false;
     for (const MacroListEntry& entry : listEntriesOf(list)) {
         std::vector<MacroEventBytes>& events = macros.emplace_back();
@@ -79,7 +82,9 @@ bool encodeMacroSet(const std::string& folder, const std::string& listFileName, 
 
 }  // namespace
 
-std::vector<MacroListEntry> ReadMacroList(const std::string& path) { return listEntriesOf(ReadJsonValue(path)); }
+std::vector<MacroListEntry> ReadMacroList(const std::string& path) {
+    return listEntriesOf(readListDocument(path, kInfoKey).value);
+}
 
 std::vector<Json::Value> ReadMacroEvents(const std::string& path) { return eventsOf(ReadJsonValue(path)); }
 

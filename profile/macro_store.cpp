@@ -38,13 +38,20 @@ std::vector<MacroListEntry> entriesOf(const Json::Value& doc) {
 MacroResult unreadable(const std::string& error) { return {MacroOutcome::damagedFile, -1, error}; }
 
 // The bytes of a macro file to copy; false with `r` set when there are none.
+// The bytes are copied as they are, but a file beyond the macro bounds is
+// refused: once copied in, the editor and the device could never read it.
 bool copyableBytes(const std::string& path, std::string& bytes, MacroResult& r) {
-    FileRead read = readRegularFile(path);
+    FileRead read = readRegularFile(path, kMacroJsonLimits.maxBytes);
+    std::string error = read.error.empty() ? "it is empty" : read.error;
     if (read.state == FileReadState::ok && !read.bytes.empty()) {
-        bytes = std::move(read.bytes);
-        return true;
+        const JsonDocument doc = parseJsonText(read.bytes, kMacroJsonLimits);
+        if (doc.state != JsonFileState::unreadable) {
+            bytes = std::move(read.bytes);
+            return true;
+        }
+        error = doc.error;
     }
-    r = {MacroOutcome::missingFile, -1, path + " cannot be read: " + (read.error.empty() ? "it is empty" : read.error)};
+    r = {MacroOutcome::missingFile, -1, path + " cannot be read: " + error};
     return false;
 }
 
@@ -67,7 +74,7 @@ std::string MacroStore::macroPath(int index) const {
 }
 
 MacroStore::List MacroStore::load() const {
-    const JsonDocument doc = readJsonDocument(listPath());
+    const JsonDocument doc = readListDocument(listPath(), kInfoKey);
     if (isListDocument(doc, kInfoKey)) return {doc.value, entriesOf(doc.value), {}};
     std::string error;
     if (doc.state == JsonFileState::unreadable)

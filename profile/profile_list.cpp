@@ -135,7 +135,7 @@ bool isListDocument(const JsonDocument& doc, const char* arrayKey) {
 }
 
 std::string writeListFile(const std::string& path, const Json::Value& doc, const char* arrayKey) {
-    const JsonDocument onDisk = readJsonDocument(path);
+    const JsonDocument onDisk = readListDocument(path, arrayKey);
     // Too large, a folder, a FIFO: not something to move aside or replace.
     if (onDisk.state == JsonFileState::unreadable)
         return path + " cannot be read (" + onDisk.error + "); nothing written";
@@ -164,7 +164,7 @@ int selectedProfileIndex(const Json::Value& select, size_t count) {
 SelectedProfile readSelectedProfile(const std::string& dataFolder) {
     SelectedProfile selected;
     const std::string listPath = dataFolder + kProfileListFileName;
-    const JsonDocument list = readJsonDocument(listPath);
+    const JsonDocument list = readListDocument(listPath, kListKey);
     if (list.state != JsonFileState::ok) {
         selected.error = list.state == JsonFileState::missing ? "no profile list " + listPath
                          : list.state == JsonFileState::damaged ? listPath + " is damaged: " + list.error
@@ -208,7 +208,7 @@ ProfileResult ProfileList::init() {
     doc_ = Json::Value();
     entries_.clear();
     selected_ = -1;
-    const JsonDocument list = readJsonDocument(listPath());
+    const JsonDocument list = readListDocument(listPath(), kListKey);
     // A list we may not even read is the user's to sort out; a fresh list
     // in its place would hide every profile it names.
     if (list.state == JsonFileState::unreadable)
@@ -235,7 +235,7 @@ void ProfileList::restore(Snapshot s) {
 }
 
 void ProfileList::refresh() {
-    const JsonDocument list = readJsonDocument(listPath());
+    const JsonDocument list = readListDocument(listPath(), kListKey);
     // A list emptied or broken behind our back is not adopted: the copy in
     // memory still matches what the user sees, and writeList puts it back.
     if (hasProfiles(list)) adopt(list.value);
@@ -271,6 +271,8 @@ ProfileResult ProfileList::select(int index) {
 }
 
 ProfileResult ProfileList::appendProfile(const std::string& name, Json::Value content) {
+    if (entries_.size() >= kMaxListEntries)
+        return {ProfileOutcome::writeFailed, "the list already holds " + std::to_string(kMaxListEntries) + " profiles"};
     const Snapshot before = snapshot();
     const std::string uuid = newUuid();
     const std::string path = profileFilePath(dataFolder_, uuid);

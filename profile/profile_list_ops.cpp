@@ -8,6 +8,8 @@
 
 #include <filesystem>
 
+#include <unistd.h>
+
 namespace talven {
 
 using namespace json_fields;
@@ -78,7 +80,8 @@ ProfileResult ProfileList::remove() {
 }
 
 ProfileResult ProfileList::importFrom(const std::string& path) {
-    JsonDocument doc = readJsonDocument(path);
+    // Whatever its name, an imported file becomes a profile.
+    JsonDocument doc = readJsonDocument(path, kProfileJsonLimits);
     if (const ProfileOutcome check = checkImportedProfile(doc, kind_); check != ProfileOutcome::done) {
         return {check, path + (check == ProfileOutcome::wrongKind ? " is a profile of another kind of device"
                                                                   : " is not a profile: " + doc.error)};
@@ -110,20 +113,32 @@ ProfileResult ProfileList::rename(const std::string& name) {
     Json::Value content = existed ? doc.value : Json::Value(Json::objectValue);
     if (!existed) content[kUuidKey] = currentUuid();
     content[kNameKey] = name;
-    if (wirtejsonFile(path, content) != 0) return {ProfileOutcome::writeFailed, path + " cannot be written"};
-
+    // The old file stays reachable under a second name until the list is
+    // written: putting it back is then a rename, which needs no free space,
+    // where writing its text again would fail on the same full disk that
+    // failed the list.
+    const std::string kept = path + ".renaming";
+    std::error_code ec;
+    std::filesystem::remove(kept, ec);
+    const bool keptOld = existed && ::link(path.c_str(), kept.c_str()) == 0;
+    if (wirtejsonFile(path, content) != 0) {
+        if (keptOld) std::filesystem::remove(kept, ec);
+        return {ProfileOutcome::writeFailed, path + " cannot be written"};
+    }
     const Snapshot before = snapshot();
     objectMember(doc_["profilelist"][static_cast<Json::ArrayIndex>(selected_)], kNameKey) = name;
     adopt(doc_);
-    if (ProfileResult r = writeList(); !r.ok()) {
+    ProfileResult r = writeList();
+    if (!r.ok()) {
         // Put the profile file back so file and list keep agreeing.
-        std::error_code ec;
-        if (existed) wirtejsonFile(path, doc.value);
+        if (keptOld) std::filesystem::rename(kept, path, ec);
+        else if (existed) wirtejsonFile(path, doc.value);
         else std::filesystem::remove(path, ec);
         restore(before);
-        return r;
+    } else if (keptOld) {
+        std::filesystem::remove(kept, ec);
     }
-    return {};
+    return r;
 }
 
 ProfileResult ProfileList::reset() {

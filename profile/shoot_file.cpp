@@ -1,6 +1,6 @@
 #include "profile/shoot_file.h"
 
-#include <json/reader.h>
+#include "profile/json_document.h"
 
 #include <cctype>
 #include <exception>
@@ -70,15 +70,8 @@ bool isShootDocument(const Json::Value& doc) {
 }
 
 bool isShootText(const std::string& bytes) {
-    Json::CharReaderBuilder builder;
-    builder["collectComments"] = true;
-    std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
-    Json::Value doc;
-    try {
-        return reader->parse(bytes.data(), bytes.data() + bytes.size(), &doc, nullptr) && isShootDocument(doc);
-    } catch (const std::exception&) {
-        return false;  // nesting too deep for the parser
-    }
+    const JsonDocument doc = parseJsonText(bytes, kProfileJsonLimits);
+    return doc.state == JsonFileState::ok && isShootDocument(doc.value);
 }
 
 ShootBullet readShootBullet(const Json::Value& doc, int bullet) {

@@ -2,14 +2,13 @@
 
 #include "platform/app_identity.h"
 #include "platform/debug_output.h"
+#include "profile/json_document.h"
 #include "update/http_client.h"
 
-#include <json/reader.h>
 #include <json/value.h>
 
 #include <cctype>
 #include <cstdio>
-#include <exception>
 #include <limits>
 #include <memory>
 
@@ -54,17 +53,12 @@ std::string lowerCase(std::string text) {
     return text;
 }
 
+// A reply is as untrusted as any file: the same bounds keep a hostile or
+// broken server from exhausting memory or the parser's stack.
 bool parseObject(std::string_view reply, Json::Value& root) {
-    Json::CharReaderBuilder builder;
-    const std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
-    std::string errors;
-    // The parser throws instead of failing on absurdly deep nesting; a
-    // server (or whatever answers in its place) must not end the program.
-    try {
-        return reader->parse(reply.data(), reply.data() + reply.size(), &root, &errors) && root.isObject();
-    } catch (const std::exception&) {
-        return false;
-    }
+    JsonDocument doc = parseJsonText(reply, kListJsonLimits);
+    root = std::move(doc.value);
+    return doc.state == JsonFileState::ok && root.isObject();
 }
 
 }  // namespace

@@ -23,8 +23,8 @@ namespace {
 namespace fs = std::filesystem;
 using test::writeFile;
 
-// 16 MiB: the bound the readers state.
-constexpr std::uintmax_t kBound = 16u * 1024u * 1024u;
+// 4 MiB: the bound the readers state for a profile, the largest of them.
+constexpr std::uintmax_t kBound = 4u * 1024u * 1024u;
 
 struct Obstacle {
     const char* name;
