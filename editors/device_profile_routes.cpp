@@ -3,6 +3,7 @@
 
 #include "editors/device_profile.h"
 #include "editors/profile_dialogs.h"
+#include "profile/user_names.h"
 #include "ui/control_routes.h"
 #include "ui/msg_buttons.h"
 
@@ -65,7 +66,8 @@ void addFileRoutes(ControlRoutes& routes, const ProfileRouteHost& host) {
     routes.add(click, QStringLiteral("device_export_btn"), [host](TNotifyUI& msg, int) {
         CDeviceProfileUI* panel = panelOf(host, msg);
         if (!panel || !host.dialogs || !host.dialogs->saveFile || panel->GetCurrentUuid().empty()) return;
-        const QString path = host.dialogs->saveFile(host.window, panel->GetCurrentName() + QStringLiteral(".json"));
+        const std::string suggested = suggestedFileName(panel->GetCurrentName().toStdString(), ".json", "profile");
+        const QString path = host.dialogs->saveFile(host.window, QString::fromStdString(suggested));
         if (!path.isEmpty()) reportOutcome(panel->ExportProfile(path.toStdString()), host);
     });
 }
