@@ -4,10 +4,13 @@
 //
 //   safety_save_driver <data folder> <factory profile> init
 //   safety_save_driver <data folder> <factory profile> <first generation>
+//   safety_save_driver <data folder> <factory profile> try
 //
 // "init" makes the list (one profile) and one macro, then saves generation 0.
 // Otherwise generations first, first + 1, ... are saved until the process is
-// killed. Before generation k it writes "B k" to standard output and after it
+// killed. "try" makes each of the three saves of generation 1 once and
+// prints one line per save with what its saver said ("ok" when it saved),
+// for a test that has made the folder full or read-only. Before generation k it writes "B k" to standard output and after it
 // "D k", each with one write(2), so the test knows what may be on disk.
 // Generation k's contents (the test checks them):
 //  - the profile's custom light group 0: 126 keys, key i = {Red (k + i) % 256,
@@ -39,7 +42,8 @@ void report(char what, long generation) {
     if (::write(1, line, static_cast<size_t>(n)) != n) std::_Exit(3);
 }
 
-bool saveProfile(const std::string& path, long k) {
+// Empty when saved, else the saver's message.
+std::string saveProfile(const std::string& path, long k) {
     CKeyboardProfiledata profile;
     profile.SetProfilePath(path);
     profile.LoadDeviceEntry(path);
@@ -49,10 +53,10 @@ bool saveProfile(const std::string& path, long k) {
                           static_cast<uint8_t>((7 * k) % 256), 255});
     profile.WriteCustomLightColors(colors, 0);
     profile.WriteSystemStages(static_cast<uint32_t>((k % 65536) | ((k / 65536) << 16)), 0, 0);
-    return profile.Save() == ProfileStatus::ok;
+    return profile.Save() == ProfileStatus::ok ? std::string() : profile.lastError();
 }
 
-bool saveMacro(MacroStore& store, long k) {
+std::string saveMacro(MacroStore& store, long k) {
     std::vector<MacroStep> steps;
     for (long i = 0; i < k % 40 + 1; ++i) {
         Json::Value event(Json::objectValue);
@@ -61,12 +65,27 @@ bool saveMacro(MacroStore& store, long k) {
         event["Button"] = static_cast<int>((k + i) % 256);
         steps.push_back({event, static_cast<uint16_t>(3 * k + i)});
     }
-    return store.save(0, steps).ok();
+    const MacroResult r = store.save(0, steps);
+    return r.ok() ? std::string() : r.error;
+}
+
+std::string renameProfile(ProfileList& list, long k) {
+    const ProfileResult r = list.rename("P" + std::to_string(k));
+    return r.ok() ? std::string() : std::string(r.messageKey()) + ": " + r.error;
 }
 
 bool saveGeneration(ProfileList& list, MacroStore& store, long k) {
-    return saveProfile(list.currentProfilePath(), k) && list.rename("P" + std::to_string(k)).ok() &&
-           saveMacro(store, k);
+    return saveProfile(list.currentProfilePath(), k).empty() && renameProfile(list, k).empty() &&
+           saveMacro(store, k).empty();
+}
+
+void tryEachSave(ProfileList& list, MacroStore& store) {
+    const auto line = [](const char* what, const std::string& message) {
+        std::printf("%s: %s\n", what, message.empty() ? "ok" : message.c_str());
+    };
+    line("profile", saveProfile(list.currentProfilePath(), 1));
+    line("list", renameProfile(list, 1));
+    line("macro", saveMacro(store, 1));
 }
 
 }  // namespace
@@ -81,6 +100,11 @@ int main(int argc, char** argv) {
     list.setFolders(argv[1], argv[2]);
     MacroStore store(argv[1]);
     const std::string mode = argv[3];
+    if (mode == "try") {
+        list.init();  // reads the list; writing it back may fail here
+        tryEachSave(list, store);
+        return 0;
+    }
     if (mode == "init") {
         if (!list.init().ok() || !store.add().ok()) return 1;
         return saveGeneration(list, store, 0) ? 0 : 1;
