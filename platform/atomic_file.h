@@ -24,6 +24,9 @@ enum class AtomicWriteStep { none, write, fsync, rename };
 // writes through untouched. It stays armed until disarmed with step none.
 // Tests use it to play a full disk or a failing medium without needing one;
 // the injected failure goes through the same clean-up as a real one.
+// The errno of this thread's last writeFileAtomically; 0 after a success.
+int lastAtomicWriteError();
+
 void armAtomicWriteFault(AtomicWriteStep step, int error, int skip = 0);
 
 }  // namespace talven

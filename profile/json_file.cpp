@@ -110,6 +110,10 @@ int wirtejsonFile(const std::string& path, const Json::Value& value) {
     return error == 0 ? 0 : 1;
 }
 
+std::string cannotWrite(const std::string& path) {
+    return path + " cannot be written (" + std::strerror(lastAtomicWriteError()) + ")";
+}
+
 std::string MakeTimeStamp() {
     using namespace std::chrono;
     const auto now = system_clock::now();

@@ -74,6 +74,10 @@ Json::Value ReadJsonValue(const std::string& path);
 // the file cannot be written (the old file is then untouched).
 int wirtejsonFile(const std::string& path, const Json::Value& value);
 
+// "<path> cannot be written (<the reason of the last failed write>)", for
+// the message of a saver whose wirtejsonFile or writeFileAtomically failed.
+std::string cannotWrite(const std::string& path);
+
 // Local time as "2024_03_07_14_05_09_042": the identifier of profiles and
 // macros.
 std::string MakeTimeStamp();

@@ -167,7 +167,7 @@ MacroResult MacroStore::save(int index, const std::vector<MacroStep>& steps) {
         events.append(event);
     }
     file["Version"] = kMacroFileVersion;
-    if (wirtejsonFile(path, file) != 0) return {MacroOutcome::writeFailed, -1, path + " cannot be written"};
+    if (wirtejsonFile(path, file) != 0) return {MacroOutcome::writeFailed, -1, cannotWrite(path)};
     return {};
 }
 
@@ -176,7 +176,7 @@ MacroResult MacroStore::exportTo(int index, const std::string& path) const {
     if (source.empty()) return {MacroOutcome::unchanged, -1, {}};
     std::string bytes;
     if (MacroResult r; !copyableBytes(source, bytes, r)) return r;
-    if (writeFileAtomically(path, bytes) != 0) return {MacroOutcome::writeFailed, -1, path + " cannot be written"};
+    if (writeFileAtomically(path, bytes) != 0) return {MacroOutcome::writeFailed, -1, cannotWrite(path)};
     return {};
 }
 
@@ -189,7 +189,7 @@ MacroResult MacroStore::importFrom(const std::string& path) {
     const std::string guid = newGuid(list.entries);
     const std::string target = folder_ + guid + kMacroFileExtension;
     if (writeFileAtomically(target, bytes) != 0)
-        return {MacroOutcome::writeFailed, -1, target + " cannot be written"};
+        return {MacroOutcome::writeFailed, -1, cannotWrite(target)};
     MacroResult r = append(list, guid);
     std::error_code ec;
     if (!r.ok()) std::filesystem::remove(target, ec);

@@ -131,7 +131,7 @@ Json::Value CBasicProfiledata::LoadDeviceEntry(const std::string& path) {
     placeEntry(doc.value, deviceIndex_, entry_);
     if (WriteJson(doc.value, path) != 0) {
         setStatus(ProfileStatus::writeFailed,
-                  "The profile file \"" + path + "\" could not be written; it was left as it was.");
+                  "The profile file " + cannotWrite("\"" + path + "\"") + "; it was left as it was.");
     } else if (entry_.isNull()) {
         setStatus(ProfileStatus::noFactoryEntry,
                   "The profile \"" + path + "\" has no settings and " + factoryProblem + ".");
@@ -154,7 +154,7 @@ ProfileStatus CBasicProfiledata::SaveDeviceEntry(const Json::Value& entry, const
     placeEntry(doc.value, deviceIndex_, entry);
     if (WriteJson(doc.value, path) != 0) {
         setStatus(ProfileStatus::writeFailed,
-                  "The profile file \"" + path + "\" could not be written; the previous settings remain.");
+                  "The profile file " + cannotWrite("\"" + path + "\"") + "; the previous settings remain.");
         return lastStatus_;
     }
     setStatus(ProfileStatus::ok, {});

@@ -142,7 +142,7 @@ std::string writeListFile(const std::string& path, const Json::Value& doc, const
     if (onDisk.state != JsonFileState::missing && !isListDocument(onDisk, arrayKey) &&
         keepDamagedFileAside(path).empty())
         return path + " cannot be understood nor kept aside";
-    if (wirtejsonFile(path, doc) != 0) return path + " cannot be written";
+    if (wirtejsonFile(path, doc) != 0) return cannotWrite(path);
     return {};
 }
 
@@ -258,7 +258,7 @@ ProfileResult ProfileList::createFresh() {
     doc[kSelectKey] = 0;
     adopt(doc);
     const std::string path = profileFilePath(dataFolder_, uuid);
-    if (wirtejsonFile(path, content) != 0) return {ProfileOutcome::writeFailed, path + " cannot be written"};
+    if (wirtejsonFile(path, content) != 0) return {ProfileOutcome::writeFailed, cannotWrite(path)};
     return writeList();
 }
 
@@ -279,7 +279,7 @@ ProfileResult ProfileList::appendProfile(const std::string& name, Json::Value co
     if (!content.isObject()) content = Json::Value(Json::objectValue);
     content[kNameKey] = name;
     content[kUuidKey] = uuid;
-    if (wirtejsonFile(path, content) != 0) return {ProfileOutcome::writeFailed, path + " cannot be written"};
+    if (wirtejsonFile(path, content) != 0) return {ProfileOutcome::writeFailed, cannotWrite(path)};
     if (!doc_.isObject()) doc_ = Json::Value(Json::objectValue);
     if (!doc_[kListKey].isArray()) doc_[kListKey] = Json::Value(Json::arrayValue);
     doc_[kListKey].append(entryValue(name, uuid));

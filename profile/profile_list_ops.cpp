@@ -97,7 +97,7 @@ ProfileResult ProfileList::exportTo(const std::string& path) {
     if (ProfileResult r = readProfileFile(currentProfilePath(), doc); !r.ok()) return r;
     if (doc.state == JsonFileState::missing)
         return {ProfileOutcome::missingFile, currentProfilePath() + " does not exist yet"};
-    if (wirtejsonFile(path, doc.value) != 0) return {ProfileOutcome::writeFailed, path + " cannot be written"};
+    if (wirtejsonFile(path, doc.value) != 0) return {ProfileOutcome::writeFailed, cannotWrite(path)};
     return {};
 }
 
@@ -123,7 +123,7 @@ ProfileResult ProfileList::rename(const std::string& name) {
     const bool keptOld = existed && ::link(path.c_str(), kept.c_str()) == 0;
     if (wirtejsonFile(path, content) != 0) {
         if (keptOld) std::filesystem::remove(kept, ec);
-        return {ProfileOutcome::writeFailed, path + " cannot be written"};
+        return {ProfileOutcome::writeFailed, cannotWrite(path)};
     }
     const Snapshot before = snapshot();
     objectMember(doc_["profilelist"][static_cast<Json::ArrayIndex>(selected_)], kNameKey) = name;
@@ -180,7 +180,7 @@ ProfileResult ProfileList::reset() {
     if (wirtejsonFile(path, content) != 0) {
         std::error_code ec;
         if (!aside.empty()) std::filesystem::rename(aside, path, ec);
-        return {ProfileOutcome::writeFailed, path + " cannot be written"};
+        return {ProfileOutcome::writeFailed, cannotWrite(path)};
     }
     return {};
 }

@@ -10,6 +10,7 @@
 #include "safety/safety_support.h"
 
 #include <cerrno>
+#include <cstring>
 #include <functional>
 
 namespace talven {
@@ -20,10 +21,13 @@ namespace fs = std::filesystem;
 struct Outcome {
     bool ok;
     std::string message;  // the user's message key, or the saver's own text
+    std::string detail;   // the saver's text for the debug output or talvenctl
 };
 
-Outcome of(const ProfileResult& r) { return {r.ok(), r.messageKey()}; }
-Outcome of(const MacroResult& r) { return {r.ok(), r.outcome == MacroOutcome::writeFailed ? "written" : r.error}; }
+Outcome of(const ProfileResult& r) { return {r.ok(), r.messageKey(), r.error}; }
+Outcome of(const MacroResult& r) {
+    return {r.ok(), r.outcome == MacroOutcome::writeFailed ? "written" : r.error, r.error};
+}
 
 struct Saver {
     const char* name;
@@ -35,7 +39,7 @@ struct Saver {
 ProfileList list(const std::string& data, const std::string& factory) { return test::usedList(data, factory); }
 
 const Saver kSavers[] = {
-    {"profile settings", 1, "could not be written",
+    {"profile settings", 1, "cannot be written",
      [](const std::string& d, const std::string& f, const std::string&) {
          CKeyboardProfiledata profile;
          const std::string path = list(d, f).currentProfilePath();
@@ -43,7 +47,7 @@ const Saver kSavers[] = {
          profile.LoadDeviceEntry(path);
          profile.WriteLightInfo(0x01020304, 0, 0);
          const bool ok = profile.Save() == ProfileStatus::ok;
-         return Outcome{ok, profile.lastError()};
+         return Outcome{ok, profile.lastError(), profile.lastError()};
      }},
     {"profile select", 1, "message_text_profile_file",
      [](const std::string& d, const std::string& f, const std::string&) { return of(list(d, f).select(0)); }},
@@ -121,6 +125,8 @@ TEST(WriteFailures, EverySaverReportsAndLeavesEveryFileAsItWas) {
                 }
                 EXPECT_FALSE(outcome.ok);
                 EXPECT_NE(outcome.message.find(saver.message), std::string::npos) << outcome.message;
+                // The reason reaches the text, as the system said it.
+                EXPECT_NE(outcome.detail.find(std::strerror(step.error)), std::string::npos) << outcome.detail;
                 EXPECT_EQ(test::changedFiles(before, test::snapshot(dir.path())), "");
             }
         }
