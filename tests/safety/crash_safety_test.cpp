@@ -8,7 +8,7 @@
 // TALVEN_CRASH_SEED=<seed> replays it. TALVEN_CRASH_SAVES sets how many saves
 // to interrupt (1,000 by default).
 
-#include "support/temp_dir.h"
+#include "safety/safety_support.h"
 
 #include <gtest/gtest.h>
 #include <json/reader.h>
@@ -159,10 +159,7 @@ DriverRun runDriver(const std::vector<std::string>& args, std::chrono::microseco
         ::usleep(static_cast<useconds_t>(delay.count()));
         ::kill(pid, SIGKILL);
     }
-    std::string text;
-    char buffer[4096];
-    for (ssize_t n; (n = ::read(out[0], buffer, sizeof buffer)) > 0;) text.append(buffer, static_cast<size_t>(n));
-    ::close(out[0]);
+    const std::string text = test::readAllAndClose(out[0]);
     int status = 0;
     ::waitpid(pid, &status, 0);
     run.killed = WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;

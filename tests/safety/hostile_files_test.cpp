@@ -59,10 +59,7 @@ Measured measure(const std::function<std::string()>& body) {
     }
     ::close(pipe[1]);
     Measured m;
-    std::string report;
-    char buffer[4096];
-    for (ssize_t n; (n = ::read(pipe[0], buffer, sizeof buffer)) > 0;) report.append(buffer, static_cast<size_t>(n));
-    ::close(pipe[0]);
+    const std::string report = test::readAllAndClose(pipe[0]);
     int status = 0;
     ::waitpid(pid, &status, 0);
     m.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -90,14 +87,7 @@ void writeRepeated(const fs::path& path, const std::string& head, const std::str
 
 std::string nested(size_t depth) { return std::string(depth, '[') + std::string(depth, ']'); }
 
-struct Folder {
-    test::TempDir dir;
-    std::string data = (dir / "data").string() + "/";
-    std::string factory = (dir / "factory.Json").string();
-    Folder() {
-        fs::create_directory(data);
-        test::makeUsedDataFolder(data, factory);
-    }
+struct Folder : test::UsedFolder {
     ProfileList list() const { return test::usedList(data, factory); }
     std::string profilePath() const { return list().currentProfilePath(); }
     std::string macroPath() const { return MacroStore(data).macroPath(0); }

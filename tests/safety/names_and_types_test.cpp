@@ -40,21 +40,17 @@ const NameCase kNames[] = {
 TEST(HostileNames, AreLabelsOrRefusedAndNeverPaths) {
     for (const NameCase& c : kNames) {
         SCOPED_TRACE(c.what);
-        test::TempDir dir;
-        const std::string data = (dir / "data").string() + "/";
-        fs::create_directory(data);
-        test::makeUsedDataFolder(data, (dir / "factory.Json").string());
-        ProfileList list = test::usedList(data, (dir / "factory.Json").string());
-        const size_t files = test::snapshot(dir.path()).size();
+        const test::UsedFolder f;
+        ProfileList list = test::usedList(f.data, f.factory);
+        const size_t files = test::snapshot(f.dir.path()).size();
         const ProfileResult renamed = list.rename(c.name);
         EXPECT_EQ(renamed.ok(), c.taken);
         EXPECT_EQ(std::string(renamed.messageKey()), c.taken ? "" : "message_text_5");
-        EXPECT_EQ(test::usedList(data, (dir / "factory.Json").string()).entries()[1].name,
-                  c.taken ? c.name : "Profile2");
-        MacroStore store(data);
+        EXPECT_EQ(test::usedList(f.data, f.factory).entries()[1].name, c.taken ? c.name : "Profile2");
+        MacroStore store(f.data);
         EXPECT_EQ(store.rename(0, c.name).ok(), c.taken);
         // Same files, and nothing above the data folder's parent.
-        EXPECT_EQ(test::snapshot(dir.path()).size(), files);
+        EXPECT_EQ(test::snapshot(f.dir.path()).size(), files);
         if (c.suggestedFile) EXPECT_EQ(suggestedFileName(c.name, ".json", "profile"), c.suggestedFile);
     }
 }

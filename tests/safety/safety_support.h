@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <map>
 #include <string>
+#include <unistd.h>
 
 namespace talven::test {
 
@@ -63,6 +64,27 @@ inline void makeUsedDataFolder(const std::string& data, const std::string& facto
     event["Button"] = 4;
     ASSERT_TRUE(store.save(0, {{event, 20}, {event, 30}}).ok());
     ASSERT_TRUE(store.save(1, {{event, 40}}).ok());
+}
+
+// makeUsedDataFolder in a fresh temporary folder: "data/" and
+// "factory.Json" in it.
+struct UsedFolder {
+    TempDir dir;
+    std::string data = (dir / "data").string() + "/";
+    std::string factory = (dir / "factory.Json").string();
+    UsedFolder() {
+        std::filesystem::create_directory(data);
+        makeUsedDataFolder(data, factory);
+    }
+};
+
+// Everything left to read from `fd`, which is then closed.
+inline std::string readAllAndClose(int fd) {
+    std::string text;
+    char buffer[4096];
+    for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;) text.append(buffer, static_cast<size_t>(n));
+    ::close(fd);
+    return text;
 }
 
 inline ProfileList usedList(const std::string& data, const std::string& factory) {

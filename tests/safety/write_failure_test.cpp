@@ -111,23 +111,19 @@ TEST(WriteFailures, EverySaverReportsAndLeavesEveryFileAsItWas) {
             for (int skip = 0; skip < saver.files; ++skip) {
                 SCOPED_TRACE(std::string(saver.name) + ", " + step.name + ", after " + std::to_string(skip) +
                              " good writes");
-                test::TempDir dir;
-                const std::string data = (dir / "data").string() + "/";
-                const std::string factory = (dir / "factory.Json").string();
-                fs::create_directory(data);
-                test::makeUsedDataFolder(data, factory);
-                const auto before = test::snapshot(dir.path());
+                const test::UsedFolder f;
+                const auto before = test::snapshot(f.dir.path());
                 Outcome outcome;
                 {
                     const Disarm disarm;
                     armAtomicWriteFault(step.step, step.error, skip);
-                    outcome = saver.run(data, factory, dir.str() + "/");
+                    outcome = saver.run(f.data, f.factory, f.dir.str() + "/");
                 }
                 EXPECT_FALSE(outcome.ok);
                 EXPECT_NE(outcome.message.find(saver.message), std::string::npos) << outcome.message;
                 // The reason reaches the text, as the system said it.
                 EXPECT_NE(outcome.detail.find(std::strerror(step.error)), std::string::npos) << outcome.detail;
-                EXPECT_EQ(test::changedFiles(before, test::snapshot(dir.path())), "");
+                EXPECT_EQ(test::changedFiles(before, test::snapshot(f.dir.path())), "");
             }
         }
     }
@@ -138,14 +134,10 @@ TEST(WriteFailures, EverySaverReportsAndLeavesEveryFileAsItWas) {
 TEST(WriteFailures, EverySaverSucceedsWhenNothingFails) {
     for (const Saver& saver : kSavers) {
         SCOPED_TRACE(saver.name);
-        test::TempDir dir;
-        const std::string data = (dir / "data").string() + "/";
-        const std::string factory = (dir / "factory.Json").string();
-        fs::create_directory(data);
-        test::makeUsedDataFolder(data, factory);
-        const auto before = test::snapshot(dir.path());
-        EXPECT_TRUE(saver.run(data, factory, dir.str() + "/").ok);
-        EXPECT_NE(test::changedFiles(before, test::snapshot(dir.path())), "");
+        const test::UsedFolder f;
+        const auto before = test::snapshot(f.dir.path());
+        EXPECT_TRUE(saver.run(f.data, f.factory, f.dir.str() + "/").ok);
+        EXPECT_NE(test::changedFiles(before, test::snapshot(f.dir.path())), "");
     }
 }
 
