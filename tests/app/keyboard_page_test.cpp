@@ -9,6 +9,7 @@
 #include "pages/keyboard/keyboard_device_page.h"
 #include "device/keyboard/keyboard_profile_apply.h"
 #include "platform/app_paths.h"
+#include "platform/atomic_file.h"
 #include "platform/clock.h"
 #include "profile/json_fields.h"
 #include "profile/json_file.h"
@@ -28,6 +29,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -381,6 +383,25 @@ TEST_F(KeyboardPageTest, ADamagedProfileIsReportedOnceAndNothingIsSentOverTheKey
     EXPECT_EQ(messages.back(), "message_text_profile_damaged") << "the edit cannot be saved";
     EXPECT_EQ(count(cmd::WriteBlock), 0u);
     EXPECT_EQ(fileText(path), damaged);
+}
+
+// An edit saved while the disk is full: the user hears that it was not
+// saved, and the profile file keeps its last good contents.
+TEST_F(KeyboardPageTest, AnEditSavedOnAFullDiskIsReportedAndTheFileKept) {
+    writeProfileList();
+    page->initProfilePanel(profile_kind::Keyboard);
+    plugAndConnect();
+    const std::string path = folder() + kProfileUuid + ".Json";
+    const std::string before = fileText(path);
+    ASSERT_FALSE(before.empty());
+    ASSERT_TRUE(messages.empty());
+    armAtomicWriteFault(AtomicWriteStep::write, ENOSPC);
+    page->setPollingRate(2);
+    const bool told = test::waitUntil([&] { return !messages.empty(); });
+    armAtomicWriteFault(AtomicWriteStep::none, 0);
+    ASSERT_TRUE(told);
+    EXPECT_EQ(messages, std::vector<std::string>{"message_text_profile_not_saved"});
+    EXPECT_EQ(fileText(path), before);
 }
 
 TEST_F(KeyboardPageTest, AcceptingTheResetWritesTheFactoryProfileKeepsTheDamagedTextAndSendsIt) {
