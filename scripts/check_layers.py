@@ -12,7 +12,7 @@ import re
 import sys
 from pathlib import Path
 
-CORE = {"platform", "device", "profile", "update"}
+CORE = {"platform", "device", "profile", "update", "rgbsdk"}
 QT_FREE = CORE | {"sim", "tools", "sdk"}
 
 # Folder -> the folders its files may include from. The order of the rows is
@@ -25,6 +25,9 @@ ALLOWED = {
     "device": CORE,
     "profile": CORE,
     "update": CORE,
+    # The lighting network protocol and its server: core code that may use
+    # the device tables, which the program's pages fill in.
+    "rgbsdk": CORE,
     # The device's side: its own definitions, only the OS stand-ins below it.
     "sim": {"sim", "platform"},
     "tools": CORE | {"tools", "sim"},
