@@ -57,6 +57,17 @@ AppOptions parseAppOptions(const QStringList& arguments) {
                 options.error = QStringLiteral("--open needs settings or skin");
                 break;
             }
+        } else if (arg == QLatin1String("--sdk-server") || arg.startsWith(QLatin1String("--sdk-server="))) {
+            options.sdkServer = true;
+            if (arg.contains(QLatin1Char('='))) {
+                bool ok = false;
+                const uint port = arg.section(QLatin1Char('='), 1).toUInt(&ok);
+                if (!ok || port == 0 || port > 65535) {
+                    options.error = QStringLiteral("--sdk-server=PORT needs a port from 1 to 65535");
+                    break;
+                }
+                options.sdkPort = static_cast<uint16_t>(port);
+            }
         } else if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
             options.help = true;
         } else {
@@ -70,12 +81,15 @@ AppOptions parseAppOptions(const QStringList& arguments) {
 QString appUsage() {
     return QStringLiteral(
         "usage: talven-k88 [--demo] [--tray] [--page NAME [--tab N]] [--open WINDOW] [--screenshot FILE]\n"
+        "                  [--sdk-server[=PORT]]\n"
         "  --demo             also show simulated devices (every product)\n"
         "  --tray             start hidden in the tray (its icon or a second start shows the window)\n"
         "  --page NAME        show this device's page first: mouse, keyboard, MousePad, HD, keyboard7440\n"
         "  --tab N            on that page, open editor tab N (1 lighting, 2 keys, 3 macros, 4 settings, ...)\n"
         "  --open WINDOW      then open a window of the main window: settings or skin\n"
         "  --screenshot FILE  save the window as PNG after the first device scan, then quit\n"
+        "  --sdk-server[=PORT] let lighting programs drive the devices over the network protocol,\n"
+        "                     on 127.0.0.1 (port 6742 unless given) for this run\n"
         "  --help             show this text; --version: show the version\n");
 }
 

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <memory>
+#include <cstdint>
 #include <optional>
 
 namespace talven {
@@ -24,6 +25,8 @@ struct AppOptions {
     QString page;                // the device page to show first ("keyboard", "mouse", ...)
     int tab = 0;                 // the editor tab of that page to show (1 lighting .. 7), 0 to leave it
     QString open;                // a window to open once the main window is up: "settings" or "skin"
+    bool sdkServer = false;      // --sdk-server[=PORT]: the lighting network server on for this run
+    std::optional<uint16_t> sdkPort;
     bool help = false;
     QString error;               // set when the command line is wrong
 };

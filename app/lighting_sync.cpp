@@ -21,8 +21,9 @@ namespace {
 
 constexpr int kInactiveWaitMs = 1000;
 
+// A page a network client drives directly stays out of the sync.
 bool takesPart(COrvaneUSBDevice& page) {
-    return page.drivesDevice() && page.commandChannel().isConnected();
+    return page.drivesDevice() && page.commandChannel().isConnected() && !page.clientDriven();
 }
 
 // Taking part and paused by the same-mode operation: the page shows the sync.

@@ -132,6 +132,7 @@ int runMainWindow(const AppOptions& options) {
         PowerMonitor power;
         CMainWnd window;
         window.setDesktopBus(&bus);
+        window.setSdkServerOption(options.sdkServer, options.sdkPort);
         connectPlatform(window, instance, power);
         // Created hidden: the first scan pass shows it.
         const quint32 style = ui::WS_POPUP | ui::WS_CLIPSIBLINGS | ui::WS_CLIPCHILDREN | ui::WS_CAPTION |

@@ -1,4 +1,5 @@
 #include "app/main_wnd.h"
+#include "app/sdk_bridge.h"
 
 #include "app/app_messages.h"
 #include "app/desktop_bus.h"
@@ -83,6 +84,7 @@ void CMainWnd::OnWindowInit() {
     selector_->CreatePages(scanner_->slotList());
     ShowCloseHint();
     SetLightingControl(lightingControl_);  // another program may have spoken before the pages existed
+    StartWantedSdkServer(settings);
     // The window itself holds the keyboard focus until the user clicks into
     // an edit; left to itself, activation would hand it to the first edit
     // (the profile name), and typing would rename the profile.
@@ -119,6 +121,7 @@ void CMainWnd::Shutdown() {
     KillTimer(mainTimer::kTrayMenu);
     CloseSettingsWindow();
     hide();
+    sdk_.reset();  // no client request reaches a page after this
     workers_.stopAll(1000);
     if (selector_) {
         for (COrvaneUSBDevice* page : selector_->pages()) page->stopAnimation();

@@ -37,6 +37,8 @@ ProfileDialogs defaultProfileDialogs();
 
 class DesktopBus;
 class CSetWnd;
+class SdkBridge;
+class SettingsStore;
 
 class CMainWnd : public ui::WindowImplBase, public SkinReceiver {
     Q_OBJECT
@@ -104,6 +106,17 @@ public:
     // The profile panel's file dialogs and confirmations (tests set their own).
     void setProfileDialogs(ProfileDialogs dialogs) { profileDialogs_ = std::move(dialogs); }
     DeviceSelector* selector() { return selector_.get(); }
+    // The lighting network server: off unless settings.ini's "SdkServer" is
+    // 1 or the command line asks for it (on for this run, at `port` when
+    // given). It listens where "SdkServerAddress" and "SdkServerPort" say,
+    // 127.0.0.1 port 6742 by default.
+    void setSdkServerOption(bool on, std::optional<uint16_t> port) {
+        sdkOption_ = on;
+        sdkPort_ = port;
+    }
+    // Starts or stops the server; false with the reason when it cannot start.
+    bool SetSdkServer(bool on, QString* error = nullptr);
+    SdkBridge* sdkBridge() const { return sdk_.get(); }
     // The page of the selected, visible selector entry, or null.
     COrvaneUSBDevice* CurrentDevicePage() const;
 
@@ -150,6 +163,7 @@ protected:
 
 private:
     void OnWindowInit();
+    void StartWantedSdkServer(const SettingsStore& settings);
     void CreateScanner();
     void Shutdown();
     void UpdateNoDeviceOverlay();
@@ -197,6 +211,9 @@ private:
     ui::MenuCheckInfo menuChecks_;
     std::unique_ptr<DeviceScanner> scanner_;
     std::unique_ptr<DeviceSelector> selector_;
+    std::unique_ptr<SdkBridge> sdk_;
+    bool sdkOption_ = false;
+    std::optional<uint16_t> sdkPort_;
     WorkerSlots workers_;
     DesktopBus* bus_ = nullptr;
     QSize screenSize_;

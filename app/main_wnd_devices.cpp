@@ -4,6 +4,7 @@
 #include "app/device_option.h"
 #include "editors/device_profile.h"
 #include "app/main_wnd.h"
+#include "app/sdk_bridge.h"
 #include "pages/keyboard/keyboard_device_page.h"
 #include "pages/usb_device_page.h"
 #include "editors/power_indicator.h"
@@ -22,12 +23,14 @@ void CMainWnd::OnSlotOccupied(int slot) {
     if (!scanner_ || !selector_ || slot < 0 || slot >= static_cast<int>(scanner_->slotList().size())) return;
     selector_->OnSlotOccupied(scanner_->slot(slot));
     ApplyActivationState();
+    if (sdk_) sdk_->devicesChanged();
 }
 
 void CMainWnd::OnSlotVacated(int slot) {
     if (!scanner_ || !selector_ || slot < 0 || slot >= static_cast<int>(scanner_->slotList().size())) return;
     selector_->OnSlotVacated(scanner_->slot(slot));
     UpdateNoDeviceOverlay();
+    if (sdk_) sdk_->devicesChanged();
 }
 
 bool CMainWnd::AnyDeviceVisible() const { return selector_ && selector_->FirstVisibleEntry(nullptr) > 0; }

@@ -165,6 +165,11 @@ bool CMainWnd::HandlePrivateMessage(uint msg, quintptr wParam, qintptr lParam) {
     case mainmsg::kOpenSettingsUpdate:
         OpenSettingsWindow(true);
         return true;
+    case mainmsg::kSdkServer: {
+        const bool running = SetSdkServer(wParam != 0);
+        if (auto* answer = reinterpret_cast<bool*>(lParam)) *answer = running;
+        return true;
+    }
     case mainmsg::kClearUpdateBadge:
         if (CControlUI* set = Find("setbtn")) set->SetForeImage(QString());
         return true;

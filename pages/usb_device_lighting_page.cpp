@@ -77,6 +77,18 @@ void COrvaneUSBDevice::showSyncColour(uint32_t value) {
     wakeParkedRender();
 }
 
+void COrvaneUSBDevice::setClientDriven(bool on) { clientDriven_ = on; }
+
+void COrvaneUSBDevice::showClientColours(size_t first, std::span<const uint32_t> colours) {
+    if (!clientDriven_) return;
+    {
+        std::lock_guard<std::mutex> lock(frameLock_);
+        for (size_t i = 0; i < colours.size() && first + i < static_cast<size_t>(ledCount_); ++i)
+            lighting_.setLedColour(static_cast<int>(first + i), (colours[i] & 0xFFFFFFu) | 0xFF000000u);
+    }
+    wakeParkedRender();
+}
+
 uint32_t COrvaneUSBDevice::getLedColour(int index) const {
     std::lock_guard<std::mutex> lock(frameLock_);
     return lighting_.getLedColour(index);
@@ -148,7 +160,7 @@ void COrvaneUSBDevice::animationLoop() {
         if (stop.wait(animationPeriodMs())) return;
         if (!animate_) continue;
         // Paused, the page shows what the lighting sync hands it.
-        if (!commandChannel_.paused()) animationStep();
+        if (!commandChannel_.paused() && !clientDriven_) animationStep();
         wakeParkedRender();
     }
 }

@@ -93,6 +93,15 @@ public:
     bool optionPreview() const { return optionPreview_; }
     bool multiDevice() const { return multiDevice_; }
     bool lightingControl() const { return lightingControl_; }
+    // The lighting-control flag of this device alone: while a network client
+    // drives its LEDs directly the page's own effect stops and the client's
+    // colours go out as the page's frames; off, the effect goes on.
+    void setClientDriven(bool on);
+    bool clientDriven() const { return clientDriven_.load(); }
+    // While client-driven: LEDs from `first` on take `colours` (red lowest,
+    // then green and blue) at full brightness; LEDs past the page's are
+    // ignored.
+    void showClientColours(size_t first, std::span<const uint32_t> colours);
     // Whether the page talks to its device at all. The base page only shows
     // its product: controls, profiles and a preview of the base effects. The
     // products' report formats differ (the headset's lighting is not a
@@ -148,6 +157,15 @@ public:
     virtual void effectBlink();
     virtual void effectBlinkFourColours();
     virtual void effectOff();
+    // The page's lighting modes as its panel lists them (language keys, mode
+    // i at i, and whether each is offered) and the panel's variant; empty
+    // for a page without a lighting panel.
+    struct LightModeList {
+        std::vector<std::string> names;
+        std::vector<bool> visible;
+        int panelVariant = 0;
+    };
+    virtual LightModeList lightModeList() const { return {}; }
     // Called every render tick: repaints the LED controls whose value
     // changed (at most once per display period) and sends a changed frame.
     // An unchanged frame costs a comparison and nothing else.
@@ -318,6 +336,7 @@ private:
 
     bool drivesDevice_ = false;
     bool lightingControl_ = true;
+    std::atomic<bool> clientDriven_{false};
 
     bool sendsFrames_ = true;
 

@@ -106,6 +106,7 @@ std::optional<ModeUpdate> decodeModeUpdate(std::span<const uint8_t> payload, uin
     auto name = r.string();
     if (!index || !name) return std::nullopt;
     u.index = *index;
+    u.version = version;
     SdkMode& m = u.mode;
     m.name = std::move(*name);
     m.value = r.i32().value_or(0);

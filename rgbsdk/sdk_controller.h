@@ -104,6 +104,7 @@ void encodeMode(ByteWriter& w, const SdkMode& mode, uint32_t version);
 struct ModeUpdate {
     int32_t index = 0;
     SdkMode mode;
+    uint32_t version = 0;  // it was read by; modes carry a brightness from 3 on
 };
 std::optional<ModeUpdate> decodeModeUpdate(std::span<const uint8_t> payload, uint32_t version);
 

@@ -214,8 +214,50 @@ std::optional<std::string> FirmwareModel::productControl(const std::vector<std::
     return std::nullopt;
 }
 
+namespace {
+
+std::optional<size_t> parseDecimal(const std::string& text) {
+    size_t value = 0;
+    if (text.empty() || text.size() > 9) return std::nullopt;
+    for (char c : text) {
+        if (c < '0' || c > '9') return std::nullopt;
+        value = value * 10 + static_cast<size_t>(c - '0');
+    }
+    return value;
+}
+
+std::optional<Area> parseAreaName(std::string_view name) {
+    for (size_t i = 0; i < kAreaCount; ++i)
+        if (kAreaNames[i] == name) return static_cast<Area>(i);
+    return std::nullopt;
+}
+
+}  // namespace
+
+// "memory <name> <area> <offset> <length>": bytes of a memory area in
+// hexadecimal, for tests that check what a host wrote (a profile record,
+// the last lighting frame) from the device's side.
+std::optional<std::string> FirmwareModel::memoryControl(const std::vector<std::string>& words) const {
+    if (words.size() != 5) return "error usage: memory <name> <area> <offset> <length>";
+    const std::optional<Area> area = parseAreaName(words[2]);
+    const auto offset = parseDecimal(words[3]);
+    const auto length = parseDecimal(words[4]);
+    if (!area) return "error unknown area '" + words[2] + "'";
+    const std::vector<uint8_t>& b = bytes(*area);
+    if (!offset || !length || *offset > b.size() || *length > b.size() - *offset)
+        return "error the area holds " + std::to_string(b.size()) + " bytes";
+    std::string line = "ok ";
+    static constexpr char kHex[] = "0123456789abcdef";
+    for (size_t i = *offset; i < *offset + *length; ++i) {
+        line += kHex[b[i] >> 4];
+        line += kHex[b[i] & 0xF];
+    }
+    return line;
+}
+
 std::optional<std::string> FirmwareModel::control(const std::vector<std::string>& words, ModelResponse& out) {
     std::lock_guard guard(lock_);
+    if (!words.empty() && words[0] == "memory") return memoryControl(words);
     return productControl(words, out);
 }
 

@@ -125,7 +125,9 @@ public:
     bool inTransaction() const;
 
     // A simulator command aimed at this product ("<verb> <name> ..."), for
-    // what only the product can do, such as pressing one of its keys. The
+    // what only the product can do, such as pressing one of its keys, and
+    // "memory <name> <area> <offset> <length>" (the area's bytes in
+    // hexadecimal, no spaces) for every product. The
     // answer line ("ok ..." or "error ..."); nullopt when the product does
     // not know the verb. Reports the product sends go into `out.reports`.
     std::optional<std::string> control(const std::vector<std::string>& words, ModelResponse& out);
@@ -162,6 +164,7 @@ protected:
     const std::vector<uint8_t>& bytes(Area area) const { return areas_[static_cast<size_t>(area)]; }
 
 private:
+    std::optional<std::string> memoryControl(const std::vector<std::string>& words) const;
     void handleFrame(const Frame& request, ModelResponse& out);
     // Consumes one request's worth of the pending fault.
     FaultKind takeFault();

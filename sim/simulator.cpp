@@ -34,7 +34,7 @@ std::string errorLine(const std::string& why) { return "error " + why; }
 constexpr const char* kHelp =
     "ok commands: list | plug <name|all> | unplug <name|all> | "
     "fault <name> <none|noreply|stale|status-ff|status-fe|remove> [count] | "
-    "notify <name> <hex usage> | quit";
+    "notify <name> <hex usage> | memory <name> <area> <offset> <length> | quit";
 
 }  // namespace
 

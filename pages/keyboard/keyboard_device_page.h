@@ -14,6 +14,7 @@
 #include "device/keyboard/keyboard_protocol.h"
 #include "device/keyboard/keyboard_settings.h"
 #include "device/notification_reader.h"
+#include "device/lighting/light_panel_rules.h"
 #include "pages/usb_device_page.h"
 #include "platform/input_settings.h"
 #include "profile/profile_data_keyboard.h"
@@ -76,6 +77,9 @@ public:
     void saveProfile() override;
     void setLayoutVariant(int index) override;
     void setLightParams(uint32_t word1, uint32_t word2, uint32_t word3) override;
+    LightModeList lightModeList() const override {
+        return {names_.defaultLightNames, names_.defaultLightVisible, lighting::panel_variant::Keyboard};
+    }
     void selectKey(int index) override;
     void reloadLanguageTexts() override;
     void onEventInterfaceArrived(const DeviceSlot& slot) override;
@@ -151,6 +155,8 @@ public:
     void setCustomKeys(const std::vector<int>& leds, bool on);
     // Custom mode: the LEDs of `leds` all off when all are lit, else all on.
     void toggleCustomKeys(const std::vector<int>& leds);
+    // Whether the custom mode lights this key's LED.
+    bool customKeyLit(int led) const;
     // Whether the lighting editor is the one the page shows.
     bool lightingShown() const;
 

@@ -100,14 +100,16 @@ void COrvaneKeyboardDevice::setCustomKeys(const std::vector<int>& leds, bool on)
     saveProfile();
 }
 
+bool COrvaneKeyboardDevice::customKeyLit(int led) const {
+    std::lock_guard<std::mutex> lock(frameLock_);
+    const auto& colours = keyPreview_.state().customColours;
+    return led >= 0 && static_cast<size_t>(led) < colours.size() && colours[led].red == 255;
+}
+
 void COrvaneKeyboardDevice::toggleCustomKeys(const std::vector<int>& leds) {
     bool allLit = true;
-    {
-        std::lock_guard<std::mutex> lock(frameLock_);
-        const auto& colours = keyPreview_.state().customColours;
-        for (int led : leds)
-            if (led >= 0 && static_cast<size_t>(led) < colours.size()) allLit = allLit && colours[led].red == 255;
-    }
+    for (int led : leds)
+        if (led >= 0 && led < static_cast<int>(keyboard::kOnScreenKeys)) allLit = allLit && customKeyLit(led);
     setCustomKeys(leds, !allLit);
 }
 

@@ -11,6 +11,7 @@
 
 #include "device/mouse/mouse_protocol.h"
 #include "device/notification_reader.h"
+#include "device/lighting/light_panel_rules.h"
 #include "pages/usb_device_page.h"
 #include "platform/pointer_settings.h"
 #include "profile/profile_data_mouse.h"
@@ -54,6 +55,9 @@ public:
     void saveProfile() override;
     void setLayoutVariant(int index) override;
     void setLightParams(uint32_t word1, uint32_t word2, uint32_t word3) override;
+    LightModeList lightModeList() const override {
+        return {lightNames_, lightVisible_, lighting::panel_variant::Mouse};
+    }
     void selectKey(int index) override;
     void selectProfile(const std::string& uuid) override;
     void onEventInterfaceArrived(const DeviceSlot& slot) override;

@@ -39,6 +39,7 @@ public:
     // The profile's lighting into the light parameters, the settings block
     // copy and the custom lighting set.
     void applyProfileLighting() override;
+    LightModeList lightModeList() const override { return {modeNames_, modeVisible_, panelVariant_}; }
     void onConnected() override;
     void readDeviceSettings() override;
     int reloadProfile() override;

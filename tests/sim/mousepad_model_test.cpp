@@ -85,5 +85,23 @@ TEST(MousePadModelTest, FramesAreCountedAndKept) {
     EXPECT_EQ(pad->read(Area::LightFrame, 0, 45), frame);
 }
 
+// Any product answers "memory" with an area's bytes; the pad's last frame
+// and its first profile block are two of them.
+TEST(MousePadModelTest, MemoryVerbShowsAreaBytesInHex) {
+    auto pad = makePad();
+    const std::vector<uint8_t> frame = {0xAB, 0x01, 0xFE};
+    replyTo(*pad, talven::makeFrame(0x12, frame.size(), 0, frame));
+    ModelResponse out;
+    EXPECT_EQ(pad->control(words({"memory", "mousepad", "light-frame", "0", "4"}), out), "ok ab01fe00");
+    // Profile 1's block starts at 25: mode 1, brightness 4, speed stored as 2.
+    EXPECT_EQ(pad->control(words({"memory", "mousepad", "config", "25", "4"}), out), "ok 00010402");
+    for (auto bad : {words({"memory", "mousepad", "light-frame", "0"}), words({"memory", "mousepad", "ram", "0", "1"}),
+                     words({"memory", "mousepad", "status", "5", "2"}), words({"memory", "mousepad", "status", "-1", "1"})}) {
+        const auto answer = pad->control(bad, out);
+        ASSERT_TRUE(answer);
+        EXPECT_EQ(answer->rfind("error", 0), 0u) << *answer;
+    }
+}
+
 }  // namespace
 }  // namespace talven::sim
