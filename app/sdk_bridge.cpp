@@ -49,6 +49,10 @@ bool streamsFrames(const COrvaneUSBDevice& page) { return page.kind() != kind::K
 
 bool connected(COrvaneUSBDevice& page) { return page.drivesDevice() && page.commandChannel().isConnected(); }
 
+// A product is shown to clients once its page has read its lighting modes:
+// before that a client would see a product without modes.
+bool ready(COrvaneUSBDevice& page) { return connected(page) && !page.lightModeList().names.empty(); }
+
 std::string productName(const COrvaneUSBDevice& page) {
     for (size_t i = 0; i < kProductTable.size(); ++i)
         if (kProductTable[i].kindName == page.deviceFolderName())
@@ -220,7 +224,7 @@ void SdkBridge::releaseClient(uint64_t client) {
 std::vector<COrvaneUSBDevice*> SdkBridge::controllerPages() const {
     std::vector<COrvaneUSBDevice*> pages;
     for (COrvaneUSBDevice* page : selector_.pages())
-        if (connected(*page)) pages.push_back(page);
+        if (ready(*page)) pages.push_back(page);
     return pages;
 }
 
