@@ -39,8 +39,9 @@ inline constexpr uint kSlotOccupied = 0xC12;      // wParam: interface slot
 inline constexpr uint kSlotVacated = 0xC13;       // wParam: interface slot
 inline constexpr uint kOpenSettingsUpdate = 0xC15;
 inline constexpr uint kClearUpdateBadge = 0xC16;
-// Settings window: wParam 1 start the lighting network server, 0 stop it;
-// lParam points to a bool that tells whether it runs afterwards.
+// Settings window: wParam 1 start the lighting network server, 0 stop it,
+// 2 leave it as it is; lParam points to a bool that tells whether it runs
+// afterwards.
 inline constexpr uint kSdkServer = 0xC17;
 }  // namespace mainmsg
 

@@ -166,7 +166,7 @@ bool CMainWnd::HandlePrivateMessage(uint msg, quintptr wParam, qintptr lParam) {
         OpenSettingsWindow(true);
         return true;
     case mainmsg::kSdkServer: {
-        const bool running = SetSdkServer(wParam != 0);
+        const bool running = wParam == 2 ? sdk_ != nullptr : SetSdkServer(wParam != 0);
         if (auto* answer = reinterpret_cast<bool*>(lParam)) *answer = running;
         return true;
     }

@@ -3,9 +3,11 @@
 #include "app/app_messages.h"
 #include "app/dpi_change.h"
 #include "app/msg_wnd.h"
+#include "app/sdk_bridge.h"
 #include "platform/app_paths.h"
 #include "platform/autostart.h"
 #include "platform/debug_output.h"
+#include "platform/settings_store.h"
 #include "ui/control.h"
 #include "ui/dpi.h"
 #include "ui/list.h"
@@ -22,6 +24,7 @@ namespace {
 constexpr QSize kWindowSize(595, 380);
 const QString kLanguageList = QStringLiteral("Language_combox_info");
 const QString kLaunchOption = QStringLiteral("device_launch_app");
+const QString kSdkServerOption = QStringLiteral("sdk_server_check");
 
 }  // namespace
 
@@ -40,6 +43,7 @@ void CSetWnd::InitWindow() {
     resize(m_pm.GetDPIObj()->Scale(kWindowSize));
     FillLanguageList();
     ShowAutostartState();
+    ShowSdkServerState(askSdkServer(2));
 }
 
 void CSetWnd::SetScreenScale(int scale) {
@@ -83,6 +87,26 @@ void CSetWnd::SetAutostart(bool on) {
     ShowAutostartState();
 }
 
+bool CSetWnd::askSdkServer(quintptr request) {
+    bool running = false;
+    if (mainWnd_) mainWnd_->SendMessage(mainmsg::kSdkServer, request, reinterpret_cast<qintptr>(&running));
+    return running;
+}
+
+void CSetWnd::ShowSdkServerState(bool running) {
+    if (auto* option = qobject_cast<COptionUI*>(m_pm.FindControl(kSdkServerOption))) option->Selected(running, false);
+}
+
+// The choice is kept for the next start only when it took effect: a server
+// that could not start is told and stays off in settings.ini as well.
+void CSetWnd::SetSdkServer(bool on) {
+    const bool running = askSdkServer(on ? 1 : 0);
+    ShowSdkServerState(running);
+    if (!SettingsStore().set(kSdkServerSetting, running ? "1" : "0"))
+        debugOutput("settings.ini: the lighting server choice could not be stored");
+    if (on && !running && tell_) tell_(QStringLiteral("set_sdk_server_failed"));
+}
+
 void CSetWnd::OnClick(TNotifyUI& msg) {
     if (!msg.pSender) return;
     const QString name = msg.pSender->GetName();
@@ -101,8 +125,10 @@ void CSetWnd::OnSelectChanged(TNotifyUI& msg) {
         OnRowTicked(msg.pSender);
         return;
     }
-    if (msg.pSender->GetName() != kLaunchOption) return;
-    if (auto* option = qobject_cast<COptionUI*>(msg.pSender)) SetAutostart(option->IsSelected());
+    auto* option = qobject_cast<COptionUI*>(msg.pSender);
+    if (!option) return;
+    if (msg.pSender->GetName() == kLaunchOption) SetAutostart(option->IsSelected());
+    else if (msg.pSender->GetName() == kSdkServerOption) SetSdkServer(option->IsSelected());
 }
 
 void CSetWnd::OnItemSelect(TNotifyUI& msg) {

@@ -75,6 +75,11 @@ private:
     void FillLanguageList();
     void ShowAutostartState();
     void SetAutostart(bool on);
+    // The lighting network server, run by the main window: 0 stop, 1 start,
+    // 2 only ask; whether it runs afterwards.
+    bool askSdkServer(quintptr request);
+    void ShowSdkServerState(bool running);
+    void SetSdkServer(bool on);
     // The update area (set_wnd_updates.cpp).
     void StartUpdateCheck(ui::TNotifyUI& msg);
     void StopWorkers();

@@ -24,6 +24,12 @@ for p in "${packages[@]}"; do
   status="$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)"
   [[ "$status" == "install ok installed" ]] || missing+=("$p")
 done
+# The lighting network test runs a Node.js client from the npm registry. A
+# machine with its own (newer) node and npm keeps them; Debian's are only
+# installed where either is missing.
+if ! command -v node >/dev/null || ! command -v npm >/dev/null; then
+  missing+=(nodejs npm)
+fi
 
 if ((${#missing[@]})); then
   if [[ $(id -u) -eq 0 ]]; then

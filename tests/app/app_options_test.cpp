@@ -32,5 +32,19 @@ TEST(AppOptionsTest, OpenNamesTheSettingsWindowOrTheSkinFrame) {
     }
 }
 
+TEST(AppOptionsTest, SdkServerIsOffUnlessAskedWithAnOptionalPort) {
+    EXPECT_FALSE(parse({"--demo"}).sdkServer);
+    const AppOptions plain = parse({"--sdk-server"});
+    EXPECT_TRUE(plain.sdkServer);
+    EXPECT_FALSE(plain.sdkPort);
+    const AppOptions port = parse({"--demo", "--sdk-server=16742"});
+    EXPECT_TRUE(port.sdkServer);
+    EXPECT_EQ(port.sdkPort, 16742);
+    for (const char* bad : {"--sdk-server=", "--sdk-server=0", "--sdk-server=65536", "--sdk-server=12ab",
+                            "--sdk-server=-1", "--sdk-servers"}) {
+        EXPECT_FALSE(parse({bad}).error.isEmpty()) << bad;
+    }
+}
+
 }  // namespace
 }  // namespace talven

@@ -4,6 +4,7 @@
 
 #include "app/app_messages.h"
 #include "app/main_wnd.h"
+#include "app/sdk_bridge.h"
 #include "app/set_wnd.h"
 #include "platform/app_paths.h"
 #include "platform/settings_store.h"
@@ -182,6 +183,41 @@ TEST_F(SettingsWindowTest, LanguageListFollowsLanguageConfigAndAChoiceSwitchesTh
 }
 
 // ---- the start-up entry, on a window of its own ----------------------------
+
+// The lighting server's option: ticking starts the main window's server
+// and keeps the choice in settings.ini; a server that cannot start (its port
+// taken) is told, and the option and the stored choice stay off.
+TEST_F(SettingsWindowTest, SdkServerOptionStartsAndStopsTheServerAndKeepsTheChoice) {
+    SettingsStore settings;
+    ASSERT_TRUE(settings.set(kSdkServerPortSetting, "0"));  // any free port
+    std::vector<QString> told;
+    runModal({[&](CSetWnd& wnd) {
+        wnd.setTell([&](const QString& key) { told.push_back(key); });
+        auto* option = qobject_cast<ui::COptionUI*>(findIn(wnd, "sdk_server_check"));
+        EXPECT_NE(option, nullptr);
+        if (!option) return true;
+        EXPECT_FALSE(option->IsSelected());
+        option->Selected(true);
+        EXPECT_TRUE(option->IsSelected());
+        EXPECT_TRUE(window->sdkBridge() && window->sdkBridge()->port() != 0);
+        EXPECT_EQ(settings.get(kSdkServerSetting), "1");
+        option->Selected(false);
+        EXPECT_EQ(window->sdkBridge(), nullptr);
+        EXPECT_EQ(settings.get(kSdkServerSetting), "0");
+
+        rgbsdk::SdkServer taken({rgbsdk::kDefaultAddress, 0}, nullptr);
+        EXPECT_TRUE(taken.start());
+        EXPECT_TRUE(settings.set(kSdkServerPortSetting, std::to_string(taken.port())));
+        option->Selected(true);
+        EXPECT_FALSE(option->IsSelected());
+        EXPECT_EQ(window->sdkBridge(), nullptr);
+        EXPECT_EQ(settings.get(kSdkServerSetting), "0");
+        EXPECT_EQ(told, std::vector<QString>{QStringLiteral("set_sdk_server_failed")});
+        wnd.Close(0);
+        return true;
+    }});
+    EXPECT_TRUE(settings.set(kSdkServerPortSetting, ""));
+}
 
 class AutostartOptionTest : public ::testing::Test {
 protected:
