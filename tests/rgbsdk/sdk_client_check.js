@@ -37,6 +37,12 @@ function sim(...words) {
     return line.slice(3)
 }
 
+function bitsSet(hex) {
+    let n = 0
+    for (const digit of hex) for (let v = parseInt(digit, 16); v; v >>= 1) n += v & 1
+    return n
+}
+
 async function until(what, test, ms = 10000) {
     const end = Date.now() + ms
     for (;;) {
@@ -101,6 +107,24 @@ async function main() {
     assert.equal(sim("memory", "keyboard", "config", "3", "1"), "03")
     const keyboard = await client.getControllerData(1)
     assert.equal(keyboard.modes[keyboard.activeMode].name, "Snake")
+
+    // In its custom mode (20) the keyboard lights the keys a client colours
+    // and darkens the black ones, one bit per key in its 21-byte bitmap.
+    client.setCustomMode(1)
+    await until("the keyboard's custom mode", () => sim("memory", "keyboard", "config", "1", "1") === "14")
+    const black = { red: 0, green: 0, blue: 0 }
+    const keys = Array(126).fill(black)
+    keys[5] = { red: 1, green: 2, blue: 3 }
+    client.updateLeds(1, keys)
+    const bitmap = () => sim("memory", "keyboard", "short", "0", "21")
+    await until("one key lit", () => bitsSet(bitmap()) === 1)
+    const firstKey = bitmap()
+    keys[5] = black
+    keys[6] = { red: 0, green: 0, blue: 9 }
+    client.updateLeds(1, keys)
+    await until("another key lit", () => bitsSet(bitmap()) === 1 && bitmap() !== firstKey)
+    client.updateLeds(1, Array(126).fill(black))
+    await until("every key dark", () => bitsSet(bitmap()) === 0)
 
     // Direct colours reach the pad in its frames, each channel sent as
     // c x 255 / 256: 20 80 ff becomes 1f 7f fe.
