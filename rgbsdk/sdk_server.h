@@ -7,9 +7,10 @@
 // thread, that hands them on to wherever the devices live.
 //
 // Bounds, per client: one packet of at most kMaxPayload bytes waiting to be
-// complete, kMaxOutbound bytes of answers not yet taken; at most kMaxClients
-// clients at once (one more is accepted and closed at once). A client past a
-// bound is disconnected; the others go on.
+// complete (with one read of kMaxReadChunk), kMaxOutbound bytes of answers
+// not yet taken (plus at most one answer); at most kMaxClients clients at
+// once (one more is accepted and closed at once). A client past a bound is
+// disconnected; the others go on.
 
 #include "rgbsdk/sdk_session.h"
 
@@ -36,7 +37,7 @@ public:
     using CommandSink = std::function<void(SdkCommand)>;
 
     static constexpr size_t kMaxClients = 64;
-    static constexpr size_t kMaxOutbound = 1024 * 1024;
+    static constexpr size_t kMaxOutbound = SdkSession::kMaxUnread;
 
     SdkServer(ServerAddress address, CommandSink sink);
     ~SdkServer();

@@ -33,6 +33,12 @@ bool SdkSession::receive(std::span<const uint8_t> bytes, const ControllerList& c
     size_t used = 0;
     bool keep = true;
     for (;;) {
+        // Checked before each packet, so `out` never passes the bound by
+        // more than one answer however many requests one read brought.
+        if (out.size() > kMaxUnread) {
+            keep = false;
+            break;
+        }
         const std::span<const uint8_t> rest(in_.data() + used, in_.size() - used);
         const HeaderResult h = parseHeader(rest);
         if (h.status == HeaderStatus::BadMagic || h.status == HeaderStatus::TooLarge) {

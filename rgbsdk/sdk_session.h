@@ -33,13 +33,17 @@ public:
     static constexpr size_t kMaxReadChunk = 16 * 1024;
     static constexpr size_t kMaxBuffered = kHeaderSize + kMaxPayload + kMaxReadChunk;
     static constexpr size_t kMaxClientName = 256;
+    // Answers not yet taken by the client. Past this the client is asking
+    // faster than it reads, and the connection ends.
+    static constexpr size_t kMaxUnread = 1024 * 1024;
 
     explicit SdkSession(uint64_t id) : id_(id) {}
 
     // Takes the bytes just received and handles every whole packet among
     // them: answers are appended to `out`, changes to `commands`. False when
     // the connection must end (a header of another protocol, a payload
-    // beyond the bound): the stream can no longer be followed.
+    // beyond the bound: the stream can no longer be followed; or more than
+    // kMaxUnread bytes of answers in `out`).
     bool receive(std::span<const uint8_t> bytes, const ControllerList& controllers, std::vector<uint8_t>& out,
                  std::vector<SdkCommand>& commands);
 

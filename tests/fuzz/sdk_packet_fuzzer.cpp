@@ -69,6 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const bool keep = session.receive(stream.subspan(at, std::min(chunk, stream.size() - at)), controllers(),
                                           out, commands);
         require(session.buffered() <= SdkSession::kMaxBuffered);
+        require(!keep || out.size() <= SdkSession::kMaxUnread);
         requireWholePackets(out);
         for (const SdkCommand& c : commands) require(c.controller < controllers().size());
         if (!keep) break;

@@ -98,6 +98,22 @@ TEST(SdkSessionTest, MalformedRequestsChangeNothingAndBadStreamsEndTheConnection
     }
 }
 
+TEST(SdkSessionTest, AnswersStopAtTheUnreadBound) {
+    Exchange x;
+    x.controllers[1].ledNames.assign(2000, std::string(100, 'n'));  // about 200 KiB a block
+    x.controllers[1].colours.assign(2000, 0);
+    Bytes requests;
+    for (int i = 0; i < 40; ++i) requests.append(test::packet(1, 1, Bytes().u32(5).v));
+    EXPECT_FALSE(x.send(requests.v));
+    Exchange one;
+    one.controllers = x.controllers;
+    ASSERT_TRUE(one.send(test::packet(1, 1, Bytes().u32(5).v)));
+    const size_t block = one.out.size();
+    EXPECT_EQ(x.out.size() % block, 0u) << "whole answers only";
+    EXPECT_GT(x.out.size(), SdkSession::kMaxUnread);
+    EXPECT_LE(x.out.size(), SdkSession::kMaxUnread + block);
+}
+
 TEST(SdkSessionTest, ClientNameIsBounded) {
     Exchange x;
     ASSERT_TRUE(x.send(test::packet(0, 50, std::vector<uint8_t>(4000, 'a'))));
