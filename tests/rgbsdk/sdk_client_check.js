@@ -43,7 +43,7 @@ function bitsSet(hex) {
     return n
 }
 
-async function until(what, test, ms = 10000) {
+async function until(what, test, ms = 30000) {
     const end = Date.now() + ms
     for (;;) {
         const value = await test()
@@ -80,13 +80,13 @@ async function connect() {
         } catch (e) {
             return null
         }
-    }, 30000)
+    }, 60000)
 }
 
 async function main() {
     const client = await connect()
     assert.equal(client.protocolVersion, 5, "the client's version 5 is agreed")
-    await until("five products", async () => (await client.getControllerCount()) === 5, 20000)
+    await until("five products", async () => (await client.getControllerCount()) === 5, 60000)
 
     const devices = await client.getAllControllerData()
     devices.forEach((d, i) => {
