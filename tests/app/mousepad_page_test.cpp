@@ -5,11 +5,14 @@
 // its settings again.
 
 #include "app/main_wnd.h"
+#include "app/sdk_bridge.h"
 #include "editors/light_control.h"
 #include "pages/mousepad/mousepad_device_page.h"
 #include "platform/app_paths.h"
 #include "profile/json_file.h"
+#include "platform/settings_store.h"
 #include "qt_test_support.h"
+#include "rgbsdk/sdk_test_bytes.h"
 #include "sim/mousepad_model.h"
 #include "sim/simulator.h"
 #include "support/temp_dir.h"
@@ -20,6 +23,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace talven {
 namespace {
@@ -126,6 +134,42 @@ TEST_F(MousePadPageTest, FramesReachThePad) {
     ASSERT_NE(pad, nullptr);
     page->setPreview(true);
     EXPECT_TRUE(test::waitUntil([&] { return pad->framesReceived() >= 2; }));
+}
+
+// A lighting program's mode change through the SDK server is a change on the
+// page: the panel shows it and the pad's settings memory holds it.
+TEST_F(MousePadPageTest, AClientsModeChangeShowsOnThePanelAndReachesThePad) {
+    connect();
+    SettingsStore settings;
+    ASSERT_TRUE(settings.set(kSdkServerPortSetting, "0"));
+    QString error;
+    const bool started = window->SetSdkServer(true, &error);
+    settings.set(kSdkServerPortSetting, "");
+    ASSERT_TRUE(started) << error.toStdString();
+    ASSERT_TRUE(test::waitUntil([&] { return window->sdkBridge()->controllerPages().size() == 1; }));
+
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(window->sdkBridge()->port());
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+    // Version 3, then mode 4 of the list (Direct, Wave, Spectrum cycle,
+    // Spectrum breathing, Static): value 3, brightness 2, colour 10 20 30.
+    using rgbsdk::test::Bytes;
+    Bytes mode;
+    mode.u32(4).str("Static").u32(3).u32(0x50).u32(0).u32(0).u32(0).u32(4).u32(1).u32(1).u32(0).u32(2).u32(0);
+    mode.u32(2).u16(1).raw({0x10, 0x20, 0x30, 0});
+    Bytes stream;
+    stream.append(rgbsdk::test::packet(0, 40, Bytes().u32(3).v));
+    stream.append(rgbsdk::test::packet(0, 1101, Bytes().u32(static_cast<uint32_t>(mode.v.size() + 4)).append(mode.v).v));
+    ASSERT_EQ(::send(fd, stream.v.data(), stream.v.size(), 0), static_cast<ssize_t>(stream.v.size()));
+    EXPECT_TRUE(test::waitUntil([&] { return panel->selectedMode() == 3; }));
+    ::close(fd);
+    EXPECT_EQ(memory(kMode), 3);
+    EXPECT_EQ(memory(kBrightness), 2);
+    EXPECT_EQ(model().read(sim::Area::Config, 6, 3), (std::vector<uint8_t>{0x10, 0x20, 0x30}));
+    EXPECT_EQ(panel->editText(CLightControlUI::Component::Green), QStringLiteral("32"));
 }
 
 TEST_F(MousePadPageTest, TheProfileButtonMakesThePageReadTheSettings) {
