@@ -158,6 +158,11 @@ void FirmwareModel::handleFrame(const Frame& request, ModelResponse& out) {
 }
 
 FaultKind FirmwareModel::takeFault() {
+    if (fault_.kind == FaultKind::None) return FaultKind::None;
+    if (fault_.after > 0) {
+        --fault_.after;
+        return FaultKind::None;
+    }
     const FaultKind kind = fault_.kind;
     if (kind != FaultKind::None && fault_.remaining > 0 && --fault_.remaining == 0) {
         fault_.kind = FaultKind::None;
@@ -336,9 +341,9 @@ bool FirmwareModel::inTransaction() const {
     return inTransaction_;
 }
 
-void FirmwareModel::setFault(FaultKind kind, unsigned count) {
+void FirmwareModel::setFault(FaultKind kind, unsigned count, unsigned after) {
     std::lock_guard guard(lock_);
-    fault_ = FaultState{kind, kind == FaultKind::None ? 0 : count};
+    fault_ = kind == FaultKind::None ? FaultState{} : FaultState{kind, count, after};
 }
 
 FaultState FirmwareModel::fault() const {

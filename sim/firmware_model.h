@@ -77,6 +77,7 @@ std::optional<FaultKind> parseFaultName(std::string_view name);
 struct FaultState {
     FaultKind kind = FaultKind::None;
     unsigned remaining = 0;  // requests still affected; 0 with a kind = until cleared
+    unsigned after = 0;      // requests still answered normally before the fault starts
 };
 
 // What the device does in answer to one output report.
@@ -134,8 +135,10 @@ public:
     // The product's own verbs, for the simulator's help text.
     virtual std::string controlHelp() const { return {}; }
 
-    // count = number of coming requests affected; 0 = until cleared.
-    void setFault(FaultKind kind, unsigned count = 1);
+    // count = number of coming requests affected; 0 = until cleared. The
+    // first `after` command frames are answered normally, so a fault can be
+    // aimed at one chunk in the middle of a transaction.
+    void setFault(FaultKind kind, unsigned count = 1, unsigned after = 0);
     void clearFault() { setFault(FaultKind::None, 0); }
     FaultState fault() const;
 

@@ -33,7 +33,7 @@ std::string errorLine(const std::string& why) { return "error " + why; }
 
 constexpr const char* kHelp =
     "ok commands: list | plug <name|all> | unplug <name|all> | "
-    "fault <name> <none|noreply|stale|status-ff|status-fe|remove> [count] | "
+    "fault <name> <none|noreply|stale|status-ff|status-fe|remove> [count] [after N] | "
     "notify <name> <hex usage> | memory <name> <area> <offset> <length> | quit";
 
 }  // namespace
@@ -265,17 +265,30 @@ std::string Simulator::listCommand() {
 }
 
 std::string Simulator::faultCommand(const std::vector<std::string>& words) {
-    if (words.size() < 3 || words.size() > 4) {
-        return errorLine("usage: fault <name> <none|noreply|stale|status-ff|status-fe|remove> [count]");
-    }
+    static const std::string usage =
+        "usage: fault <name> <none|noreply|stale|status-ff|status-fe|remove> [count] [after N]";
+    if (words.size() < 3 || words.size() > 6) return errorLine(usage);
     std::string why;
     auto chosen = select(words[1], &why);
     if (chosen.empty()) return errorLine(why);
     auto kind = parseFaultName(words[2]);
     if (!kind) return errorLine("unknown fault '" + words[2] + "'");
-    std::optional<unsigned> count = words.size() == 4 ? parseNumber<unsigned>(words[3], 10) : 1u;
-    if (!count) return errorLine("bad count '" + words[3] + "'");
-    for (SimDevice* d : chosen) d->model().setFault(*kind, *count);
+    // The optional count, then the optional "after N": the number of command
+    // frames answered normally before the fault starts.
+    size_t next = 3;
+    std::optional<unsigned> count = 1u;
+    if (next < words.size() && words[next] != "after") {
+        count = parseNumber<unsigned>(words[next], 10);
+        if (!count) return errorLine("bad count '" + words[next] + "'");
+        ++next;
+    }
+    std::optional<unsigned> after = 0u;
+    if (next < words.size()) {
+        if (words[next] != "after" || next + 2 != words.size()) return errorLine(usage);
+        after = parseNumber<unsigned>(words[next + 1], 10);
+        if (!after) return errorLine("bad request count '" + words[next + 1] + "'");
+    }
+    for (SimDevice* d : chosen) d->model().setFault(*kind, *count, *after);
     return "ok";
 }
 

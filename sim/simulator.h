@@ -86,8 +86,9 @@ public:
     // One control command, one line of answer starting "ok" or "error":
     //   list                                  ok mouse=plugged keyboard=unplugged ...
     //   plug <name|all>, unplug <name|all>
-    //   fault <name> <none|noreply|stale|status-ff|status-fe|remove> [count]
-    //                                         count 0 = until cleared; default 1
+    //   fault <name> <none|noreply|stale|status-ff|status-fe|remove> [count] [after N]
+    //                                         count 0 = until cleared; default 1;
+    //                                         the first N command frames pass
     //   notify <name> <usage in hex>
     //   quit                                  sets quitRequested()
     //   help

@@ -206,6 +206,24 @@ TEST(FirmwareModelTest, EachFaultAffectsTheNextCountRequests) {
     }
 }
 
+// A fault aimed past the first requests: those are answered as usual, then
+// `count` requests are refused, then the device answers again.
+TEST(FirmwareModelTest, FaultAfterSomeRequestsSparesThem) {
+    auto model = makeProduct("keyboard");
+    model->setFault(FaultKind::StatusFE, 2, 3);
+    const uint8_t expected[] = {status::Ok, status::Ok, status::Ok, status::Rejected, status::Rejected, status::Ok};
+    for (uint8_t want : expected) {
+        const Frame request = makeFrame(cmd::IsOnline, 0, 0);
+        EXPECT_EQ(frameStatus(replyTo(*model, request)), want);
+    }
+    EXPECT_EQ(model->fault().kind, FaultKind::None);
+    // Clearing also forgets the requests still to pass.
+    model->setFault(FaultKind::NoReply, 1, 5);
+    model->clearFault();
+    EXPECT_EQ(model->fault().after, 0u);
+    EXPECT_EQ(model->handleOutputReport(makeFrame(cmd::IsOnline, 0, 0)).reports.size(), 1u);
+}
+
 TEST(FirmwareModelTest, FaultWithoutCountLastsUntilCleared) {
     auto model = makeProduct("mouse");
     model->setFault(FaultKind::NoReply, 0);

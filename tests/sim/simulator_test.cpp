@@ -143,6 +143,28 @@ TEST_F(SimulatorTest, FaultsThroughTheControlSocket) {
     EXPECT_TRUE(closed);
 }
 
+TEST_F(SimulatorTest, FaultAfterSomeRequestsThroughTheControlSocket) {
+    TestClient client(sim_.device("mouse")->hid().nodePath());
+    const Frame online = makeFrame(cmd::IsOnline, 0, 0);
+    struct Case {
+        const char* command;
+        std::vector<uint8_t> statuses;  // of the next requests
+    };
+    for (const Case& c : {Case{"fault mouse status-ff after 2", {status::Ok, status::Ok, status::Failed, status::Ok}},
+                          Case{"fault mouse status-fe 2 after 1",
+                               {status::Ok, status::Rejected, status::Rejected, status::Ok}}}) {
+        SCOPED_TRACE(c.command);
+        EXPECT_EQ(control(c.command), "ok");
+        for (uint8_t want : c.statuses) EXPECT_EQ(frameStatus(client.exchange(online).value()), want);
+    }
+    for (const char* bad : {"fault mouse noreply 1 after", "fault mouse noreply after x", "fault mouse noreply 1 2",
+                            "fault mouse noreply 1 later 2", "fault mouse noreply after 1 2"}) {
+        SCOPED_TRACE(bad);
+        EXPECT_EQ(control(bad).rfind("error", 0), 0u);
+    }
+    EXPECT_EQ(sim_.device("mouse")->model().fault().kind, FaultKind::None);
+}
+
 TEST_F(SimulatorTest, ControlCommands) {
     TestClient events(sim_.device("keyboard")->hid().nodePath());
     EXPECT_EQ(control("notify keyboard 0x0401"), "ok");
