@@ -25,6 +25,22 @@ inline constexpr int StatusRejected = -103; // reply status 0xFE
 inline constexpr int BadTableIndex = -201;
 }  // namespace channel_result
 
+// The result of a transaction of several commands: every command still runs
+// (a transaction once begun is ended), and the caller learns the first one
+// the device did not take. A refused begin or end means the device may not
+// have kept what came between, so those count like the data commands.
+class FirstFailure {
+public:
+    int operator()(int result) {
+        if (result_ == channel_result::Success) result_ = result;
+        return result;
+    }
+    int result() const { return result_; }
+
+private:
+    int result_ = channel_result::Success;
+};
+
 // The device information record: 32 bytes and a 16-bit value, 34 in all.
 using DeviceInfo = std::array<uint8_t, 34>;
 

@@ -101,6 +101,8 @@ int applyProfile(KeyboardProtocol& kb, const FoundInterface& target, const std::
                     " events; nothing written");
     }
     if (outcome.macroResult != 0) return fail("the keyboard did not take the macros; the key table was not sent");
+    if (outcome.recordResult != Success) return fail("profile record: " + describeResult(outcome.recordResult));
+    if (outcome.keyResult != Success) return fail("key table: " + describeResult(outcome.keyResult));
     std::printf("applied %s\n", profilePath.c_str());
     std::printf("macros %zu\n", values.macros.size());
     return 0;
@@ -152,7 +154,8 @@ int setKey(KeyboardProtocol& kb, const FoundInterface& target, size_t key, const
     if (profile.Save() != ProfileStatus::ok) return fail(profile.lastError() + "; nothing written");
     loaded.values.keys[key] = record->code;
     if (kb.writeMacros(macros) != 0) return fail("the keyboard did not take the macros; the key is saved, the key table not sent");
-    kb.writeKeyTable(0, loaded.values.keys);
+    if (const int sent = kb.writeKeyTable(0, loaded.values.keys); sent != Success)
+        return fail("key table: " + describeResult(sent) + "; the key is saved");
     std::printf("key %zu %s\n", key, codeText(record->code.data()).c_str());
     return 0;
 }

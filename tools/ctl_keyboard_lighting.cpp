@@ -121,7 +121,8 @@ int setLighting(KeyboardProtocol& kb, const FoundInterface& target, const Lighti
         if (read != channel_result::Success) return fail(describeResult(read) + "; the profile was saved");
         kb.writeCustomBitmap(customBitmap(profile, kb.maps()));
     }
-    kb.writeProfileRecord(0, 0, light, switchesFromSystemWords(values.system));
+    if (const int sent = kb.writeProfileRecord(0, 0, light, switchesFromSystemWords(values.system)); sent != channel_result::Success)
+        return fail("profile record: " + describeResult(sent) + "; the profile was saved");
     std::printf("mode %u\nbrightness %u\nspeed %u\ndirection %u\nspectrum %u\ncolour %02x %02x %02x\n",
                 light.selectItem, light.light, light.speed, light.fx, light.multiColor, light.red, light.green,
                 light.blue);

@@ -47,12 +47,12 @@ ApplyOutcome applyKeyboardProfile(KeyboardProtocol& keyboard, const KeyboardProf
     // than leaving a key table that plays macros the keyboard does not hold.
     outcome.macroResult = macroOverflow(keyboard, values.macros);
     if (outcome.macroResult > 0) return outcome;
-    keyboard.writeProfileRecord(0, 0, values.light, switchesFromSystemWords(values.system));
+    outcome.recordResult = keyboard.writeProfileRecord(0, 0, values.light, switchesFromSystemWords(values.system));
     outcome.macroResult = keyboard.writeMacros(values.macros);
     // Keys that play macros the keyboard did not take would play whatever
     // it held before: the key table waits for a download that arrives.
     if (outcome.macroResult != 0) return outcome;
-    keyboard.writeKeyTable(0, values.keys);
+    outcome.keyResult = keyboard.writeKeyTable(0, values.keys);
     return outcome;
 }
 

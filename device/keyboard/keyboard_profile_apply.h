@@ -32,9 +32,16 @@ bool loadKeyboardProfile(const std::string& profilePath, const std::string& defa
 int macroOverflow(const KeyboardProtocol& keyboard, std::span<const EncodedMacro> macros);
 
 struct ApplyOutcome {
-    int readResult = channel_result::Refused;  // readKeyboardData
-    int macroResult = 0;                       // writeMacros; > 0: events to remove, nothing written;
-                                               // kMacrosNotWritten: no key table sent
+    int readResult = channel_result::Refused;    // readKeyboardData
+    int recordResult = channel_result::Refused;  // writeProfileRecord
+    int macroResult = 0;                         // writeMacros; > 0: events to remove, nothing written;
+                                                 // kMacrosNotWritten: no key table sent
+    int keyResult = channel_result::Refused;     // writeKeyTable
+    // True when every step reached the keyboard.
+    bool applied() const {
+        return readResult == channel_result::Success && recordResult == channel_result::Success &&
+               macroResult == 0 && keyResult == channel_result::Success;
+    }
 };
 
 // readKeyboardData, then profile 0's record (byte 0 = 0), the macros and the

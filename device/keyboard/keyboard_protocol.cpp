@@ -14,22 +14,26 @@ int KeyboardProtocol::refreshInfo() {
 }
 
 template <typename Write>
-void KeyboardProtocol::inTransaction(Write write) {
-    if (channel_.isConnected()) channel_.begin();
-    write();
-    channel_.end();
+int KeyboardProtocol::inTransaction(Write write) {
+    FirstFailure first;
+    if (channel_.isConnected()) first(channel_.begin());
+    first(write());
+    first(channel_.end());
+    return first.result();
 }
 
 int KeyboardProtocol::readKeyboardData() {
     if (!channel_.isConnected()) return Refused;
-    channel_.begin();
-    int result = refreshInfo();
+    // A refused begin or end counts: a keyboard that did not open the
+    // transaction may have answered from the wrong place.
+    FirstFailure first;
+    first(channel_.begin());
     // Without the information the key count is unknown: keep the old maps
     // rather than rebuilding them from nothing. The transaction is still
     // closed, or the keyboard would be left waiting inside it.
-    if (result != Success) {
+    if (first(refreshInfo()) != Success) {
         channel_.end();
-        return result;
+        return first.result();
     }
     // A transaction once begun is always ended, even when the tables are
     // too long to read, so the keyboard does not wait for more.
@@ -38,16 +42,14 @@ int KeyboardProtocol::readKeyboardData() {
         return kTableTooLarge;
     }
     std::array<uint8_t, kCopySize> table{};
-    result = channel_.readTable(table.data());
-    if (result == Success) keyTable_ = table;
+    if (first(channel_.readTable(table.data())) == Success) keyTable_ = table;
     std::array<uint8_t, kCopySize> light{};
-    const int lightResult = channel_.readThirdTable(light.data());
-    if (lightResult == Success) lightTable_ = light;
-    channel_.end();
+    if (first(channel_.readThirdTable(light.data())) == Success) lightTable_ = light;
+    first(channel_.end());
 
     maps_ = buildKeyMaps(std::span(keyTable_).first(keyCount() * 3u), std::span(lightTable_).first(keyCount()),
                          keyCount());
-    return result != Success ? result : lightResult;
+    return first.result();
 }
 
 ProfileReading KeyboardProtocol::readProfileRecord() {
@@ -83,35 +85,36 @@ int KeyboardProtocol::readStatus(StatusRecord& status) {
 }
 
 int KeyboardProtocol::writeKeyTable(int profileIndex, std::span<const KeyCode> assignments) {
-    if (channel_.isConnected()) refreshInfo();
+    FirstFailure first;
+    if (channel_.isConnected()) first(refreshInfo());
     const unsigned count = keyCount();
     std::array<uint8_t, kCopySize> buffer{};
     // A key count whose table the channel cannot carry sends no table.
-    const bool fits = count * 3 <= kCopySize;
+    const bool fits = count * 3 <= kCopySize && channel_.setTableSize(static_cast<uint16_t>(count * 3));
     if (fits) {
         const std::vector<uint8_t> table = buildKeyTable(maps_, assignments, count);
         std::copy(table.begin(), table.end(), buffer.begin());
     }
-    inTransaction([&] {
-        if (fits && channel_.setTableSize(static_cast<uint16_t>(count * 3)))
-            channel_.writeTable(buffer.data(), profileIndex);
-    });
-    return Success;
+    // Every command's result reaches the caller: a table the keyboard did
+    // not take must not be told as saved.
+    first(inTransaction([&] { return fits ? channel_.writeTable(buffer.data(), profileIndex) : kTableTooLarge; }));
+    return first.result();
 }
 
 int KeyboardProtocol::writeMacros(std::span<const EncodedMacro> macros) {
-    if (channel_.isConnected()) refreshInfo();
+    const int refreshed = channel_.isConnected() ? refreshInfo() : Refused;
     if (macros.empty()) return 0;
+    // A download that did not reach the keyboard is told as such: the key
+    // table that follows it would play macros the keyboard does not hold,
+    // and the user would be told the keys were saved. Without a fresh
+    // information record the capacity is a guess (all zero before the first
+    // read, which would ask the user to remove every event): nothing is sent.
+    if (refreshed != Success) return kMacrosNotWritten;
     const size_t total = macroBlobLength(macros);
     if (total > macroCapacity()) return macroEventsToRemove(total, macroCapacity());
     const auto blob = buildMacroBlob(macros);
     if (!blob) return kMacrosNotWritten;  // cannot happen below the largest capacity, 255 x 128
-    // A download that did not reach the keyboard is told as such: the key
-    // table that follows it would play macros the keyboard does not hold,
-    // and the user would be told the keys were saved.
-    if (!channel_.isConnected()) return kMacrosNotWritten;
-    int result = Refused;
-    inTransaction([&] { result = channel_.writeBuffer(blob->data(), blob->size()); });
+    const int result = inTransaction([&] { return channel_.writeBuffer(blob->data(), blob->size()); });
     return result == Success ? 0 : kMacrosNotWritten;
 }
 
@@ -121,10 +124,10 @@ int KeyboardProtocol::writeProfileRecord(int profileIndex, uint8_t first, const 
     const long offset = static_cast<long>(profileIndex) * static_cast<long>(kRecordSize);
     // The offset field has 16 bits; an index past it addresses no record.
     const bool addressable = offset >= 0 && offset + static_cast<long>(kRecordSize) <= 0xFFFF;
-    inTransaction([&] {
-        if (addressable) channel_.writeBlock(record.data(), record.size(), static_cast<uint16_t>(offset));
+    return inTransaction([&] {
+        return addressable ? channel_.writeBlock(record.data(), record.size(), static_cast<uint16_t>(offset))
+                           : BadTableIndex;
     });
-    return Success;
 }
 
 int KeyboardProtocol::writeCustomBitmap(const CustomBitmap& bitmap) {

@@ -4,9 +4,8 @@
 //
 // Every transaction runs on the UI thread; the channel serialises the single
 // exchanges. Reads that fail leave the previous copies in place (all zero
-// before the first success). The writes report what the keyboard must know
-// (the macro overflow), not single command failures: the page has nothing to
-// show for them and the next write sends everything again.
+// before the first success). Every transaction reports the first command
+// the keyboard did not take, begin and end included.
 
 #include "device/command_channel.h"
 #include "device/keyboard/keyboard_records.h"
@@ -41,7 +40,8 @@ public:
 
     // On connection: information, key table and light-position table inside
     // one begin/end, then the key maps. Refused at once when not connected;
-    // kTableTooLarge (maps kept) when the tables cannot be read.
+    // kTableTooLarge (maps kept) when the tables cannot be read; otherwise
+    // the first failed command's result.
     int readKeyboardData();
 
     // The active profile's index (byte 0 of record 0) and record. Clears the
@@ -54,16 +54,21 @@ public:
     // The key table from the assignments by key number: each code goes to
     // its key's table position; positions no key maps to are sent as
     // 00 00 00. The keyboard keeps one table, so only profile 0 is sent; any
-    // other index sends begin and end alone. Always 1.
+    // other index sends begin and end alone (BadTableIndex). kTableTooLarge
+    // when the key count gives no table the channel can carry; otherwise
+    // the first failed command's result.
     int writeKeyTable(int profileIndex, std::span<const KeyCode> assignments);
 
     // Macro memory: 0 when sent or when there is nothing to send; when the
     // blob does not fit the keyboard's capacity nothing is sent and the
     // result is the number of events to remove; kMacrosNotWritten when the
-    // keyboard is not connected or does not take the blob.
+    // keyboard is not connected, its information cannot be read, or any
+    // command of the download fails.
     int writeMacros(std::span<const EncodedMacro> macros);
 
-    // The record of profile `profileIndex` (byte 0 = `first`). Always 1.
+    // The record of profile `profileIndex` (byte 0 = `first`): the first
+    // failed command's result; BadTableIndex for an index past the offset
+    // field.
     int writeProfileRecord(int profileIndex, uint8_t first, const LightSettings& light,
                            const KeyboardSwitches& switches);
 
@@ -93,9 +98,10 @@ public:
 private:
     // readInfo into the copy; the copy changes only on success.
     int refreshInfo();
-    // writeBlock, writeBuffer or writeShort between begin and end.
+    // writeBlock, writeBuffer or writeTable between begin and end; the
+    // first failed result of the three.
     template <typename Write>
-    void inTransaction(Write write);
+    int inTransaction(Write write);
 
     CommandChannel& channel_;
     DeviceInfo info_{};

@@ -20,23 +20,26 @@ int MouseProtocol::refreshInfo() {
 
 int MouseProtocol::attach() {
     if (!reachable()) return Refused;
-    channel_.begin();
+    // A refused begin or end counts like a refused read: the mouse may have
+    // answered from outside the transaction.
+    FirstFailure first;
+    first(channel_.begin());
     if (!reachable()) return Refused;
-    int result = refreshInfo();
+    first(refreshInfo());
     // A transaction once begun is ended, even when there is nothing more to
     // read, so the mouse does not wait inside it.
-    auto close = [this](int outcome) {
+    auto close = [&](int outcome) {
+        first(outcome);
         if (!reachable()) return static_cast<int>(Refused);
-        channel_.end();
-        return outcome;
+        first(channel_.end());
+        return first.result();
     };
-    if (result != Success) return close(result);
+    if (first.result() != Success) return close(Success);
     const unsigned slots = capabilities().keySlots;
     if (!channel_.setTableSize(static_cast<uint16_t>(std::min(slots * 3u, 0xFFFFu)))) return close(kTableTooLarge);
     if (!reachable()) return Refused;
     std::array<uint8_t, kCopySize> table{};
-    result = channel_.readTable(table.data());
-    const int closed = close(result);
+    const int closed = close(channel_.readTable(table.data()));
     if (closed != Success) return closed;
     buttonTable_ = table;
     map_ = buildButtonMap(std::span(buttonTable_).first(slots * 3u), slots);
@@ -74,19 +77,22 @@ int MouseProtocol::readConfiguration(uint8_t* data, size_t size, uint16_t offset
 
 int MouseProtocol::writeButtons(int profileIndex, std::span<const KeyCode> assignments) {
     if (!attached_ || !reachable()) return Refused;
-    refreshInfo();
+    // Every command's result reaches the caller: a table the mouse did not
+    // take must not be told as saved.
+    FirstFailure first;
+    first(refreshInfo());
     const unsigned slots = capabilities().keySlots;
     if (slots * 3u > kCopySize) return kTableTooLarge;
     std::array<uint8_t, kCopySize> buffer{};
     const std::vector<uint8_t> table = buildButtonTable(map_, assignments, slots);
     std::copy(table.begin(), table.end(), buffer.begin());
     if (!reachable()) return Refused;
-    channel_.begin();
+    first(channel_.begin());
     if (!reachable()) return Refused;
-    if (channel_.setTableSize(static_cast<uint16_t>(slots * 3u))) channel_.writeTable(buffer.data(), profileIndex);
+    if (channel_.setTableSize(static_cast<uint16_t>(slots * 3u))) first(channel_.writeTable(buffer.data(), profileIndex));
     if (!reachable()) return Refused;
-    channel_.end();
-    return Success;
+    first(channel_.end());
+    return first.result();
 }
 
 int MouseProtocol::writeSettings(int profileIndex, uint8_t first, const MouseSettings& settings,
@@ -96,13 +102,15 @@ int MouseProtocol::writeSettings(int profileIndex, uint8_t first, const MouseSet
     if (offset < 0 || offset + static_cast<long>(kSettingsWriteSize) > 0xFFFF) return Refused;
     const SettingsBlock block = encodeSettingsBlock(first, settings, screen, channel_.slowLink());
     if (!reachable()) return Refused;
-    int result = channel_.begin();
-    if (result != Success) return result;
+    // A refused begin sends nothing more; once data went out the transaction
+    // is closed whatever happened.
+    FirstFailure failure;
+    if (failure(channel_.begin()) != Success) return failure.result();
     if (!reachable()) return Refused;
-    result = channel_.writeBlock(block.data(), kSettingsWriteSize, static_cast<uint16_t>(offset));
+    failure(channel_.writeBlock(block.data(), kSettingsWriteSize, static_cast<uint16_t>(offset)));
     if (!reachable()) return Refused;
-    const int ended = channel_.end();
-    return result != Success ? result : ended;
+    failure(channel_.end());
+    return failure.result();
 }
 
 int MouseProtocol::writeMacros(std::span<const EncodedMacro> macros) {
@@ -117,12 +125,13 @@ int MouseProtocol::writeMacros(std::span<const EncodedMacro> macros) {
     const auto image = keyboard::buildMacroBlob(macros);
     if (!image) return kMacrosNotWritten;
     if (!reachable()) return kMacrosNotWritten;
-    channel_.begin();
+    FirstFailure first;
+    first(channel_.begin());
     if (!reachable()) return kMacrosNotWritten;
-    const int result = channel_.writeBuffer(image->data(), image->size());
+    first(channel_.writeBuffer(image->data(), image->size()));
     if (!reachable()) return kMacrosNotWritten;
-    channel_.end();
-    return result == Success ? 0 : kMacrosNotWritten;
+    first(channel_.end());
+    return first.result() == Success ? 0 : kMacrosNotWritten;
 }
 
 }  // namespace talven::mouse

@@ -43,7 +43,8 @@ public:
 
     // Capability record and factory button table inside one begin/end, then
     // the button map. 1 on success; a failed link check or a refused channel
-    // gives 0; kTableTooLarge when the table cannot be read.
+    // gives 0; kTableTooLarge when the table cannot be read; otherwise the
+    // first failed command's result (begin and end included), copies kept.
     int attach();
     bool attached() const { return attached_; }
 
@@ -57,9 +58,10 @@ public:
     int readConfiguration(uint8_t* data, size_t size, uint16_t offset);
 
     // The eleven assignments into the button table, sent for profile 0 (the
-    // mouse keeps one table; another index sends begin and end alone). 1 on
-    // success, 0 when a link check fails or before a successful attach: a
-    // table built without the button map would switch every button off.
+    // mouse keeps one table; another index sends begin and end alone and
+    // gives BadTableIndex). 1 on success, 0 when a link check fails or
+    // before a successful attach (a table built without the button map
+    // would switch every button off), else the first failed command's result.
     int writeButtons(int profileIndex, std::span<const KeyCode> assignments);
 
     // Bytes 0..69 of profile `profileIndex`'s block. 1, 0 when a link check

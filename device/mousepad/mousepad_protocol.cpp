@@ -4,12 +4,14 @@ namespace talven::mousepad {
 
 int MousePadProtocol::attach() {
     if (!channel_.isConnected()) return channel_result::Refused;
-    channel_.begin();
+    // The first command the pad did not take, begin and end included.
+    FirstFailure first;
+    first(channel_.begin());
     DeviceInfo info{};
-    const int result = channel_.readInfo(info);
-    channel_.end();
+    const int result = first(channel_.readInfo(info));
+    first(channel_.end());
     if (result == channel_result::Success) info_ = info;
-    return result;
+    return first.result();
 }
 
 SettingsReading MousePadProtocol::readSettings() {
@@ -29,11 +31,14 @@ SettingsReading MousePadProtocol::readSettings() {
 // The pad's settings write has no link check: the pad is cabled.
 int MousePadProtocol::writeSettings(uint8_t profile, const SettingsBlock& block) {
     const bool connected = channel_.isConnected();
-    if (connected) channel_.begin();
+    // A refused begin or end is reported like a refused write: the pad may
+    // not have kept the block.
+    FirstFailure first;
+    if (connected) first(channel_.begin());
     const auto wire = toWire(block);
-    const int result = channel_.writeBlock(wire.data(), wire.size(), writeOffset(profile));
-    if (connected) channel_.end();
-    return result;
+    first(channel_.writeBlock(wire.data(), wire.size(), writeOffset(profile)));
+    if (connected) first(channel_.end());
+    return first.result();
 }
 
 }  // namespace talven::mousepad

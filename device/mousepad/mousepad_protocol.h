@@ -27,7 +27,8 @@ public:
     MousePadProtocol(const MousePadProtocol&) = delete;
     MousePadProtocol& operator=(const MousePadProtocol&) = delete;
 
-    // begin, the capability record, end. The copy changes only on success.
+    // begin, the capability record, end: the first failed command's result.
+    // The copy changes only when the record was read.
     int attach();
 
     // The active profile number (byte 0 of configuration memory), then that
@@ -36,8 +37,8 @@ public:
     SettingsReading readSettings();
 
     // Bytes 0..20 of `block` at profile × 64, inside begin/end when the
-    // channel is connected. The result of the block write: a refused write
-    // is not reported as written.
+    // channel is connected. The first failed command's result (begin and end
+    // included): a refused write is not reported as written.
     int writeSettings(uint8_t profile, const SettingsBlock& block);
 
     const DeviceInfo& info() const { return info_; }

@@ -83,7 +83,8 @@ TEST_F(KeyboardProtocolTest, NothingHappensWhileDisconnected) {
     StatusRecord status{};
     EXPECT_EQ(kb.readStatus(status), Refused);
     EXPECT_EQ(kb.readProfileRecord().result, Refused);
-    EXPECT_EQ(kb.writeProfileRecord(0, 0, {}, {}), Success);
+    EXPECT_EQ(kb.writeProfileRecord(0, 0, {}, {}), Refused);
+    EXPECT_EQ(kb.writeKeyTable(0, {}), Refused);
     EXPECT_TRUE(sent().empty());
 }
 
@@ -174,7 +175,7 @@ TEST_F(KeyboardProtocolTest, KeyTableForAnotherProfileSendsNoTable) {
     readFirst();
     const auto before = model().area(Area::KeyAssignments);
     std::vector<KeyCode> codes(kOnScreenKeys, KeyCode{0x20, 0x00, 0x05});
-    EXPECT_EQ(kb.writeKeyTable(2, codes), Success);
+    EXPECT_EQ(kb.writeKeyTable(2, codes), BadTableIndex);
     EXPECT_EQ(commands(), (std::vector<uint8_t>{cmd::ReadInfo, cmd::Begin, cmd::End}));
     EXPECT_EQ(model().area(Area::KeyAssignments), before);
 }
@@ -212,10 +213,19 @@ TEST_F(KeyboardProtocolTest, MacrosThatDoNotFitSendNothing) {
 
 TEST_F(KeyboardProtocolTest, MacrosTheKeyboardDoesNotTakeAreReported) {
     readFirst();  // the capacity is known; the image fits
-    // Every frame refused: the information keeps its last copy, the blob is refused.
-    model().setFault(FaultKind::StatusFF, 0);
+    // Only the image refused: the download is reported, begin and end still sent.
+    model().setFault(FaultKind::StatusFF, 1, 2);
     EXPECT_EQ(kb.writeMacros(threeAndFive()), kMacrosNotWritten);
     EXPECT_EQ(commands(), (std::vector<uint8_t>{cmd::ReadInfo, cmd::Begin, 0x15, cmd::End}));
+    // The information refused: the capacity is not known, nothing is sent.
+    model().clearRequests();
+    model().setFault(FaultKind::StatusFF, 1);
+    EXPECT_EQ(kb.writeMacros(threeAndFive()), kMacrosNotWritten);
+    EXPECT_EQ(commands(), (std::vector<uint8_t>{cmd::ReadInfo}));
+    // Only the end refused: the keyboard may not have kept the image.
+    model().clearRequests();
+    model().setFault(FaultKind::StatusFE, 1, 3);
+    EXPECT_EQ(kb.writeMacros(threeAndFive()), kMacrosNotWritten);
     model().clearFault();
     model().clearRequests();
     channel.setConnected(false);

@@ -102,7 +102,7 @@ TEST_F(MouseProtocolTest, ButtonsAreNotWrittenWithoutTheMapOrForAnotherProfile) 
     EXPECT_EQ(mouse.writeButtons(0, none), Refused);
     EXPECT_TRUE(model().requests().empty());
     attachFirst();
-    EXPECT_EQ(mouse.writeButtons(1, none), Success);
+    EXPECT_EQ(mouse.writeButtons(1, none), BadTableIndex);
     EXPECT_EQ(commands(), (std::vector<uint8_t>{0x03, 0x01, 0x02}));
 }
 
