@@ -41,7 +41,9 @@ ALLOWED = {
     "app": {"app", "pages", "editors", "controls", "ui", "sim"} | CORE,
 }
 
-PROJECT_INCLUDE = re.compile(r'^[ \t]*#[ \t]*include\s+"([^"/]+)/([^"]+)"', re.M)
+# Quoted or angle-bracketed, with or without leading "../": a header of ours
+# reached another way is still an arrow between layers.
+PROJECT_INCLUDE = re.compile(r'^[ \t]*#[ \t]*include\s+["<](?:\.\./)*([^"<>/]+)/([^">]+)[">]', re.M)
 QT_INCLUDE = re.compile(r"^[ \t]*#[ \t]*include\s+<(Q[A-Za-z]+|Qt[A-Za-z]*/[^>]+)>", re.M)
 
 

@@ -25,6 +25,11 @@ CASES = [
     ("profile/file.cpp", "#include <QtCore/QFile>\n", "is Qt-free but includes <QtCore/QFile>"),
     ("sim/keyboard_model.cpp", '#include "device/command_frame.h"\n', "sim/ may not include device/"),
     ("sim/keyboard_model.cpp", '#include "platform/event.h"\n', None),
+    ("sim/mouse_model.cpp", '#include "profile/macro_files.h"\n', "sim/ may not include profile/"),
+    ("sim/sim_products.h", '#include "update/update_table.h"\n', "sim/ may not include update/"),
+    ("sim/mouse_model.cpp", '#include <device/command_frame.h>\n', "sim/ may not include device/"),
+    ("sim/mouse_model.cpp", '#include "../device/hid_records.h"\n', "sim/ may not include device/"),
+    ("sim/mouse_model.cpp", '#include <sys/socket.h>\n', None),
     ("platform/event.cpp", '#include "device/hid_records.h"\n', "platform/ may not include device/"),
     ("app/main_wnd.cpp", '#include "pages/usb_device_page.h"\n#include <QWidget>\n', None),
     # Tests and files outside the layers may use anything.

@@ -11,7 +11,6 @@ namespace talven::sim {
 
 namespace {
 
-constexpr size_t kBlockSize = 25;
 constexpr size_t kReportSize = 17;
 constexpr uint8_t kFrameReport = 0xFF;
 constexpr size_t kFirstHalf = 7;  // LEDs 0..6 in the first command of a pair
@@ -43,7 +42,7 @@ std::optional<std::vector<Report>> HeadsetModel::notificationReports(uint16_t us
 
 bool HeadsetModel::productCommand(const Frame& request, Frame& reply, ModelResponse&) {
     if (frameCommand(request) != cmd::WriteBlock) return false;
-    if (!writeProfileWindow(bytes(Area::Config), request, kBlockSize, kOnboardProfiles)) reply[7] = status::Failed;
+    if (!writeProfileWindow(bytes(Area::Config), request, kLightingRecordSize, kOnboardProfiles)) reply[7] = status::Failed;
     return true;
 }
 

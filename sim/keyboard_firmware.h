@@ -14,6 +14,7 @@
 // (type, two parameters; 0x20 = an ordinary key: HID modifier bits, HID usage).
 
 #include "sim/firmware_model.h"
+#include "sim/sim_notifications.h"
 
 #include <array>
 #include <cstddef>
@@ -34,15 +35,6 @@ using KeyCodeBytes = std::array<uint8_t, 3>;
 // a key hold the empty code 20 00 00.
 extern const std::array<KeyCodeBytes, kMatrixKeys> kFactoryKeyCodes;
 
-// What the keyboard sends on its consumer-control collection, one 16-bit
-// code per report.
-namespace note {
-inline constexpr uint16_t Synchronise = 0x0401;     // read my settings again
-inline constexpr uint16_t GameMode = 0x0403;        // game mode changed on the keyboard
-inline constexpr uint16_t Counter = 0x0404;
-inline constexpr uint16_t KeyPressBase = 0x0500;    // + table position
-inline constexpr uint16_t KeyReleaseBase = 0x0600;  // + table position
-}  // namespace note
 
 // The flagship: all 126 places, scanned column by column.
 FirmwareImage keyboardK88Image();

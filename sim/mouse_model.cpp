@@ -1,6 +1,7 @@
 #include "sim/mouse_model.h"
 
 #include "sim/firmware_images.h"
+#include "sim/sim_notifications.h"
 
 #include <algorithm>
 #include <charconv>
@@ -9,10 +10,7 @@ namespace talven::sim {
 
 namespace {
 
-constexpr size_t kBlockStride = 128;
-constexpr size_t kBlockActiveStage = 12;
 constexpr size_t kDpiStages = 5;
-constexpr uint16_t kSynchronise = 0x0401;  // "read my settings again"
 constexpr uint8_t kOnline = 0xFF;          // link check answer, data byte 0
 constexpr uint8_t kOffline = 0x00;
 
@@ -55,9 +53,9 @@ FirmwareImage mouseImage() {
     constexpr uint16_t kStageDpi[kDpiStages] = {400, 800, 1600, 3200, 6400};
     constexpr uint8_t kStageColour[kDpiStages][3] = {
         {255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 0}, {255, 255, 255}};
-    image.config.assign(kOnboardProfiles * kBlockStride, 0);
+    image.config.assign(kOnboardProfiles * kMouseBlockStride, 0);
     for (size_t p = 0; p < kOnboardProfiles; ++p) {
-        const size_t b = p * kBlockStride;
+        const size_t b = p * kMouseBlockStride;
         image.config[b + 0] = static_cast<uint8_t>(p);  // block 0: the active profile
         image.config[b + 1] = 1;                        // lighting mode
         image.config[b + 2] = 3;                        // brightness
@@ -65,7 +63,7 @@ FirmwareImage mouseImage() {
         image.config[b + 5] = 1;                        // multi-colour
         image.config[b + 6] = 0xFF;
         image.config[b + 11] = 3;                       // polling-rate index
-        image.config[b + kBlockActiveStage] = 1;
+        image.config[b + kMouseBlockActiveStage] = 1;
         for (size_t s = 0; s < kDpiStages; ++s) {
             const size_t at = b + 14 + 9 * s;
             const uint16_t index = (kStageDpi[s] - kDpiBase) / kDpiStep;
@@ -107,10 +105,10 @@ std::string MouseModel::profileCommand(const std::vector<std::string>& words, Mo
     if (words.size() != 3) return "error usage: profile <name> <index>";
     const auto index = parseDecimal(words[2]);
     const unsigned profiles = bytes(Area::Info)[kInfoProfileCount];
-    if (!index || *index >= profiles || (*index + 1) * kBlockStride > bytes(Area::Config).size())
+    if (!index || *index >= profiles || (*index + 1) * kMouseBlockStride > bytes(Area::Config).size())
         return "error no onboard profile '" + words[2] + "' (the mouse has " + std::to_string(profiles) + ")";
     bytes(Area::Config)[0] = static_cast<uint8_t>(*index);
-    announce(kSynchronise, out);
+    announce(note::Synchronise, out);
     return "ok";
 }
 
@@ -119,8 +117,8 @@ std::string MouseModel::dpiCommand(const std::vector<std::string>& words, ModelR
     const auto stage = parseDecimal(words[2]);
     if (!stage || *stage >= kDpiStages) return "error no DPI stage '" + words[2] + "' (stages 0..4)";
     std::vector<uint8_t>& config = bytes(Area::Config);
-    config[config[0] * kBlockStride + kBlockActiveStage] = static_cast<uint8_t>(*stage);
-    announce(kSynchronise, out);
+    config[config[0] * kMouseBlockStride + kMouseBlockActiveStage] = static_cast<uint8_t>(*stage);
+    announce(note::Synchronise, out);
     return "ok";
 }
 

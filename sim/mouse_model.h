@@ -28,6 +28,11 @@
 
 namespace talven::sim {
 
+// The mouse's configuration memory: one 128-byte block per onboard profile,
+// the active DPI stage at byte 12 of its block.
+inline constexpr size_t kMouseBlockStride = 128;
+inline constexpr size_t kMouseBlockActiveStage = 12;
+
 class MouseModel : public FirmwareModel {
 public:
     using FirmwareModel::FirmwareModel;

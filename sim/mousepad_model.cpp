@@ -2,6 +2,7 @@
 
 #include "sim/firmware_images.h"
 #include "sim/profile_window.h"
+#include "sim/sim_notifications.h"
 
 #include <algorithm>
 #include <charconv>
@@ -11,8 +12,6 @@ namespace talven::sim {
 namespace {
 
 constexpr size_t kPadLeds = 15;
-constexpr size_t kBlockSize = 25;
-constexpr uint16_t kSynchronise = 0x0401;
 
 std::optional<unsigned> parseIndex(const std::string& text) {
     unsigned value = 0;
@@ -26,9 +25,9 @@ std::optional<unsigned> parseIndex(const std::string& text) {
 FirmwareImage mousePadImage() {
     FirmwareImage image;
     image.info = baseInfo(1, 1, DeviceType::MousePad, kPadLeds, 0, 0);
-    image.config.assign(kOnboardProfiles * kBlockSize, 0);
+    image.config.assign(kOnboardProfiles * kLightingRecordSize, 0);
     for (size_t p = 0; p < kOnboardProfiles; ++p) {
-        uint8_t* b = image.config.data() + p * kBlockSize;
+        uint8_t* b = image.config.data() + p * kLightingRecordSize;
         b[1] = static_cast<uint8_t>(p);  // lighting mode: the wave on profile 0
         b[2] = 4;                         // brightness
         b[3] = 4 - 2;                     // speed level 2, stored inverted
@@ -47,7 +46,7 @@ bool MousePadModel::productCommand(const Frame& request, Frame& reply, ModelResp
 }
 
 void MousePadModel::writeWindow(const Frame& request, Frame& reply) {
-    if (!writeProfileWindow(bytes(Area::Config), request, kBlockSize, kOnboardProfiles)) reply[7] = status::Failed;
+    if (!writeProfileWindow(bytes(Area::Config), request, kLightingRecordSize, kOnboardProfiles)) reply[7] = status::Failed;
 }
 
 void MousePadModel::afterWrite(Area area, size_t offset, size_t, ModelResponse&) {
@@ -63,7 +62,7 @@ std::optional<std::string> MousePadModel::productControl(const std::vector<std::
     if (!index || *index >= kOnboardProfiles)
         return "error no onboard profile '" + words[2] + "' (the pad has " + std::to_string(kOnboardProfiles) + ")";
     bytes(Area::Config)[0] = static_cast<uint8_t>(*index);
-    if (auto reports = notificationReports(kSynchronise))
+    if (auto reports = notificationReports(note::Synchronise))
         out.reports.insert(out.reports.end(), reports->begin(), reports->end());
     return "ok";
 }
