@@ -6,12 +6,14 @@
 #include "app/main_wnd.h"
 #include "platform/app_paths.h"
 #include "profile/json_file.h"
+#include "qt_test_support.h"
 #include "ui/paint_manager.h"
 
 #include <gtest/gtest.h>
 
 #include <json/value.h>
 
+#include <memory>
 #include <string>
 
 namespace talven::test {
@@ -24,6 +26,17 @@ inline bool writeSingleProfileList(const std::string& deviceFolder, const std::s
     list["profilelist"][0]["profileUUID"] = uuid;
     list["profileselect"] = 0;
     return wirtejsonFile(paths::deviceDataFolder(deviceFolder) + "ProfileList.ini", list) == 0;
+}
+
+// A main window over the simulated devices in `simDir`, created and past
+// its first device scan; null (with a test failure) when it is not.
+inline std::unique_ptr<CMainWnd> openMainWindow(const std::string& simDir) {
+    auto window = std::make_unique<CMainWnd>(std::vector<hid::HidRoot>{{simDir, simDir}});
+    const bool created = window->Create(nullptr, QStringLiteral("test"), ui::WS_POPUP, 0, 0, 0, 800, 572);
+    EXPECT_TRUE(created);
+    const bool scanned = created && waitUntil([&] { return window->firstScanDone(); });
+    EXPECT_TRUE(scanned);
+    return scanned ? std::move(window) : nullptr;
 }
 
 // The page's control called `name`, or null.
