@@ -151,7 +151,7 @@ int setKey(KeyboardProtocol& kb, const FoundInterface& target, size_t key, const
         return fail("the macros do not fit the keyboard: remove " + std::to_string(over) + " events; nothing written");
     slots[key].assignment = record->code;
     profile.WriteKeyList(slots);
-    if (profile.Save() != ProfileStatus::ok) return fail(profile.lastError() + "; nothing written");
+    if (profile.Save() != ProfileStatus::ok) return fail(profile.lastError() + " Nothing was sent to the keyboard.");
     loaded.values.keys[key] = record->code;
     if (kb.writeMacros(macros) != 0) return fail("the keyboard did not take the macros; the key is saved, the key table not sent");
     if (const int sent = kb.writeKeyTable(0, loaded.values.keys); sent != Success)

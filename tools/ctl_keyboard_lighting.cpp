@@ -113,7 +113,7 @@ int setLighting(KeyboardProtocol& kb, const FoundInterface& target, const Lighti
     // A profile without the custom keys gets the factory ones on its first
     // read, and keeps them, as the program's first read does.
     profile.ReadCustomLightColors(profile.GetCustomLightGroup(), static_cast<int>(kOnScreenKeys));
-    if (profile.Save() != ProfileStatus::ok) return fail(profile.lastError() + "; nothing written");
+    if (profile.Save() != ProfileStatus::ok) return fail(profile.lastError() + " Nothing was sent to the keyboard.");
 
     // Entering the custom mode, the program sends the keys it lights first.
     if (light.selectItem == kCustomLightMode && values.light.selectItem != kCustomLightMode) {
