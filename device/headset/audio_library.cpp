@@ -140,7 +140,9 @@ bool AudioLibrary::call(const AudioDeviceRecord& device, std::wstring_view name,
     std::wstring terminated(name);
     alignas(std::int32_t) unsigned char extraBuffer[kValueBytes] = {};
     if (extra.size() * sizeof(std::int32_t) > sizeof extraBuffer) return false;
-    std::memcpy(extraBuffer, extra.data(), extra.size() * sizeof(std::int32_t));
+    // An empty vector's data() may be null, and memcpy from null is undefined
+    // even for no bytes.
+    if (!extra.empty()) std::memcpy(extraBuffer, extra.data(), extra.size() * sizeof(std::int32_t));
     void* extraPointer = extraBuffer;
     return property_(device, terminated.c_str(), &value, extra.empty() ? nullptr : &extraPointer, set) == 0;
 }
