@@ -22,15 +22,16 @@ if command -v ccache >/dev/null; then
   launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
 fi
 
-# Each program start costs far more under the sanitizers: the short run kills
-# 100 saves instead of 1,000 in the crash-safety test, which still passes
-# every save step.
-if [[ "$long" != 1 ]]; then
+# The checks that are scripts alone run no program of ours. The short run
+# also leaves out the crash-safety kill test (hundreds of sanitized program
+# starts: over ten minutes here even at 100 saves) and the private PipeWire
+# server test; the long run has both, the kill test at 100 saves.
+skipped='skin_check|skin_device_checks|language_files|layer_check|layer_check_cases'
+if [[ "$long" == 1 ]]; then
   export TALVEN_CRASH_SAVES="${TALVEN_CRASH_SAVES:-100}"
+else
+  skipped+='|CrashSafety\.EveryFileHoldsOneWholeGenerationAfterAKillAtAnyMoment|pipewire_equaliser'
 fi
-
-# The checks that are scripts alone run no program of ours.
-scripts_only='^(skin_check|skin_device_checks|language_files|layer_check|layer_check_cases)$'
 
 failed=()
 for kind in ${TALVEN_SANITIZERS:-asan tsan}; do
@@ -49,7 +50,7 @@ for kind in ${TALVEN_SANITIZERS:-asan tsan}; do
   rm -rf "$reports"
   mkdir -p "$reports"
   ok=1
-  ctest --test-dir "$build" --output-on-failure -j"$(nproc)" -E "$scripts_only" || ok=0
+  ctest --test-dir "$build" --output-on-failure -j"$(nproc)" -E "^($skipped)$" || ok=0
   shopt -s nullglob
   found=("$reports"/*)
   shopt -u nullglob
