@@ -34,7 +34,7 @@ std::string findProgram(const std::string& name) {
     return {};
 }
 
-XvfbServer::XvfbServer() {
+XvfbServer::XvfbServer(const std::string& screen) {
     const std::string program = findProgram("Xvfb");
     int fds[2];
     if (program.empty() || ::pipe(fds) != 0) return;
@@ -43,7 +43,7 @@ XvfbServer::XvfbServer() {
         ::close(fds[0]);
         const std::string fd = std::to_string(fds[1]);
         ::execl(program.c_str(), "Xvfb", "-displayfd", fd.c_str(), "-nolisten", "tcp", "-noreset", "-screen", "0",
-                "320x240x24", static_cast<char*>(nullptr));
+                screen.c_str(), static_cast<char*>(nullptr));
         ::_exit(127);
     }
     ::close(fds[1]);

@@ -15,7 +15,8 @@ std::string findProgram(const std::string& name);
 
 class XvfbServer {
 public:
-    XvfbServer();
+    // `screen` is Xvfb's WIDTHxHEIGHTxDEPTH; the default keeps it small.
+    explicit XvfbServer(const std::string& screen = "320x240x24");
     ~XvfbServer();
     XvfbServer(const XvfbServer&) = delete;
     XvfbServer& operator=(const XvfbServer&) = delete;
