@@ -122,7 +122,10 @@ ModelResponse FirmwareModel::handleOutputReport(std::span<const uint8_t> report)
     std::lock_guard guard(lock_);
     if (report[0] != kCommandReportId) {
         logBounded(otherReports_, Report(report.begin(), report.end()));
-        otherReport(report, out);
+        const FaultKind fault = takeFault(true);
+        if (fault == FaultKind::Remove) out.removeDevice = true;
+        // A lost report never reaches the product's handling.
+        if (fault == FaultKind::None) otherReport(report, out);
         return out;
     }
     handleFrame(frameFromReport(report), out);
@@ -131,7 +134,7 @@ ModelResponse FirmwareModel::handleOutputReport(std::span<const uint8_t> report)
 
 void FirmwareModel::handleFrame(const Frame& request, ModelResponse& out) {
     logBounded(requests_, request);
-    const FaultKind fault = takeFault();
+    const FaultKind fault = takeFault(false);
     if (fault == FaultKind::NoReply) return;
     if (fault == FaultKind::Remove) {
         out.removeDevice = true;
@@ -157,8 +160,8 @@ void FirmwareModel::handleFrame(const Frame& request, ModelResponse& out) {
     out.reports.insert(out.reports.begin() + (fault == FaultKind::Stale ? 1 : 0), toReport(reply));
 }
 
-FaultKind FirmwareModel::takeFault() {
-    if (fault_.kind == FaultKind::None) return FaultKind::None;
+FaultKind FirmwareModel::takeFault(bool plainReport) {
+    if (fault_.kind == FaultKind::None || fault_.onReports != plainReport) return FaultKind::None;
     if (fault_.after > 0) {
         --fault_.after;
         return FaultKind::None;
@@ -341,9 +344,15 @@ bool FirmwareModel::inTransaction() const {
     return inTransaction_;
 }
 
-void FirmwareModel::setFault(FaultKind kind, unsigned count, unsigned after) {
+bool faultFitsReports(FaultKind kind) {
+    return kind == FaultKind::None || kind == FaultKind::NoReply || kind == FaultKind::Remove;
+}
+
+bool FirmwareModel::setFault(FaultKind kind, unsigned count, unsigned after, bool onReports) {
+    if (onReports && !faultFitsReports(kind)) return false;
     std::lock_guard guard(lock_);
-    fault_ = kind == FaultKind::None ? FaultState{} : FaultState{kind, count, after};
+    fault_ = kind == FaultKind::None ? FaultState{} : FaultState{kind, count, after, onReports};
+    return true;
 }
 
 FaultState FirmwareModel::fault() const {

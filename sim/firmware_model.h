@@ -78,7 +78,14 @@ struct FaultState {
     FaultKind kind = FaultKind::None;
     unsigned remaining = 0;  // requests still affected; 0 with a kind = until cleared
     unsigned after = 0;      // requests still answered normally before the fault starts
+    // Aimed at the plain output reports (a lighting stream that gets no
+    // reply) instead of the command frames; each side counts only its own.
+    bool onReports = false;
 };
+
+// A plain output report gets no reply, so only the faults that need none can
+// hit it: lost (noreply) and the device gone (remove).
+bool faultFitsReports(FaultKind kind);
 
 // What the device does in answer to one output report.
 struct ModelResponse {
@@ -137,8 +144,10 @@ public:
 
     // count = number of coming requests affected; 0 = until cleared. The
     // first `after` command frames are answered normally, so a fault can be
-    // aimed at one chunk in the middle of a transaction.
-    void setFault(FaultKind kind, unsigned count = 1, unsigned after = 0);
+    // aimed at one chunk in the middle of a transaction. With `onReports`
+    // the fault counts and hits the plain output reports instead; false
+    // (and nothing set) for a kind that needs a reply there.
+    bool setFault(FaultKind kind, unsigned count = 1, unsigned after = 0, bool onReports = false);
     void clearFault() { setFault(FaultKind::None, 0); }
     FaultState fault() const;
 
@@ -169,8 +178,9 @@ protected:
 private:
     std::optional<std::string> memoryControl(const std::vector<std::string>& words) const;
     void handleFrame(const Frame& request, ModelResponse& out);
-    // Consumes one request's worth of the pending fault.
-    FaultKind takeFault();
+    // Consumes one request's worth of the pending fault when it is aimed at
+    // this kind of report (a command frame, or a plain report).
+    FaultKind takeFault(bool plainReport);
     void runCommand(const Frame& request, Frame& reply, ModelResponse& out);
     void fitMacroMemory();
 

@@ -33,7 +33,7 @@ std::string errorLine(const std::string& why) { return "error " + why; }
 
 constexpr const char* kHelp =
     "ok commands: list | plug <name|all> | unplug <name|all> | "
-    "fault <name> <none|noreply|stale|status-ff|status-fe|remove> [count] [after N] | "
+    "fault <name> <none|noreply|stale|status-ff|status-fe|remove> [count] [after N] [reports] | "
     "notify <name> <hex usage> | memory <name> <area> <offset> <length> | quit";
 
 }  // namespace
@@ -266,8 +266,11 @@ std::string Simulator::listCommand() {
 
 std::string Simulator::faultCommand(const std::vector<std::string>& words) {
     static const std::string usage =
-        "usage: fault <name> <none|noreply|stale|status-ff|status-fe|remove> [count] [after N]";
-    if (words.size() < 3 || words.size() > 6) return errorLine(usage);
+        "usage: fault <name> <none|noreply|stale|status-ff|status-fe|remove> [count] [after N] [reports]";
+    // A last word "reports" aims the fault at the plain output reports.
+    const bool onReports = words.size() > 3 && words.back() == "reports";
+    const size_t end = words.size() - (onReports ? 1 : 0);
+    if (words.size() < 3 || end > 6) return errorLine(usage);
     std::string why;
     auto chosen = select(words[1], &why);
     if (chosen.empty()) return errorLine(why);
@@ -277,18 +280,20 @@ std::string Simulator::faultCommand(const std::vector<std::string>& words) {
     // frames answered normally before the fault starts.
     size_t next = 3;
     std::optional<unsigned> count = 1u;
-    if (next < words.size() && words[next] != "after") {
+    if (next < end && words[next] != "after") {
         count = parseNumber<unsigned>(words[next], 10);
         if (!count) return errorLine("bad count '" + words[next] + "'");
         ++next;
     }
     std::optional<unsigned> after = 0u;
-    if (next < words.size()) {
-        if (words[next] != "after" || next + 2 != words.size()) return errorLine(usage);
+    if (next < end) {
+        if (words[next] != "after" || next + 2 != end) return errorLine(usage);
         after = parseNumber<unsigned>(words[next + 1], 10);
         if (!after) return errorLine("bad request count '" + words[next + 1] + "'");
     }
-    for (SimDevice* d : chosen) d->model().setFault(*kind, *count, *after);
+    if (onReports && !faultFitsReports(*kind))
+        return errorLine("a plain output report gets no reply: only noreply and remove can hit it");
+    for (SimDevice* d : chosen) d->model().setFault(*kind, *count, *after, onReports);
     return "ok";
 }
 

@@ -86,9 +86,12 @@ public:
     // One control command, one line of answer starting "ok" or "error":
     //   list                                  ok mouse=plugged keyboard=unplugged ...
     //   plug <name|all>, unplug <name|all>
-    //   fault <name> <none|noreply|stale|status-ff|status-fe|remove> [count] [after N]
+    //   fault <name> <none|noreply|stale|status-ff|status-fe|remove> [count] [after N] [reports]
     //                                         count 0 = until cleared; default 1;
-    //                                         the first N command frames pass
+    //                                         the first N command frames pass;
+    //                                         "reports": the plain output reports
+    //                                         (the headset's lighting) instead,
+    //                                         noreply (lost) and remove only
     //   notify <name> <usage in hex>
     //   quit                                  sets quitRequested()
     //   help

@@ -84,7 +84,7 @@ const char kUsage[] =
     "                              microphone's input level 0..100 (--trace prints\n"
     "                              the audio library's calls)\n"
     "  sim COMMAND...              control the device simulator (list, plug NAME,\n"
-    "                              unplug NAME, fault NAME KIND [COUNT] [after N],\n"
+    "                              unplug NAME, fault NAME KIND [COUNT] [after N] [reports],\n"
     "                              notify NAME USAGE, key NAME POSITION [press|release|tap],\n"
     "                              profile NAME INDEX,\n"
     "                              gamemode NAME on|off, frames headset)\n"

@@ -9,7 +9,8 @@
 // A missing reply costs a whole wait (one second, five behind a wireless
 // receiver), so the short run aims that fault at the first and the last
 // request of each transaction only; TALVEN_TEST_LONG=1 aims it at every
-// request.
+// request. The headset's lighting stream, which gets no replies, has its
+// own cases at the end.
 
 #include "device/headset/headset_protocol.h"
 #include "device/keyboard/keyboard_layout.h"
@@ -18,6 +19,7 @@
 #include "device/mouse/mouse_profile_apply.h"
 #include "device/mousepad/mousepad_protocol.h"
 
+#include "sim/headset_model.h"
 #include "support/sim_fixture.h"
 
 #include <gtest/gtest.h>
@@ -124,6 +126,11 @@ struct Transaction {
     // apply, only when the failed request belongs to its macro download.
     bool collapses = false;
     bool collapsesInMacros = false;
+    // A transaction whose every missing reply together outlasts one test
+    // (the wireless mouse's apply: some 35 requests of five seconds each)
+    // is split into `parts` tests, each failing its own run of requests.
+    int part = 0;
+    int parts = 1;
 };
 
 // Names the case in failure messages instead of dumping its bytes.
@@ -232,6 +239,9 @@ const Transaction kTransactions[] = {
     // check; a check that fails ends the step with 0 (-1 for macros).
     {"WirelessMouseConnection", kWireless, kNothing, [](Rig& r) { return r.mouse.attach(); }},
     {"WirelessMouseSettingsRead", kWireless, kNothing, [](Rig& r) { return r.mouse.readSettings().result; }},
+    {"WirelessMouseProfileApply1of3", kWireless, kNothing, applyMouse, Success, false, true, 0, 3},
+    {"WirelessMouseProfileApply2of3", kWireless, kNothing, applyMouse, Success, false, true, 1, 3},
+    {"WirelessMouseProfileApply3of3", kWireless, kNothing, applyMouse, Success, false, true, 2, 3},
     {"WirelessMouseButtonTable", kWireless, kAttachMouse,
      [](Rig& r) { return r.mouse.writeButtons(0, std::vector<KeyCode>(11, KeyCode{0x20, 0x00, 0x04})); }},
     {"WirelessMouseMacros", kWireless, kNothing, [](Rig& r) { return r.mouse.writeMacros(twoMacros()); }, 0, true},
@@ -260,8 +270,12 @@ std::vector<int> channelResults(FaultKind fault, int success) {
     return {success};
 }
 
+// The link check that precedes each step behind the wireless receiver.
+constexpr uint8_t kLinkCheck = 0xAA;
+
 // The requests of the macro download inside an apply: the information read
-// before it, its begin, the image frames and its end.
+// before it, its begin, the image frames and its end, each with the link
+// check before it on a slow link.
 bool inMacroDownload(const std::vector<sim::Frame>& clean, size_t step) {
     constexpr uint8_t kWriteBuffer = 0x15;
     size_t first = clean.size(), last = 0;
@@ -270,7 +284,14 @@ bool inMacroDownload(const std::vector<sim::Frame>& clean, size_t step) {
         first = std::min(first, i);
         last = i;
     }
-    return first < clean.size() && step + 2 >= first && step <= last + 1;
+    if (first == clean.size()) return false;
+    size_t from = first, to = last;
+    for (int own = 0; from > 0 && own < 2;)
+        if (clean[--from][3] != kLinkCheck) ++own;
+    if (from > 0 && clean[from - 1][3] == kLinkCheck) --from;
+    for (int own = 0; to + 1 < clean.size() && own < 1;)
+        if (clean[++to][3] != kLinkCheck) ++own;
+    return step >= from && step <= to;
 }
 
 bool longRun() {
@@ -307,7 +328,6 @@ protected:
 
         std::vector<int> allowed = channelResults(shot.fault, t.success);
         // A link check that fails only says the mouse is out of reach.
-        constexpr uint8_t kLinkCheck = 0xAA;
         if (clean[shot.step][3] == kLinkCheck && shot.fault != FaultKind::Stale) allowed = {Refused};
         const bool collapsed = t.collapses || (t.collapsesInMacros && inMacroDownload(clean, shot.step));
         if (collapsed && shot.fault != FaultKind::Stale) allowed = {keyboard::kMacrosNotWritten};
@@ -333,20 +353,114 @@ TEST_P(FaultMatrixTest, EveryFaultAtEveryRequest) {
     ASSERT_FALSE(clean.empty());
     const FaultKind faults[] = {FaultKind::NoReply, FaultKind::Stale, FaultKind::StatusFF, FaultKind::StatusFE,
                                 FaultKind::Remove};
+    // This test's share of the requests: a contiguous run of them.
+    const auto parts = static_cast<size_t>(GetParam().parts);
+    const auto part = static_cast<size_t>(GetParam().part);
+    const size_t from = clean.size() * part / parts;
+    const size_t to = clean.size() * (part + 1) / parts;
     int cases = 0;
+    const auto started = Clock::now();
     for (FaultKind fault : faults) {
-        for (size_t step = 0; step < clean.size(); ++step) {
+        for (size_t step = from; step < to; ++step) {
             const bool everyStep = fault != FaultKind::NoReply || longRun();
             if (!everyStep && step != 0 && step + 1 != clean.size()) continue;
             runCase({fault, step}, clean);
             ++cases;
         }
     }
-    std::printf("%s: %zu requests, %d cases\n", GetParam().name, clean.size(), cases);
+    const auto seconds = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - started).count() / 1000.0;
+    std::printf("%s: %zu requests (%zu..%zu here), %d cases, %.1f s\n", GetParam().name, clean.size(), from,
+                to - 1, cases, seconds);
 }
 
 INSTANTIATE_TEST_SUITE_P(Transactions, FaultMatrixTest, ::testing::ValuesIn(kTransactions),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// The headset's lighting goes out as frames of twelve plain output reports
+// that get no reply: a stale reply or a refusing status has nothing to ride
+// on, and there is no reply to miss. What can hit the stream is a report
+// lost on the way (noreply aimed at the reports) and the headset unplugged
+// at any report of a frame; once its node is gone every write fails
+// (EPIPE), which is the failing write this transport can show. A single
+// write failing on a node that stays cannot happen on the simulator's
+// socket nodes, which take every report of a connected client.
+class HeadsetStreamFaultTest : public ::testing::TestWithParam<FaultKind> {
+protected:
+    static constexpr size_t kReports = 12;
+
+    // LED i: red 16 i, green 100, blue 255, full brightness.
+    static std::vector<uint32_t> leds() {
+        std::vector<uint32_t> v;
+        for (uint32_t i = 0; i < 13; ++i) v.push_back(16 * i | 100u << 8 | 255u << 16 | 0xFFu << 24);
+        return v;
+    }
+    // What the headset shows for leds(): each component times the
+    // brightness over 256, never above 247.
+    static sim::HeadsetModel::LedColours expected() {
+        sim::HeadsetModel::LedColours out{};
+        const auto scaled = [](unsigned c) { return static_cast<uint8_t>(std::min(c * 255u / 256u, 247u)); };
+        for (unsigned i = 0; i < out.size(); ++i) out[i] = {scaled(16 * i), scaled(100), scaled(255)};
+        return out;
+    }
+    static bool eventually(const std::function<bool()>& done) {
+        const auto until = Clock::now() + std::chrono::seconds(2);
+        while (!done() && Clock::now() < until) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        return done();
+    }
+    // A frame goes out whole and the headset shows it.
+    static void frameArrives(Rig& rig, sim::HeadsetModel& headset) {
+        const unsigned before = headset.framesReceived();
+        ASSERT_EQ(rig.headset.sendFrame(leds()), Success);
+        ASSERT_TRUE(eventually([&] { return headset.framesReceived() == before + 1; }));
+        EXPECT_EQ(headset.lastFrame(), expected());
+    }
+    // Sends one frame with the clock running; no reply is waited for, so
+    // even a failing write ends at once (the margin covers a loaded machine).
+    static int timedFrame(Rig& rig) {
+        const auto started = Clock::now();
+        const int result = rig.headset.sendFrame(leds());
+        EXPECT_LE(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - started).count(), 600);
+        return result;
+    }
+};
+
+TEST_P(HeadsetStreamFaultTest, AtEveryReportOfAFrame) {
+    const FaultKind fault = GetParam();
+    for (size_t step = 0; step < kReports; ++step) {
+        SCOPED_TRACE(std::string(sim::faultName(fault)) + " at report " + std::to_string(step));
+        Rig rig("headset");
+        auto& headset = dynamic_cast<sim::HeadsetModel&>(rig.model());
+        ASSERT_TRUE(rig.model().setFault(fault, 1, static_cast<unsigned>(step), true));
+        const int result = timedFrame(rig);
+        ++gCases;
+        if (fault == FaultKind::NoReply) {
+            // The host cannot tell a lost report: the frame counts as sent,
+            // the headset drops it and takes the next one whole.
+            EXPECT_EQ(result, Success);
+            ASSERT_TRUE(eventually([&] { return rig.model().otherReports().size() == kReports; }));
+            EXPECT_EQ(headset.framesReceived(), 0u);
+            frameArrives(rig, headset);
+            continue;
+        }
+        // Unplugged: the reports written before the node went are gone with
+        // it, so this frame or one of the next ends with WriteFailed.
+        EXPECT_TRUE(result == Success || result == WriteFailed) << "result " << result;
+        int next = result;
+        for (int tries = 0; next != WriteFailed && tries < 100; ++tries) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            next = timedFrame(rig);
+        }
+        EXPECT_EQ(next, WriteFailed);
+        EXPECT_EQ(headset.framesReceived(), 0u) << "no frame is whole without its last report";
+        ASSERT_TRUE(rig.replug());
+        rereadHeadset(rig);
+        frameArrives(rig, headset);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(HeadsetLightingStream, HeadsetStreamFaultTest,
+                         ::testing::Values(FaultKind::NoReply, FaultKind::Remove),
+                         [](const auto& info) { return info.param == FaultKind::NoReply ? "LostReport" : "Unplugged"; });
 
 class CaseCount : public ::testing::Environment {
 public:

@@ -1,5 +1,6 @@
 #include "device/keyboard/keyboard_layout.h"
 #include "sim/firmware_model.h"
+#include "sim/headset_model.h"
 #include "sim/sim_products.h"
 
 #include <gtest/gtest.h>
@@ -241,6 +242,36 @@ TEST(FirmwareModelTest, OtherReportsAreLoggedApart) {
     ASSERT_EQ(model->otherReports().size(), 1u);
     EXPECT_EQ(model->otherReports()[0], light);
     EXPECT_TRUE(model->requests().empty());
+}
+
+// A fault aimed at the plain reports (the headset's lighting): command
+// frames pass it by, the Nth report after the spared ones is lost or takes
+// the device away, and the kinds that need a reply cannot be aimed there.
+TEST(FirmwareModelTest, FaultOnPlainReportsLeavesCommandFramesAlone) {
+    auto model = makeProduct("headset");
+    auto& headset = dynamic_cast<HeadsetModel&>(*model);
+    // (22 AA) opens a frame; alone it is one report taken, nothing broken.
+    std::vector<uint8_t> opener(17, 0);
+    opener[0] = 0xFF;
+    opener[1] = 0x22;
+    opener[2] = 0xAA;
+    for (FaultKind kind : {FaultKind::Stale, FaultKind::StatusFF, FaultKind::StatusFE})
+        EXPECT_FALSE(model->setFault(kind, 1, 0, true)) << faultName(kind);
+    EXPECT_EQ(model->fault().kind, FaultKind::None);
+
+    ASSERT_TRUE(model->setFault(FaultKind::NoReply, 1, 1, true));
+    EXPECT_EQ(frameStatus(replyTo(*model, makeFrame(cmd::IsOnline, 0, 0))), status::Ok);
+    EXPECT_EQ(model->fault().after, 1u) << "a command frame is not a report of the stream";
+    model->handleOutputReport(opener);  // spared
+    model->handleOutputReport(opener);  // lost: had it arrived, it would break the open frame
+    EXPECT_EQ(headset.framesBroken(), 0u);
+    EXPECT_EQ(model->fault().kind, FaultKind::None);
+    model->handleOutputReport(opener);  // the fault is spent: this one arrives
+    EXPECT_EQ(headset.framesBroken(), 1u);
+
+    ASSERT_TRUE(model->setFault(FaultKind::Remove, 1, 0, true));
+    EXPECT_EQ(frameStatus(replyTo(*model, makeFrame(cmd::IsOnline, 0, 0))), status::Ok);
+    EXPECT_TRUE(model->handleOutputReport(opener).removeDevice);
 }
 
 // A device left running (the demo's lighting sends hundreds of frames a

@@ -157,8 +157,17 @@ TEST_F(SimulatorTest, FaultAfterSomeRequestsThroughTheControlSocket) {
         EXPECT_EQ(control(c.command), "ok");
         for (uint8_t want : c.statuses) EXPECT_EQ(frameStatus(client.exchange(online).value()), want);
     }
+    // The headset's lighting reports get no reply: only a lost report and
+    // the device gone can be aimed at them.
+    EXPECT_EQ(control("fault headset remove 1 after 4 reports"), "ok");
+    const FaultState onReports = sim_.device("headset")->model().fault();
+    EXPECT_TRUE(onReports.onReports);
+    EXPECT_EQ(onReports.after, 4u);
+    EXPECT_EQ(control("fault headset none"), "ok");
     for (const char* bad : {"fault mouse noreply 1 after", "fault mouse noreply after x", "fault mouse noreply 1 2",
-                            "fault mouse noreply 1 later 2", "fault mouse noreply after 1 2"}) {
+                            "fault mouse noreply 1 later 2", "fault mouse noreply after 1 2",
+                            "fault headset status-ff reports", "fault headset stale 1 after 2 reports",
+                            "fault headset reports"}) {
         SCOPED_TRACE(bad);
         EXPECT_EQ(control(bad).rfind("error", 0), 0u);
     }
