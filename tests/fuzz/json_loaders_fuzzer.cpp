@@ -14,6 +14,7 @@
 #include "profile/profile_data_mouse.h"
 #include "profile/profile_list.h"
 #include "profile/shoot_file.h"
+#include "support/profile_reads.h"
 #include "update/update_check.h"
 #include "update/update_time.h"
 
@@ -29,20 +30,11 @@ void require(bool condition) {
     if (!condition) std::abort();
 }
 
-// What every device's profile object reads: the entry, the lighting with its
-// effect steps, and the key list.
+// Every device's profile object first reads what all pages read, with no
+// factory profile to fall back on.
 void readCommon(CBasicProfiledata& profile, const std::string& path) {
-    const std::string& folder = fuzz::scratchFolder();
-    profile.SetDefaultPath(folder + "no-factory.Json");
-    profile.SetProfilePath(path);
-    profile.LoadDeviceEntry(path);
-    profile.ReadLightInfo();
-    profile.ReadLightList();
-    profile.ReadKeyList();
-    // The profile doubles as the light configuration, so its effect names
-    // lead somewhere (the effect file may be itself).
-    profile.ReadLightConfig(path);
-    profile.ReadLedEffects();
+    profile.SetDefaultPath(fuzz::scratchFolder() + "no-factory.Json");
+    test::readProfileAsPages(profile, path);
 }
 
 void loadKeyboard(const std::string& path, uint8_t parameter) {

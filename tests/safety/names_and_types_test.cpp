@@ -10,6 +10,7 @@
 #include "profile/user_names.h"
 
 #include "safety/safety_support.h"
+#include "support/profile_reads.h"
 
 #include <json/reader.h>
 #include <json/writer.h>
@@ -120,13 +121,7 @@ struct Kind {
 template <typename Data>
 Data loaded(const std::string& path) {
     Data profile;
-    profile.SetProfilePath(path);
-    profile.LoadDeviceEntry(path);
-    profile.ReadLightInfo();
-    profile.ReadLightList();
-    profile.ReadKeyList();
-    profile.ReadLightConfig(path);
-    profile.ReadLedEffects();
+    test::readProfileAsPages(profile, path);
     return profile;
 }
 
