@@ -1,6 +1,7 @@
 #include "platform/hid/report_descriptor.h"
 
 #include <algorithm>
+#include <bitset>
 #include <limits>
 #include <map>
 
@@ -481,9 +482,24 @@ int64_t readElement(std::span<const uint8_t> payload, const ReportField& f, uint
     return v;
 }
 
-void addUsageOnce(std::vector<uint16_t>& usages, uint16_t usage) {
-    if (std::find(usages.begin(), usages.end(), usage) == usages.end()) usages.push_back(usage);
-}
+// The usages one item reports, each once, in the order first seen. A report
+// may hold tens of thousands of pressed buttons; looking each up in the list
+// made decoding one such report take seconds, so the ids seen are a bitmap.
+class UsagesOnce {
+public:
+    explicit UsagesOnce(std::vector<uint16_t>& on) : on_(on) {
+        for (uint16_t id : on_) seen_.set(id);
+    }
+    void add(uint16_t id) {
+        if (seen_.test(id)) return;
+        seen_.set(id);
+        on_.push_back(id);
+    }
+
+private:
+    std::vector<uint16_t>& on_;
+    std::bitset<0x10000> seen_;
+};
 
 // An array element names the usage it reports by its index into the usage
 // list. A value outside the logical range is the "nothing" an array sends
@@ -491,6 +507,7 @@ void addUsageOnce(std::vector<uint16_t>& usages, uint16_t usage) {
 // so neither reports a usage.
 void decodeArray(std::span<const uint8_t> payload, const ReportField& f, const ButtonCap& cap,
                  std::vector<uint16_t>& on) {
+    UsagesOnce once(on);
     for (uint32_t e = 0; e < f.reportCount; ++e) {
         int64_t v = readElement(payload, f, e);
         if (v < f.logicalMin || v > f.logicalMax) continue;
@@ -498,17 +515,18 @@ void decodeArray(std::span<const uint8_t> payload, const ReportField& f, const B
         if (!usage || usageIdOf(*usage) == 0) continue;
         if (usagePageOf(*usage) != cap.usagePage) continue;
         uint16_t id = usageIdOf(*usage);
-        if (id >= cap.usageMin && id <= cap.usageMax) addUsageOnce(on, id);
+        if (id >= cap.usageMin && id <= cap.usageMax) once.add(id);
     }
 }
 
 void decodeButtons(std::span<const uint8_t> payload, const ReportField& f, const ButtonCap& cap,
                    std::vector<uint16_t>& on) {
+    UsagesOnce once(on);
     for (uint32_t i = 0; i < cap.reportCount; ++i) {
         if (readBits(payload, f.bitOffset + uint64_t{cap.firstElement + i} * f.reportSize, 1) == 0)
             continue;
         uint16_t id = static_cast<uint16_t>(cap.usageMin + (cap.isRange ? i : 0));
-        if (id != 0) addUsageOnce(on, id);
+        if (id != 0) once.add(id);
     }
 }
 

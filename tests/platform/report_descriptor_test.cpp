@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <fstream>
 #include <map>
 #include <random>
@@ -287,6 +288,33 @@ TEST(ReportDescriptor, GlobalStackLongItemsDelimitersAndPages) {
     ASSERT_TRUE(unpackInputReport(c, Bytes{0x05, 0xFF, 0x80, 0x01}, items));
     EXPECT_EQ(items[1].rawValue, 255);  // unsigned: logical minimum is 0
     EXPECT_EQ(items[2].rawValue, 128);
+}
+
+// 65,535 one-bit buttons (Button 1..65535), every one pressed: each usage
+// once, in order, and quickly enough for a device that reports at 1 kHz.
+TEST(ReportDescriptor, ReportWithEveryButtonOfAFullPagePressed) {
+    const Bytes desc = {0x05, 0x01, 0x09, 0x02, 0xA1, 0x01,  // Desktop Mouse
+                        0x05, 0x09, 0x19, 0x01, 0x2A, 0xFF, 0xFF,  // Button 1..65535
+                        0x15, 0x00, 0x25, 0x01, 0x75, 0x01, 0x96, 0xFF, 0xFF,  // 1 bit x 65535
+                        0x81, 0x02, 0xC0};
+    ReportDescriptor d = parseOk(desc);
+    ASSERT_EQ(d.collections.size(), 1u);
+    const TopLevelCollection& c = d.collections[0];
+    ASSERT_EQ(c.inputReportByteLength, 1 + 8192);
+    Bytes report(c.inputReportByteLength, 0xFF);
+    report[0] = 0;  // unnumbered
+    std::vector<uint16_t> expected(65535);
+    for (size_t i = 0; i < expected.size(); ++i) expected[i] = static_cast<uint16_t>(i + 1);
+
+    std::vector<DataItem> items = makeInputDataItems(c);
+    ASSERT_EQ(items.size(), 1u);
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < 10; ++i) ASSERT_TRUE(unpackInputReport(c, report, items));
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_EQ(items[0].usages, expected);
+    // Ten decodes take milliseconds; a lookup per pressed button in the list
+    // of those already found takes seconds for each one.
+    EXPECT_LT(took, std::chrono::seconds(2));
 }
 
 TEST(ReportDescriptor, ShortReportIsRefused) {
