@@ -4,8 +4,10 @@
 // contents of one generation the program had reached, never a mixture and
 // never anything older than the last generation it finished.
 //
-// The moments come from a seeded generator; a failure names the seed, and
-// TALVEN_CRASH_SEED=<seed> replays it. TALVEN_CRASH_SAVES sets how many saves
+// The moments come from a seeded generator, spread over the time the driver
+// takes here to start and finish two generations; a failure names the seed
+// and that span, and TALVEN_CRASH_SEED=<seed> replays it (on a machine and
+// build that take about as long). TALVEN_CRASH_SAVES sets how many saves
 // to interrupt (1,000 by default).
 
 #include "safety/safety_support.h"
@@ -13,11 +15,14 @@
 #include <gtest/gtest.h>
 #include <json/reader.h>
 
+#include <algorithm>
 #include <array>
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
+#include <poll.h>
 #include <random>
 #include <sstream>
 #include <string>
@@ -131,15 +136,47 @@ std::optional<OnDisk> inspect(const fs::path& folder, const Json::Value& factory
     return disk;
 }
 
+using Clock = std::chrono::steady_clock;
+
+// No driver run may take longer than this, even one that is not killed on
+// purpose: a stuck driver fails the test instead of holding it up for good.
+constexpr std::chrono::seconds kDriverLimit{120};
+// The kill moments span at least this much, the driver's start and a few
+// generations in a plain build.
+constexpr long kMinimumSpanUs = 40'000;
+
 struct DriverRun {
     long begun = -1;
     long done = -1;
     bool killed = false;
     int exitCode = -1;
+    // From the start to the last "D" line read before the kill; zero if none.
+    Clock::duration lastDoneAt{};
 };
 
-// Starts the driver, kills it after `delay`, and reads what it reported.
-DriverRun runDriver(const std::vector<std::string>& args, std::chrono::microseconds delay) {
+// Takes the complete lines of `text` ("B k" or "D k") into `run`, keeping an
+// unfinished last line in `text` for the next read.
+void takeLines(std::string& text, DriverRun& run, Clock::duration at) {
+    size_t end = 0;
+    for (size_t eol; (eol = text.find('\n', end)) != std::string::npos; end = eol + 1) {
+        std::istringstream line(text.substr(end, eol - end));
+        std::string what;
+        long k = -1;
+        line >> what >> k;
+        if (what == "B") run.begun = k;
+        if (what == "D") {
+            run.done = k;
+            run.lastDoneAt = at;
+        }
+    }
+    text.erase(0, end);
+}
+
+// Starts the driver and kills it once `killAfter` has passed or it has
+// finished generation `killAfterDone` (when not negative), reading what it
+// reports meanwhile. The driver's output is read as it comes, so the time of
+// its "D" lines is known.
+DriverRun runDriver(const std::vector<std::string>& args, Clock::duration killAfter, long killAfterDone = -1) {
     int out[2];
     if (::pipe(out) != 0) return {};
     const pid_t pid = ::fork();
@@ -154,23 +191,53 @@ DriverRun runDriver(const std::vector<std::string>& args, std::chrono::microseco
         ::_exit(127);
     }
     ::close(out[1]);
+    const Clock::time_point start = Clock::now();
     DriverRun run;
-    if (delay.count() >= 0) {
-        ::usleep(static_cast<useconds_t>(delay.count()));
-        ::kill(pid, SIGKILL);
+    std::string text;
+    for (Clock::duration left; (left = start + killAfter - Clock::now()) > Clock::duration::zero();) {
+        const auto us = std::chrono::duration_cast<std::chrono::microseconds>(left).count();
+        const timespec wait{static_cast<time_t>(us / 1'000'000), static_cast<long>(us % 1'000'000) * 1000};
+        pollfd p{out[0], POLLIN, 0};
+        if (::ppoll(&p, 1, &wait, nullptr) <= 0) continue;
+        char buffer[4096];
+        const ssize_t n = ::read(out[0], buffer, sizeof buffer);
+        if (n <= 0) break;  // the driver ended by itself
+        text.append(buffer, static_cast<size_t>(n));
+        takeLines(text, run, Clock::now() - start);
+        if (killAfterDone >= 0 && run.done >= killAfterDone) break;
     }
-    const std::string text = test::readAllAndClose(out[0]);
+    ::kill(pid, SIGKILL);
+    text += test::readAllAndClose(out[0]);
+    takeLines(text, run, Clock::now() - start);
     int status = 0;
     ::waitpid(pid, &status, 0);
     run.killed = WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    std::istringstream lines(text);
-    for (std::string what; lines >> what;) {
-        long k = -1;
-        lines >> k;
-        (what == "B" ? run.begun : run.done) = k;
-    }
     return run;
+}
+
+// After a kill in a run that started at generation `next`: every file is
+// whole and holds either what it held before or a generation the run began.
+void checkAfterKill(const fs::path& folder, const Json::Value& factory, const DriverRun& run, long next,
+                    OnDisk& disk, int kills) {
+    ASSERT_TRUE(run.killed) << "the driver ended by itself with " << run.exitCode << " in generation " << run.begun;
+    const OnDisk before = disk;
+    std::string why;
+    const std::optional<OnDisk> now = inspect(folder, factory, why);
+    ASSERT_TRUE(now) << why << " after a kill in generation " << run.begun << " (kill " << kills << ")";
+    disk = *now;
+    for (size_t f = 0; f < kWhat.size(); ++f) {
+        const long g = disk.gen[f];
+        const bool unchanged = g == before.gen[f];
+        const bool reached = run.begun >= next && g >= next && g <= run.begun;
+        EXPECT_TRUE(unchanged || reached) << kWhat[f] << " holds generation " << g << "; before " << before.gen[f]
+                                          << ", begun " << run.begun;
+        if (run.done >= next) EXPECT_GE(g, run.done) << kWhat[f] << " lost finished generation " << run.done;
+    }
+    // Settings are saved before the name within a generation, and a kill
+    // between the two leaves the name a generation (or more, over several
+    // kills) behind, never ahead.
+    EXPECT_LE(disk.gen[1], disk.gen[0]);
 }
 
 int envNumber(const char* name, int fallback) {
@@ -183,9 +250,6 @@ TEST(CrashSafety, EveryFileHoldsOneWholeGenerationAfterAKillAtAnyMoment) {
     const int saves = envNumber("TALVEN_CRASH_SAVES", 1000);
     SCOPED_TRACE("replay with TALVEN_CRASH_SEED=" + std::to_string(seed));
     std::mt19937 random(seed);
-    // Up to 40 ms: longer than one generation of saves, so the moment falls
-    // anywhere in it, including the driver's start.
-    std::uniform_int_distribution<int> delay(0, 40'000);
 
     test::TempDir dir;
     const fs::path folder = dir / "data";
@@ -196,34 +260,34 @@ TEST(CrashSafety, EveryFileHoldsOneWholeGenerationAfterAKillAtAnyMoment) {
     Json::Value factory;
     ASSERT_TRUE(Json::Reader().parse(kFactory, factory));
 
-    const DriverRun init = runDriver({data, factoryPath, "init"}, std::chrono::microseconds(-1));
+    const DriverRun init = runDriver({data, factoryPath, "init"}, kDriverLimit);
     ASSERT_EQ(init.exitCode, 0);
     std::string why;
     std::optional<OnDisk> disk = inspect(folder, factory, why);
     ASSERT_TRUE(disk) << why;
     ASSERT_EQ(disk->gen, (std::array<long, 4>{0, 0, 0, 0}));
 
-    long next = 1;
-    int kills = 0;
+    // The first kill comes once the driver has finished two generations,
+    // which times its start and its saves on this machine and build. The
+    // kill moments after it fall anywhere in that span: a fixed span would,
+    // where the start alone takes longer (a sanitized build, a loaded
+    // machine), kill before the first save nearly every time and the test
+    // would barely move on.
+    const DriverRun timing = runDriver({data, factoryPath, "1"}, kDriverLimit, 2);
+    ASSERT_GE(timing.done, 2) << "the driver did not finish two generations in " << kDriverLimit.count() << " s";
+    int kills = 1;
+    checkAfterKill(folder, factory, timing, 1, *disk, kills);
+    if (HasFailure()) return;
+    const auto spanUs = std::chrono::duration_cast<std::chrono::microseconds>(timing.lastDoneAt).count();
+    std::uniform_int_distribution<long> delay(0, std::max<long>(spanUs, kMinimumSpanUs));
+    SCOPED_TRACE("kill moments spread over " + std::to_string(spanUs) + " us");
+
+    long next = timing.begun + 1;
     while ((next - 1) * 3 < saves) {
-        const DriverRun run = runDriver({data, factoryPath, std::to_string(next)}, std::chrono::microseconds(delay(random)));
-        ASSERT_TRUE(run.killed) << "the driver ended by itself with " << run.exitCode << " in generation " << run.begun;
+        const auto killAfter = std::chrono::microseconds(delay(random));
+        const DriverRun run = runDriver({data, factoryPath, std::to_string(next)}, killAfter);
         ++kills;
-        const OnDisk before = *disk;
-        disk = inspect(folder, factory, why);
-        ASSERT_TRUE(disk) << why << " after a kill in generation " << run.begun << " (kill " << kills << ")";
-        for (size_t f = 0; f < kWhat.size(); ++f) {
-            const long g = disk->gen[f];
-            const bool unchanged = g == before.gen[f];
-            const bool reached = run.begun >= next && g >= next && g <= run.begun;
-            EXPECT_TRUE(unchanged || reached) << kWhat[f] << " holds generation " << g << "; before " << before.gen[f]
-                                              << ", begun " << run.begun;
-            if (run.done >= next) EXPECT_GE(g, run.done) << kWhat[f] << " lost finished generation " << run.done;
-        }
-        // Settings are saved before the name within a generation, and a kill
-        // between the two leaves the name a generation (or more, over several
-        // kills) behind, never ahead.
-        EXPECT_LE(disk->gen[1], disk->gen[0]);
+        checkAfterKill(folder, factory, run, next, *disk, kills);
         if (HasFailure()) return;
         if (run.begun >= next) next = run.begun + 1;
     }
