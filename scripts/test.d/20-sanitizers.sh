@@ -23,9 +23,9 @@ if command -v ccache >/dev/null; then
 fi
 
 # The checks that are scripts alone run no program of ours. The short run
-# also leaves out the crash-safety kill test (hundreds of sanitized program
-# starts: over ten minutes here even at 100 saves) and the private PipeWire
-# server test; the long run has both, the kill test at 100 saves.
+# also leaves out the crash-safety kill test (a hundred sanitized program
+# starts, each a tenth of a second or more) and the private PipeWire server
+# test; the long run has both, the kill test at 100 saves.
 skipped='skin_check|skin_device_checks|language_files|layer_check|layer_check_cases'
 if [[ "$long" == 1 ]]; then
   export TALVEN_CRASH_SAVES="${TALVEN_CRASH_SAVES:-100}"
