@@ -19,11 +19,13 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <span>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace talven {
@@ -318,9 +320,34 @@ protected:
     virtual int transmitFrame(std::span<const uint32_t> frame);
     // Asks the user through the owner window; false when there is none.
     bool askUser(const char* key, bool offerCancel);
+    // Shown in the main window's message box at once: a language key, or a
+    // text shown as it is.
+    void tellUser(const QString& text);
+
+    // ---- writes the device did not take ------------------------------------
+    static constexpr const char* kNotWrittenKey = "message_text_device_not_written";
+    static constexpr const char* kMacrosNotWrittenKey = "message_text_7";
+    static bool notTaken(int result) { return result != channel_result::Success; }
+    // Runs `write`, a transaction with the device, and returns its result.
+    // When the device was there to take it and `failed` says it did not
+    // (unplugged half way, a request refused or unanswered), the user is
+    // told with `key` once the current action is over, and the program goes
+    // on; a device that left half way gets the settings again on arrival.
+    int checkedWrite(const std::function<int()>& write, bool (*failed)(int) = notTaken,
+                     const char* key = kNotWrittenKey);
+    // Queues `key`; of the notices queued during one action only the first
+    // is shown (one failure tends to fail every write after it).
+    void queueWriteNotice(const char* key);
+    // Whether a checked write failed since the page last began sending its
+    // settings whole: the device may hold part of them, or none. Taking it
+    // clears it; the page then sends them again (on the next connection).
+    bool takeDeviceBehind() { return std::exchange(deviceBehind_, false); }
 
 private:
     void animationLoop();
+    // The owner window's message box with `text` (a language key or a text
+    // shown as it is); whether the user confirmed.
+    bool askOwner(const QString& text, bool offerCancel);
     enum class ProfileNotice { None, Unsaved, Damaged };
     // Shown after the current event: a load or save may run inside the
     // connection sequence or a notification, and the box has a loop of its own.
@@ -333,6 +360,8 @@ private:
     bool profileDamaged_ = false;
     std::string damageReportedFor_;  // the damaged profile the user was told about
     ProfileNotice pendingNotice_ = ProfileNotice::None;
+    const char* pendingWriteNotice_ = nullptr;
+    bool deviceBehind_ = false;
 
     bool drivesDevice_ = false;
     bool lightingControl_ = true;

@@ -86,11 +86,39 @@ void COrvaneUSBDevice::showProfileNotice() {
 }
 
 bool COrvaneUSBDevice::askUser(const char* key, bool offerCancel) {
+    return askOwner(QString::fromLatin1(key), offerCancel);
+}
+
+void COrvaneUSBDevice::tellUser(const QString& text) { askOwner(text, false); }
+
+bool COrvaneUSBDevice::askOwner(const QString& text, bool offerCancel) {
     auto* window = qobject_cast<ui::WindowImplBase*>(ownerWindow_);
     if (!window) return false;
-    PageQuestion question{QString::fromLatin1(key), offerCancel};
+    PageQuestion question{text, offerCancel};
     window->SendMessage(kPageQuestionMessage, reinterpret_cast<quintptr>(&question), 0);
     return question.confirmed;
+}
+
+int COrvaneUSBDevice::checkedWrite(const std::function<int()>& write, bool (*failed)(int), const char* key) {
+    // Nothing goes to a device that is not there (or is held back): there
+    // is no failure to tell of then.
+    const bool sent = commandChannel_.isConnected() && !commandChannel_.refusal();
+    const int result = write();
+    if (sent && failed(result)) {
+        deviceBehind_ = true;
+        queueWriteNotice(key);
+    }
+    return result;
+}
+
+// Shown after the current event, as the profile notices are: the write may
+// run inside a profile pick or a panel's notification, and the message box
+// has a loop of its own.
+void COrvaneUSBDevice::queueWriteNotice(const char* key) {
+    if (pendingWriteNotice_) return;
+    pendingWriteNotice_ = key;
+    QMetaObject::invokeMethod(
+        this, [this] { askUser(std::exchange(pendingWriteNotice_, nullptr), false); }, Qt::QueuedConnection);
 }
 
 void COrvaneUSBDevice::resetDamagedProfile() {

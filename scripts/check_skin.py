@@ -62,7 +62,7 @@ REQUIRED_KEYS = (
     "message_text_9", "message_text_16", "message_text_22",
     "message_text_profile_reset", "message_text_import_invalid", "message_text_profile_file",
     "device_tab_buttons", "device_tab_performance",
-    "message_text_profile_damaged", "message_text_profile_not_saved", "kb_game_mode_on", "kb_game_mode_off",
+    "message_text_profile_damaged", "message_text_profile_not_saved", "message_text_device_not_written", "kb_game_mode_on", "kb_game_mode_off",
     "tray_notice_title", "tray_notice_text", "footer_text", "footer_text_notray",
     "light_set_left_to_right_text", "light_set_right_to_left_text", "light_set_inside_to_outside_text",
     "light_set_outside_to_inside_text", "light_set_anti_clock_text", "light_set_clockwise_text",

@@ -132,7 +132,11 @@ void COrvaneKeyboardDevice::onConnected() {
     // keyboard holds, and sends nothing (the writes check).
     if (profileDamaged()) readProfileRecord();
     applyProfileToPage();
+    // Keys that did not all reach the keyboard (unplugged half way) go
+    // again, after the macros they may play.
+    const bool keysBehind = takeDeviceBehind();
     writeProfileRecord(0, 0, false, 0, 0);
+    if (keysBehind && writeMacros() == 0) writeKeyTableFromProfile(0);
     startLightingThread();
     // The game mode is shown from the start, not only after its key is used.
     readDeviceStatus();

@@ -175,8 +175,6 @@ private:
     ui::CControlUI* pageControl(const QString& name) const;
     ui::CControlUI* pageControl(const char* name) const { return pageControl(QString::fromLatin1(name)); }
     QString translate(const QString& key) const;
-    // A message for the user, through the main window.
-    void tellUser(const QString& text);
     void updateKeyLabels();
     void updateSettingsPage();
     void showRepeatDelayLabel(int check);

@@ -74,19 +74,12 @@ void COrvaneKeyboardDevice::saveKeysToKeyboard() {
     // the keys assigned to them: the key table waits, and the button stays
     // on to say the keyboard does not have the keys yet.
     if (macros != 0) return;
-    writeKeyTableFromProfile(0);
+    const int keys = writeKeyTableFromProfile(0);
     saveProfile();
-    if (CControlUI* proSave = pageControl("key_butt_prosave")) proSave->SetEnabled(false);
+    // A table the keyboard did not take leaves the button on: it still
+    // does not have the keys.
+    if (CControlUI* proSave = pageControl("key_butt_prosave")) proSave->SetEnabled(keys != channel_result::Success);
     applyProfileToPage();
-}
-
-// Shown in the main window's message box; a text that is no language key
-// is shown as it is.
-void COrvaneKeyboardDevice::tellUser(const QString& text) {
-    auto* window = qobject_cast<WindowImplBase*>(ownerWindow_);
-    if (!window) return;
-    PageQuestion question{text, false};
-    window->SendMessage(kPageQuestionMessage, reinterpret_cast<quintptr>(&question), 0);
 }
 
 }  // namespace talven

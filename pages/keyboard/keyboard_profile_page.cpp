@@ -78,6 +78,7 @@ void COrvaneKeyboardDevice::selectProfile(const std::string& uuid) {
     }
     applyRepeatToDesktop();
     applyProfileToPage();
+    takeDeviceBehind();
     writeProfileRecord(0, 0, false, 0, 0);
     writeKeyTableFromProfile(0);
 }
@@ -163,7 +164,7 @@ int COrvaneKeyboardDevice::writeKeyTable(int profileIndex, std::vector<uint32_t>
     std::vector<KeyCode> codes;
     codes.reserve(keyAssignments.size());
     for (uint32_t value : keyAssignments) codes.push_back(keyCodeFromValue(value));
-    return protocol_.writeKeyTable(profileIndex, codes);
+    return checkedWrite([&] { return protocol_.writeKeyTable(profileIndex, codes); });
 }
 
 int COrvaneKeyboardDevice::writeKeyTableFromProfile(int profileIndex) {
@@ -193,7 +194,9 @@ int COrvaneKeyboardDevice::writeProfileRecord(int profileIndex, uint32_t value, 
         std::lock_guard<std::mutex> lock(frameLock_);
         light = lighting_.lightParams();
     }
-    return protocol_.writeProfileRecord(profileIndex, static_cast<uint8_t>(value), light, system_.switches());
+    return checkedWrite([&] {
+        return protocol_.writeProfileRecord(profileIndex, static_cast<uint8_t>(value), light, system_.switches());
+    });
 }
 
 // The bitmap follows the custom mode's key colours, not whatever the preview

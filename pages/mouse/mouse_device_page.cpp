@@ -94,6 +94,9 @@ void COrvaneMouseDevice::onConnected() {
     protocol_.attach();
     reloadWithSystemSettings();
     applyProfileToPage();
+    // A profile that did not all reach the mouse (unplugged half way) goes
+    // again: the mouse then holds what the page shows.
+    if (takeDeviceBehind() && !profileDamaged()) sendProfileToMouse();
     if (!animating()) startAnimation();
 }
 

@@ -152,6 +152,8 @@ private:
     void linkShootPanel();
     // Profile 0's settings block with the primary screen's size.
     int sendSettingsBlock();
+    // The profile's settings block, macros and buttons to the mouse.
+    void sendProfileToMouse();
     // Kept, saved and sent: the end of every edit of the performance tab.
     void storeAndSend();
     // The stage list reaches stage `stage` (new stages off, at step 0).

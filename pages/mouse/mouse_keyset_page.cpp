@@ -6,6 +6,7 @@
 #include "editors/key_set_control.h"
 #include "pages/mouse/mouse_device_page.h"
 #include "platform/debug_output.h"
+#include "ui/resource_manager.h"
 
 namespace talven {
 
@@ -52,10 +53,20 @@ void COrvaneMouseDevice::clearKeyAssignment() {
 // Without the macros the mouse would play what it held before on the
 // buttons assigned to them: the button table waits for them.
 void COrvaneMouseDevice::saveKeysToMouse() {
-    if (writeMacros() != 0) return;
-    writeKeyTableFromProfile(0);
+    const int macros = writeMacros();
+    // A macro file that cannot be read is told as a download that failed
+    // (a damaged profile sends nothing, and was told of when it loaded).
+    if (macros == mouse::kMacrosNotWritten && !profileDamaged()) queueWriteNotice(kMacrosNotWrittenKey);
+    if (macros > 0) {
+        const QString format = ui::CResourceManager::GetInstance()->GetText(QStringLiteral("message_text_16"));
+        tellUser(QString(format).replace(QLatin1String("%d"), QString::number(macros)));
+    }
+    if (macros != 0) return;
+    const int buttons = writeKeyTableFromProfile(0);
     saveProfile();
-    if (ui::CControlUI* apply = pageControl("key_butt_prosave")) apply->SetEnabled(false);
+    // A table the mouse did not take leaves the button on: it still does
+    // not have the buttons.
+    if (ui::CControlUI* apply = pageControl("key_butt_prosave")) apply->SetEnabled(buttons != channel_result::Success);
 }
 
 }  // namespace talven

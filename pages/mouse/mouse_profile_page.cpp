@@ -94,6 +94,11 @@ void COrvaneMouseDevice::selectProfile(const std::string& uuid) {
     }
     applyPointerToDesktop();
     applyProfileToPage();
+    sendProfileToMouse();
+}
+
+void COrvaneMouseDevice::sendProfileToMouse() {
+    takeDeviceBehind();
     sendSettingsBlock();
     // The buttons may play the macros: they go only after the macros arrived.
     if (writeMacros() == 0) writeKeyTableFromProfile(0);
@@ -151,7 +156,7 @@ int COrvaneMouseDevice::writeKeyTable(int profileIndex, std::vector<uint32_t> ke
     std::vector<KeyCode> codes;
     codes.reserve(keyAssignments.size());
     for (uint32_t value : keyAssignments) codes.push_back(keyCodeFromValue(value));
-    return protocol_.writeButtons(profileIndex, codes);
+    return checkedWrite([&] { return protocol_.writeButtons(profileIndex, codes); });
 }
 
 int COrvaneMouseDevice::writeKeyTableFromProfile(int profileIndex) {
@@ -170,7 +175,9 @@ int COrvaneMouseDevice::writeMacros() {
         debugOutput("宏下载: " + error);
         return mouse::kMacrosNotWritten;
     }
-    return protocol_.writeMacros(macros);
+    // A positive result (too many events) sent nothing: the caller tells it.
+    return checkedWrite([&] { return protocol_.writeMacros(macros); },
+                        [](int result) { return result == mouse::kMacrosNotWritten; }, kMacrosNotWrittenKey);
 }
 
 int COrvaneMouseDevice::sendSettingsBlock() {
@@ -189,7 +196,7 @@ int COrvaneMouseDevice::writeProfileRecord(int profileIndex, uint32_t value, boo
     const mouse::ScreenSize screen = screenSizeFlag ? mouse::ScreenSize{1, static_cast<uint16_t>(screenWidth),
                                                                         static_cast<uint16_t>(screenHeight)}
                                                     : mouse::ScreenSize{};
-    return protocol_.writeSettings(profileIndex, static_cast<uint8_t>(value), settings, screen);
+    return checkedWrite([&] { return protocol_.writeSettings(profileIndex, static_cast<uint8_t>(value), settings, screen); });
 }
 
 }  // namespace talven

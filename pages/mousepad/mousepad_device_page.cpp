@@ -65,6 +65,9 @@ void COrvaneMousePadDevice::onConnected() {
     takeSettings(protocol_.readSettings());
     reloadProfile();
     applyProfileToPage();
+    // Lighting that did not reach the pad (unplugged half way) goes again:
+    // the pad then holds what the page shows.
+    if (takeDeviceBehind()) writeProfileRecord(0, 0, false, 0, 0);
     startAnimation();
 }
 
@@ -89,7 +92,7 @@ bool COrvaneMousePadDevice::takeSettings(const mousepad::SettingsReading& readin
 int COrvaneMousePadDevice::writeProfileRecord(int profileIndex, uint32_t, bool, int, int) {
     if (profileDamaged() || profileIndex < 0 || profileIndex > 0xFF) return 0;
     const mousepad::SettingsBlock block = settingsBlock();
-    return protocol_.writeSettings(static_cast<uint8_t>(profileIndex), block);
+    return checkedWrite([&] { return protocol_.writeSettings(static_cast<uint8_t>(profileIndex), block); });
 }
 
 // ---- profile ------------------------------------------------------------------------
@@ -135,6 +138,7 @@ void COrvaneMousePadDevice::loadProfileFrom(const std::string& path) {
 void COrvaneMousePadDevice::selectProfile(const std::string& uuid) {
     COrvaneUSBDevice::selectProfile(uuid);
     // The pad keeps its lighting itself: the chosen profile's goes there.
+    takeDeviceBehind();
     writeProfileRecord(0, 0, false, 0, 0);
 }
 

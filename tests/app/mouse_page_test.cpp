@@ -50,6 +50,11 @@ protected:
         test::qtApp();
         ASSERT_TRUE(sim.addProduct(product));
         window = std::make_unique<CMainWnd>(std::vector<hid::HidRoot>{{dir.str(), dir.str()}});
+        // The message box answers without opening: what it was asked is kept.
+        window->setProfileDialogs({{}, {}, [this](QWidget*, const QString& key, int) {
+                                       messages.push_back(key.toStdString());
+                                       return 1;
+                                   }});
         ASSERT_TRUE(window->Create(nullptr, QStringLiteral("test"), ui::WS_POPUP, 0, 0, 0, 800, 572));
         ASSERT_TRUE(test::waitUntil([&] { return window->firstScanDone(); }));
         for (COrvaneUSBDevice* candidate : window->selector()->pages())
@@ -107,6 +112,7 @@ protected:
     std::unique_ptr<CMainWnd> window;
     COrvaneMouseDevice* page = nullptr;
     std::string name;
+    std::vector<std::string> messages;
 };
 
 // The same block `talvenctl --trace mouse apply` leaves for this profile,
@@ -213,6 +219,10 @@ TEST_F(MousePageTest, AWirelessMouseOutOfReachGetsOnlyTheLinkCheck) {
     EXPECT_EQ(requests[0][3], 0xAA);
     EXPECT_EQ(model().area(Area::Config), before);
     EXPECT_TRUE(option(QStringLiteral("polling_rate_option_1"))->IsSelected()) << "the choice is kept for later";
+    // The user learns that the mouse did not take it, once.
+    ASSERT_TRUE(test::waitUntil([&] { return !messages.empty(); }));
+    test::idle(50);
+    EXPECT_EQ(messages, std::vector<std::string>{"message_text_device_not_written"});
 }
 
 // The desktop's pointer settings (here a settings file with no desktop

@@ -15,6 +15,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace talven::test {
 
@@ -29,9 +30,16 @@ inline bool writeSingleProfileList(const std::string& deviceFolder, const std::s
 }
 
 // A main window over the simulated devices in `simDir`, created and past
-// its first device scan; null (with a test failure) when it is not.
-inline std::unique_ptr<CMainWnd> openMainWindow(const std::string& simDir) {
+// its first device scan; null (with a test failure) when it is not. Its
+// message box never opens (a test has no one to close it): the keys it was
+// asked to show go to `messages` when given, and count as confirmed.
+inline std::unique_ptr<CMainWnd> openMainWindow(const std::string& simDir,
+                                                std::vector<std::string>* messages = nullptr) {
     auto window = std::make_unique<CMainWnd>(std::vector<hid::HidRoot>{{simDir, simDir}});
+    window->setProfileDialogs({{}, {}, [messages](QWidget*, const QString& key, int) {
+                                   if (messages) messages->push_back(key.toStdString());
+                                   return 1;
+                               }});
     const bool created = window->Create(nullptr, QStringLiteral("test"), ui::WS_POPUP, 0, 0, 0, 800, 572);
     EXPECT_TRUE(created);
     const bool scanned = created && waitUntil([&] { return window->firstScanDone(); });

@@ -1,7 +1,8 @@
 // A profile the user picks goes to the keyboard in one run of requests; the
 // keyboard failing half way through must not take the page or the program
 // with it. The run is cut by an unplug (the keyboard comes back and is read
-// again) and by a refused request (the next pick goes through).
+// again) and by a refused request (the next pick goes through); each time
+// the user is told once that the keyboard did not take it all.
 
 #include "app/main_wnd.h"
 #include "editors/device_profile.h"
@@ -26,7 +27,7 @@ protected:
     void SetUp() override {
         test::qtApp();
         sim.addAllProducts();
-        window = test::openMainWindow(dir.str());
+        window = test::openMainWindow(dir.str(), &messages);
         ASSERT_NE(window, nullptr);
         for (COrvaneUSBDevice* candidate : window->selector()->pages())
             if (candidate->deviceFolderName() == "keyboard") page = dynamic_cast<COrvaneKeyboardDevice*>(candidate);
@@ -82,6 +83,15 @@ protected:
         EXPECT_EQ(combo()->GetCurSel(), 1);
     }
 
+    // The one message a failed pick gives, once the pick is over.
+    void expectToldNotWritten() {
+        ASSERT_TRUE(test::waitUntil([&] { return !messages.empty(); }));
+        test::idle(50);
+        EXPECT_EQ(messages, std::vector<std::string>{"message_text_device_not_written"});
+        messages.clear();
+    }
+
+    std::vector<std::string> messages;
     test::TempDir dir;
     test::TempDir home;
     test::ScopedEnv dataHome{"XDG_DATA_HOME", home.str().c_str()};
@@ -101,9 +111,11 @@ TEST_F(ProfileFaultTest, UnpluggedHalfWayThroughAProfileTheKeyboardComesBackWhol
     EXPECT_LT(tickCount() - started, static_cast<uint32_t>(CommandChannel::kTimeoutMs + 500));
     ASSERT_TRUE(test::waitUntil([&] { return window->CurrentDevicePage() != page; }));
     EXPECT_EQ(combo()->GetCurSel(), 1) << "the user's pick stands";
+    expectToldNotWritten();
 
     plugAndWait();
     expectConsistent();
+    EXPECT_TRUE(messages.empty()) << "the keyboard took everything on arrival";
     EXPECT_EQ(pick(0), clean);
     expectUsable(clean);
 }
@@ -119,6 +131,7 @@ TEST_F(ProfileFaultTest, ARefusedRequestHalfWayThroughLeavesThePageWorking) {
         EXPECT_LT(tickCount() - started, static_cast<uint32_t>(CommandChannel::kTimeoutMs + 500));
         EXPECT_EQ(model().fault().kind, sim::FaultKind::None) << "the fault was reached";
         EXPECT_TRUE(connected());
+        expectToldNotWritten();
         ASSERT_TRUE(combo()->SelectItem(0, true));
         expectUsable(clean);
         expectConsistent();
