@@ -37,14 +37,8 @@ protected:
     void open() {
         test::qtApp();
         sim.addAllProducts();
-        window = std::make_unique<CMainWnd>(std::vector<hid::HidRoot>{{dir.str(), dir.str()}});
-        // The message box answers without opening: what it was asked is kept.
-        window->setProfileDialogs({{}, {}, [this](QWidget*, const QString& key, int) {
-                                       messages.push_back(key.toStdString());
-                                       return 1;
-                                   }});
-        ASSERT_TRUE(window->Create(nullptr, QStringLiteral("test"), ui::WS_POPUP, 0, 0, 0, 1350, 810));
-        ASSERT_TRUE(test::waitUntil([&] { return window->firstScanDone(); }));
+        window = test::openMainWindow(dir.str(), &messages);
+        ASSERT_NE(window, nullptr);
     }
     void TearDown() override {
         window.reset();
