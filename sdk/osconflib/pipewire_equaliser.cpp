@@ -57,6 +57,7 @@ struct PipewireEqualiser::Impl {
     spa_hook coreListener{};
     spa_hook registryListener{};
     spa_hook metadataListener{};
+    spa_hook moduleListener{};
     std::uint32_t metadataId = SPA_ID_INVALID;
     std::uint32_t filterId = SPA_ID_INVALID;
 
@@ -81,7 +82,8 @@ struct PipewireEqualiser::Impl {
     bool synced = false;
     bool serverGone = false;
     bool busy = false;    // another process holds the equaliser
-    bool failed = false;  // the filter chain could not be loaded
+    bool failed = false;  // the filter chain could not be loaded, or went away on its own
+    bool unloading = false;  // inside our own pw_impl_module_destroy()
     int lastSeq = -1;
     int exitSeq = -1;
     bool lastDone = false;
@@ -102,6 +104,7 @@ struct PipewireEqualiser::Impl {
     void reconcile();
     bool engage();
     void disengage();
+    void moduleGone();
     void setConfigured(const std::optional<std::string>& value);
     bool ours() const;
     void pushGains();
@@ -172,6 +175,10 @@ int onMetadataProperty(void* data, std::uint32_t subject, const char* key, const
 }
 
 const pw_metadata_events kMetadataEvents{.version = PW_VERSION_METADATA_EVENTS, .property = onMetadataProperty};
+
+void onModuleDestroy(void* data) { static_cast<PipewireEqualiser::Impl*>(data)->moduleGone(); }
+
+const pw_impl_module_events kModuleEvents{.version = PW_VERSION_IMPL_MODULE_EVENTS, .destroy = onModuleDestroy};
 
 #pragma GCC diagnostic pop
 
@@ -336,6 +343,7 @@ bool PipewireEqualiser::Impl::engage() {
         memory.unlock();
         return false;
     }
+    pw_impl_module_add_listener(module, &moduleListener, &kModuleEvents, this);
     setConfigured(defaultSinkValue(kEqSinkName));
     // On this thread nothing can wait for the server: the signal's end
     // comes when the server answers the sync after the restore.
@@ -352,16 +360,33 @@ bool PipewireEqualiser::Impl::engage() {
 void PipewireEqualiser::Impl::disengage() {
     if (module == nullptr) return;
     if (ours()) setConfigured(previous);
+    unloading = true;
+    pw_impl_module_destroy(module);  // moduleGone() forgets it
+    unloading = false;
+    memory.forget();
+    memory.unlock();
+}
+
+// The filter chain also unloads itself, from PipeWire's work queue, when its
+// connection to the server ends (the server stopped or restarted): the
+// pointer goes with it, or the end of the run would destroy it a second time.
+// Then the default sink cannot be put back now; the file stays, so the next
+// start mends it as after a killed run, and the chain is not loaded again
+// in this run.
+void PipewireEqualiser::Impl::moduleGone() {
+    spa_hook_remove(&moduleListener);
+    module = nullptr;
     if (filterNode != nullptr) {
         pw_proxy_destroy(filterNode);
         filterNode = nullptr;
         filterId = SPA_ID_INVALID;
     }
-    pw_impl_module_destroy(module);
-    module = nullptr;
+    // Armed signals would wait for a restore that can no longer happen.
     exit_signals::disarm();
-    memory.forget();
-    memory.unlock();
+    if (unloading) return;
+    failed = true;
+    report("PipeWire unloaded the equaliser's filter chain; the equaliser's values are kept, not heard");
+    updateHeard();
 }
 
 bool PipewireEqualiser::Impl::ours() const {

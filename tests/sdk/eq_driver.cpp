@@ -14,10 +14,13 @@
 
 #include "device/headset/headset_session.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <iostream>
 #include <sstream>
 #include <string>
+#include <poll.h>
+#include <unistd.h>
 
 using namespace talven::headset;
 
@@ -43,6 +46,28 @@ std::string run(HeadsetAudioSession& session, const std::string& line) {
     return done ? "ok" : "failed";
 }
 
+// One line of standard input, waited for in poll(2). A ThreadSanitizer build
+// runs a signal's handler only once the call the signal interrupted returns,
+// and a read(2) (or the C library's buffered input) restarts after a handler
+// installed with SA_RESTART, as the library's is, so SIGTERM would wait for
+// the next line; poll(2) is never restarted.
+bool readLine(std::string& line) {
+    line.clear();
+    for (;;) {
+        pollfd input{STDIN_FILENO, POLLIN, 0};
+        if (::poll(&input, 1, -1) < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        char c = 0;
+        const ssize_t got = ::read(STDIN_FILENO, &c, 1);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) return !line.empty();
+        if (c == '\n') return true;
+        line.push_back(c);
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -58,6 +83,6 @@ int main(int argc, char** argv) {
     }
     std::cout << "ready" << std::endl;
     std::string line;
-    while (std::getline(std::cin, line) && line != "quit") std::cout << run(*session, line) << std::endl;
+    while (readLine(line) && line != "quit") std::cout << run(*session, line) << std::endl;
     return 0;
 }

@@ -114,8 +114,7 @@ class Session:
                          stderr=subprocess.DEVNULL)
         self.env["DBUS_SESSION_BUS_ADDRESS"] = bus.stdout.readline().decode().strip()
         log = open(os.path.join(self.root, "pipewire.log"), "w")
-        self.spawn(["pipewire"], stdout=log, stderr=log)
-        self.spawn(["wireplumber"], stdout=log, stderr=log)
+        self.server = [self.spawn([name], stdout=log, stderr=log) for name in ("pipewire", "wireplumber")]
         if not wait_for(lambda: "test_headset" in self.run(["pw-cli", "ls", "Node"]), 10):
             skip("the private PipeWire server did not come up (see pipewire.log)")
         if not wait_for(lambda: "default.audio.sink" in self.run(["pw-metadata", "0"]), 10):
@@ -212,13 +211,13 @@ class Recorder:
             return self.samples[start:start + length]
 
     def levels(self):
-        """Both tones' amplitudes SETTLE_S from now: the median of five
-        100 ms windows, so one dropped buffer in the recording does not
-        count as a gain."""
-        part = RATE // 10
-        window = self.take(self.count() + int(SETTLE_S * RATE), 5 * part)
-        parts = [window[i:i + part] for i in range(0, len(window), part)]
-        return tuple(statistics.median(goertzel(p, f) for p in parts) for f in (LOW, HIGH))
+        """Both tones' amplitudes SETTLE_S from now: the median over fifty
+        10 ms blocks (each a whole number of periods of both tones), so the
+        buffers a loaded machine drops, silent stretches in the recording,
+        do not count as a gain."""
+        window = self.take(self.count() + int(SETTLE_S * RATE), 50 * BLOCK)
+        blocks = [window[i:i + BLOCK] for i in range(0, len(window), BLOCK)]
+        return tuple(statistics.median(goertzel(b, f) for b in blocks) for f in (LOW, HIGH))
 
     def stop(self):
         self.proc.terminate()
@@ -362,6 +361,19 @@ def restores(session, library, driver_path, root):
     check(session.default_sink() is None, "the equaliser is never put back as its own previous default")
 
 
+def server_loss(session, library, driver_path, root):
+    """PipeWire stops while the equaliser plays: the filter chain unloads
+    itself, and the library must not unload it a second time at its end."""
+    state = os.path.join(session.env["XDG_STATE_HOME"], "osConfLib", "default-sink")
+    driver = engaged_driver(session, library, driver_path, os.path.join(root, "audio"))
+    for proc in reversed(session.server):
+        proc.terminate()
+        proc.wait(timeout=5)
+    check(wait_for(lambda: driver.send("playback") == "0", 5), "the equaliser is not heard once the server stopped")
+    check(driver.quit() == 0, "the driver ends in order after its PipeWire server stopped")
+    check(os.path.exists(state), "the default the equaliser took stays on record for the next start")
+
+
 def main():
     if len(sys.argv) != 3:
         sys.exit(__doc__)
@@ -372,6 +384,7 @@ def main():
         session.start()
         measure(session, library, driver, root)
         restores(session, library, driver, root)
+        server_loss(session, library, driver, root)
     finally:
         session.stop()
         shutil.rmtree(root, ignore_errors=True)
