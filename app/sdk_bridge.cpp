@@ -12,6 +12,7 @@
 #include "platform/hid/hid_enumerator.h"
 #include "rgbsdk/sdk_modes.h"
 #include "ui/paint_manager.h"
+#include "ui/queued_call.h"
 #include "ui/xml_node.h"
 #include "update/update_table.h"
 
@@ -134,7 +135,7 @@ void SdkBridge::queue(SdkCommand command) {
         if (queue_.size() >= kMaxQueued && command.kind != SdkCommand::Kind::ClientGone) return;
         queue_.push_back(std::move(command));
     }
-    if (!runQueued_.exchange(true)) QMetaObject::invokeMethod(this, [this] { runPending(); }, Qt::QueuedConnection);
+    if (!runQueued_.exchange(true)) ui::queueCall(this, [this] { runPending(); });
 }
 
 void SdkBridge::runPending() {

@@ -11,6 +11,7 @@
 #include "ui/layouts.h"
 #include "ui/list.h"
 #include "ui/option.h"
+#include "ui/queued_call.h"
 #include "ui/resource_manager.h"
 #include "update/update_time.h"
 
@@ -47,9 +48,9 @@ void CSetWnd::StartUpdateCheck(TNotifyUI&) {
         std::vector<update::CheckResult> results = update::checkRows(records, service, &stop);
         if (stop.isSet()) return;
         // Queued to the window: dropped if it is gone by then.
-        QMetaObject::invokeMethod(
-            self.data(), [self, results = std::move(results)] { if (self) self->OnCheckFinished(results); },
-            Qt::QueuedConnection);
+        ui::queueCall(self.data(), [self, results = std::move(results)] {
+            if (self) self->OnCheckFinished(results);
+        });
     });
 }
 

@@ -4,11 +4,13 @@
 #include <QTimer>
 
 #include <cerrno>
+#include <future>
 #include <memory>
 #include <mutex>
 #include <poll.h>
 
 #include "platform/event.h"
+#include "ui/queued_call.h"
 #include "ui/window_impl_base.h"
 
 namespace talven::ui {
@@ -48,17 +50,26 @@ qintptr WindowImplBase::HandleMessage(uint msg, quintptr wParam, qintptr lParam)
     }
 }
 
+// The answer comes back through a promise the queued call owns: a window
+// destroyed before the call ran drops the call, which breaks the promise, and
+// the sender gets 0 instead of waiting for ever.
 qintptr WindowImplBase::SendMessage(uint msg, quintptr wParam, qintptr lParam) {
     if (QThread::currentThread() == thread()) return HandleMessage(msg, wParam, lParam);
-    qintptr result = 0;
-    QMetaObject::invokeMethod(
-        this, [&] { result = HandleMessage(msg, wParam, lParam); }, Qt::BlockingQueuedConnection);
-    return result;
+    auto answer = std::make_shared<std::promise<qintptr>>();
+    std::future<qintptr> result = answer->get_future();
+    const bool queued =
+        queueCall(this, [this, answer, msg, wParam, lParam] { answer->set_value(HandleMessage(msg, wParam, lParam)); });
+    if (!queued) return 0;
+    answer.reset();
+    try {
+        return result.get();
+    } catch (const std::future_error&) {
+        return 0;
+    }
 }
 
 void WindowImplBase::PostMessage(uint msg, quintptr wParam, qintptr lParam) {
-    QMetaObject::invokeMethod(
-        this, [this, msg, wParam, lParam] { HandleMessage(msg, wParam, lParam); }, Qt::QueuedConnection);
+    queueCall(this, [this, msg, wParam, lParam] { HandleMessage(msg, wParam, lParam); });
 }
 
 namespace {
@@ -90,22 +101,19 @@ qintptr WindowImplBase::SendMessageFromWorker(uint msg, quintptr wParam, qintptr
     if (QThread::currentThread() == thread()) return HandleMessage(msg, wParam, lParam);
     if (stop.isSet()) return 0;
     auto call = std::make_shared<WorkerCall>();
-    QMetaObject::invokeMethod(
-        this,
-        [this, call, msg, wParam, lParam] {
-            {
-                std::lock_guard guard(call->lock);
-                if (call->cancelled) return;
-                call->running = true;
-            }
-            const qintptr result = HandleMessage(msg, wParam, lParam);
-            {
-                std::lock_guard guard(call->lock);
-                call->result = result;
-            }
-            call->done.set();
-        },
-        Qt::QueuedConnection);
+    queueCall(this, [this, call, msg, wParam, lParam] {
+        {
+            std::lock_guard guard(call->lock);
+            if (call->cancelled) return;
+            call->running = true;
+        }
+        const qintptr result = HandleMessage(msg, wParam, lParam);
+        {
+            std::lock_guard guard(call->lock);
+            call->result = result;
+        }
+        call->done.set();
+    });
     if (WaitForEither(call->done, stop) == Woken::Stop) {
         std::unique_lock guard(call->lock);
         if (!call->running) {
