@@ -370,9 +370,9 @@ void PipewireEqualiser::Impl::disengage() {
 // The filter chain also unloads itself, from PipeWire's work queue, when its
 // connection to the server ends (the server stopped or restarted): the
 // pointer goes with it, or the end of the run would destroy it a second time.
-// Then the default sink cannot be put back now; the file stays, so the next
-// start mends it as after a killed run, and the chain is not loaded again
-// in this run.
+// The default sink cannot be put back then; the file stays, so the next start
+// mends it as after a killed run, and the chain is not loaded again in this
+// run.
 void PipewireEqualiser::Impl::moduleGone() {
     spa_hook_remove(&moduleListener);
     module = nullptr;
