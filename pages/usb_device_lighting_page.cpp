@@ -8,6 +8,7 @@
 #include "platform/clock.h"
 #include "ui/layouts.h"
 #include "ui/paint_manager.h"
+#include "ui/queued_call.h"
 
 #include <QColor>
 
@@ -273,7 +274,7 @@ void COrvaneUSBDevice::wakeParkedRender() {
     // Ticking (not parked) costs one load here: no lock, no comparison.
     if (!renderParked_.load(std::memory_order_acquire)) return;
     if (!frameDiffersFromRendered() || !renderParked_.exchange(false)) return;
-    QMetaObject::invokeMethod(this, [this] { runRenderTickNow(); }, Qt::QueuedConnection);
+    ui::queueCall(this, [this] { runRenderTickNow(); });
 }
 
 // The entry's render tick, run at once: a frame that changed after a quiet

@@ -9,6 +9,7 @@
 #include "platform/clock.h"
 #include "platform/debug_output.h"
 #include "ui/paint_manager.h"
+#include "ui/queued_call.h"
 
 #include <QMetaObject>
 
@@ -61,7 +62,7 @@ void COrvaneKeyboardDevice::onEventInterfaceArrived(const DeviceSlot& slot) {
     events_.open(slot.path, [this](uint16_t code) {
         debugOutput("接收到自动添加设备的同步信息要求  TEST");
         if (code == keyboard::notification::Synchronise) debugOutput("接收到自动添加设备的同步信息要求");
-        QMetaObject::invokeMethod(this, [this, code] { onNotification(code); }, Qt::QueuedConnection);
+        ui::queueCall(this, [this, code] { onNotification(code); });
     });
 }
 

@@ -16,6 +16,7 @@
 #include "ui/label_button.h"
 #include "ui/list.h"
 #include "ui/paint_manager.h"
+#include "ui/queued_call.h"
 
 #include <QMetaObject>
 
@@ -128,7 +129,7 @@ void COrvaneMouseDevice::onNotification(uint16_t code) {
 void COrvaneMouseDevice::onEventInterfaceArrived(const DeviceSlot& slot) {
     if (slot.kind != kind::Mouse && slot.kind != kind::WirelessMouse) return;
     events_.open(slot.path, [this](uint16_t code) {
-        QMetaObject::invokeMethod(this, [this, code] { onNotification(code); }, Qt::QueuedConnection);
+        ui::queueCall(this, [this, code] { onNotification(code); });
     });
 }
 

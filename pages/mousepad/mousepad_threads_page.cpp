@@ -7,6 +7,7 @@
 #include "pages/entry_timers.h"
 #include "platform/clock.h"
 #include "ui/paint_manager.h"
+#include "ui/queued_call.h"
 
 #include <QMetaObject>
 
@@ -58,7 +59,7 @@ void COrvaneMousePadDevice::onEventInterfaceArrived(const DeviceSlot& slot) {
     if (slot.kind != kind::MousePad || events_.running()) return;
     events_.open(slot.path, [this](uint16_t code) {
         if (code != mousepad::kSynchroniseNotification) return;
-        QMetaObject::invokeMethod(this, [this] { requestSettingsRead(); }, Qt::QueuedConnection);
+        ui::queueCall(this, [this] { requestSettingsRead(); });
     });
 }
 
