@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <linux/filter.h>
 #include <linux/hidraw.h>
 #include <poll.h>
 #include <sys/epoll.h>
@@ -61,6 +62,28 @@ std::optional<std::vector<uint8_t>> hidrawDescriptor(int fd) {
     desc.size = static_cast<uint32_t>(size);
     if (::ioctl(fd, HIDIOCGRDESC, &desc) < 0) return std::nullopt;
     return std::vector<uint8_t>(desc.value, desc.value + desc.size);
+}
+
+// A socket node hands every packet to every client, as hidraw hands every
+// report of an interface to every open file. The kernel can drop another
+// collection's reports before they are queued here: a notification reader
+// then sleeps through the command replies of its interface instead of waking
+// for each one to throw it away. (A hidraw node takes no such filter; its
+// reads keep dropping those reports themselves.) The program loads the first
+// byte, the report ID, and keeps the packet when it is one of `ids`.
+bool keepOnlyReportIds(int fd, const std::vector<uint8_t>& ids) {
+    constexpr size_t kMaxIds = 200;  // a jump reaches at most 255 instructions ahead
+    if (ids.empty() || ids.size() > kMaxIds) return false;
+    std::vector<sock_filter> program;
+    program.push_back(BPF_STMT(BPF_LD | BPF_B | BPF_ABS, 0));
+    for (size_t i = 0; i < ids.size(); ++i) {
+        const auto toKeep = static_cast<uint8_t>(ids.size() - i);  // past the later tests and the drop
+        program.push_back(BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, ids[i], toKeep, 0));
+    }
+    program.push_back(BPF_STMT(BPF_RET | BPF_K, 0));            // another collection's: dropped
+    program.push_back(BPF_STMT(BPF_RET | BPF_K, 0xFFFFFFFFu));  // ours: kept whole
+    const sock_fprog filter{static_cast<unsigned short>(program.size()), program.data()};
+    return ::setsockopt(fd, SOL_SOCKET, SO_ATTACH_FILTER, &filter, sizeof filter) == 0;
 }
 
 }  // namespace
@@ -134,6 +157,8 @@ bool HidDevice::loadCapabilities(int fd, const std::string& node) {
     unnumbered_ = !parsed->usesReportIds;
     inputReport_.assign(collection_.inputReportByteLength, 0);
     inputItems_ = makeInputDataItems(collection_);
+    // Without the filter every report still arrives and reads sort them out.
+    if (isSocket_ && !unnumbered_) (void)keepOnlyReportIds(fd, collection_.reportIds);
     return true;
 }
 

@@ -5,9 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <fstream>
 #include <functional>
 #include <numeric>
+#include <string>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 namespace talven {
@@ -226,6 +230,38 @@ TEST_F(ChannelTest, NotificationsDoNotReachTheCommandCollection) {
     ASSERT_FALSE(events.inputItems().empty());
     ASSERT_FALSE(events.inputItems()[0].usages.empty());
     EXPECT_EQ(events.inputItems()[0].usages[0], 0x0401);
+}
+
+// Voluntary context switches of one thread of this process so far.
+long voluntarySwitches(pid_t tid) {
+    std::ifstream status("/proc/self/task/" + std::to_string(tid) + "/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.starts_with("voluntary_ctxt_switches:")) return std::stol(line.substr(line.find(':') + 1));
+    return -1;
+}
+
+// A reader waiting on the notification collection sleeps through the command
+// replies of its interface, and still gets its own report.
+TEST_F(ChannelTest, CommandRepliesDoNotWakeTheNotificationReader) {
+    hid::HidDevice events;
+    ASSERT_TRUE(events.open(product.eventPath(), true, false, true, false));
+    std::atomic<pid_t> tid{0};
+    size_t got = 0;
+    bool read = false;
+    std::thread reader([&] {
+        tid = ::gettid();
+        read = events.read(events.inputReport().data(), events.inputReport().size(), 5000, &got);
+    });
+    while (tid == 0) sleepMs(1);
+    sleepMs(30);  // let the read block first
+    const long before = voluntarySwitches(tid);
+    for (int i = 0; i < 50; ++i) EXPECT_EQ(channel.begin(), Success);
+    const long woken = voluntarySwitches(tid) - before;
+    ASSERT_TRUE(product.device().notify(0x0401));
+    reader.join();
+    EXPECT_TRUE(read);
+    EXPECT_GE(before, 0);
+    EXPECT_LT(woken, 10) << "the reader woke for the replies of 50 commands";
 }
 
 // A read that waits without limit must still end at once when it is told to
