@@ -252,13 +252,18 @@ bool COrvaneUSBDevice::frameDiffersFromRendered() const {
     return !std::equal(frame.begin(), frame.end(), renderedFrame_.begin(), renderedFrame_.end());
 }
 
-// Settled once the frame stayed the same for longer than one animation step:
-// the effect is static (or frozen), not merely between two steps. An effect
-// that animates keeps its timer, whose ticks then coincide with the other
-// pages' ticks instead of each step waking the UI thread on its own.
+// Settled once nothing waits and the next tick cannot find a new frame. An
+// effect that steps more slowly than the render period changes the frame at
+// its next step at the earliest, and that step wakes the entry (the frame goes
+// out at once, so no later than the next tick would have sent it): the ticks
+// in between would only compare an unchanged frame. A faster effect changes
+// the frame between any two ticks and keeps its timer until the frame stayed
+// the same for longer than one step (the effect is static, or frozen).
 bool COrvaneUSBDevice::renderSettled() const {
     if (sendPending_ || (previewDirty_ && isVisible())) return false;
-    return quietTicks_ * renderPeriodMs() > static_cast<uint>(std::max(animationPeriodMs(), 0));
+    const uint period = renderPeriodMs();
+    const auto step = static_cast<uint>(std::max(animationPeriodMs(), 0));
+    return step > period || quietTicks_ * period > step;
 }
 
 bool COrvaneUSBDevice::parkRender() {

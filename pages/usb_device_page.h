@@ -175,10 +175,12 @@ public:
     // How many times the preview was repainted (the selector entry redraws
     // its picture after a repaint, not on every tick).
     uint32_t previewPaints() const { return previewPaints_; }
-    // Whether rendering has nothing left to do: the frame has not changed for
-    // longer than an animation step, nothing waits for the wire and no
-    // preview waits for a paint. The entry then parks its render timer
-    // instead of ticking on an unchanging frame.
+    // Whether rendering has nothing left to do: nothing waits for the wire,
+    // no preview waits for a paint, and the frame cannot change before the
+    // animation thread's next step (the effect steps more slowly than the
+    // render period, or the frame has not changed for longer than a step).
+    // The entry then parks its render timer instead of ticking on an
+    // unchanged frame.
     bool renderSettled() const;
     // Parks rendering: from now on the animation thread wakes the entry when
     // a step changes the frame. False (nothing parked) when the frame already

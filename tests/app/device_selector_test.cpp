@@ -160,11 +160,15 @@ public:
     // A frozen page's frame changes only when the test changes it.
     void freeze() { frozen_ = true; }
     void animationStep() override {
-        if (!frozen_) COrvaneUSBDevice::animationStep();
+        if (frozen_) return;
+        COrvaneUSBDevice::animationStep();
+        ++steps_;
     }
+    int steps() const { return steps_; }
 
 private:
     std::atomic<bool> frozen_{false};
+    std::atomic<int> steps_{0};
 };
 
 class DrivingPageTest : public ::testing::Test {
@@ -296,6 +300,36 @@ TEST_F(DrivingPageTest, ARunningEffectKeepsStreamingThroughParkedSpells) {
     test::idle(1000);
     // The base effect steps every 8–40 ms: each step's frame goes out.
     EXPECT_GT(framesReceived(mouse) - before, 20);
+}
+
+// On a page that is not shown, an effect slower than the render period leaves
+// the timer parked between its steps, and still every step's frame goes out.
+TEST_F(DrivingPageTest, ASlowEffectParksTheRenderTimerBetweenItsSteps) {
+    ASSERT_TRUE(plugMouse());
+    std::string error;
+    ASSERT_TRUE(sim.plug("keyboard", &error)) << error;
+    ASSERT_TRUE(test::waitUntil([&] { return window->selector()->SelectByFolder("keyboard"); }));
+    ASSERT_TRUE(test::waitUntil([&] { return window->CurrentDevicePage() != mousePage; }));
+    auto* page = static_cast<DrivingPage*>(mousePage);
+    sim::SimDevice& mouse = *sim.device("mouse");
+    ui::CPaintManagerUI& manager = window->GetPaintManager();
+    ui::CControlUI* entry = mousePage->optionEntry();
+    ASSERT_NE(entry, nullptr);
+    // Spectrum cycle (mode 3) at full brightness and the slowest speed: a new
+    // colour every 40 ms, eight render periods.
+    mousePage->setLightParams(3u | 4u << 8, 0, 0);
+    test::idle(100);
+    const int frames = framesReceived(mouse), steps = page->steps();
+    int samples = 0, ticking = 0;
+    for (const uint32_t start = tickCount(); tickCount() - start < 1000; ++samples) {
+        test::idle(2);
+        if (manager.HasTimer(entry, entryTimer::kRender)) ++ticking;
+    }
+    const int stepsTaken = page->steps() - steps;
+    EXPECT_GE(stepsTaken, 15);
+    // One step at either end of the second may fall outside it.
+    EXPECT_GE(framesReceived(mouse) - frames, stepsTaken - 2) << "a step's frame was not sent";
+    EXPECT_LT(ticking * 4, samples) << "the timer ticked between the steps";
 }
 
 // Hidden, the window paints no preview and the device gets no frame; shown
