@@ -327,8 +327,10 @@ TEST_F(DrivingPageTest, ASlowEffectParksTheRenderTimerBetweenItsSteps) {
     }
     const int stepsTaken = page->steps() - steps;
     EXPECT_GE(stepsTaken, 15);
-    // One step at either end of the second may fall outside it.
-    EXPECT_GE(framesReceived(mouse) - frames, stepsTaken - 2) << "a step's frame was not sent";
+    // A step at either end of the second may fall outside it, and on a busy
+    // machine two steps may land within one late tick (the device then gets
+    // the later frame, as a ticking timer would send it).
+    EXPECT_GE((framesReceived(mouse) - frames) * 4, stepsTaken * 3) << "steps' frames were not sent";
     EXPECT_LT(ticking * 4, samples) << "the timer ticked between the steps";
 }
 
