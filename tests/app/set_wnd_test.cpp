@@ -59,22 +59,29 @@ protected:
     // returns when the window has closed.
     void runModal(std::vector<std::function<bool(CSetWnd&)>> steps) {
         size_t next = 0;
-        QTimer ticker;
-        ticker.setInterval(10);
-        QObject::connect(&ticker, &QTimer::timeout, [&] {
-            CSetWnd* wnd = window->settingsWindow();
-            if (!wnd || !wnd->isVisible() || next >= steps.size()) return;
-            if (steps[next](*wnd)) ++next;
-        });
-        ticker.start();
-        QTimer guard;  // a window that never closes fails instead of hanging
+        // A window that never closes fails instead of hanging: the guard
+        // closes it after 15 s without a step done. It counts from the last
+        // step, as a step that switches the language reloads both windows'
+        // skins, which takes seconds in a sanitized build on a busy machine.
+        QTimer guard;
         guard.setSingleShot(true);
+        guard.setInterval(15000);
         bool forced = false;
         QObject::connect(&guard, &QTimer::timeout, [&] {
             forced = true;
             if (CSetWnd* wnd = window->settingsWindow()) wnd->Close(0);
         });
-        guard.start(15000);
+        QTimer ticker;
+        ticker.setInterval(10);
+        QObject::connect(&ticker, &QTimer::timeout, [&] {
+            CSetWnd* wnd = window->settingsWindow();
+            if (!wnd || !wnd->isVisible() || next >= steps.size()) return;
+            if (!steps[next](*wnd)) return;
+            ++next;
+            guard.start();
+        });
+        ticker.start();
+        guard.start();
         window->GetPaintManager().SendNotify(findIn(*window, "setbtn"), QStringLiteral("click"));
         EXPECT_EQ(next, steps.size()) << "every step ran before the window closed";
         EXPECT_FALSE(forced) << "the window did not close by itself";
