@@ -1,5 +1,7 @@
 #include "device/headset/headset_protocol.h"
 
+#include <algorithm>
+#include <array>
 #include <mutex>
 
 namespace talven::headset {
@@ -13,13 +15,11 @@ constexpr int kReportTimeoutMs = 100;
 int HeadsetProtocol::sendFrame(std::span<const uint32_t> leds) {
     if (!channel_.isConnected() || channel_.refusal()) return channel_result::Refused;
     const FrameReports reports = buildFrameReports(leds);
+    std::array<std::span<const uint8_t>, kFrameReports> burst;
+    std::copy(reports.begin(), reports.end(), burst.begin());
     std::lock_guard lock(channel_.ioLock());
-    for (const FrameReport& report : reports) {
-        size_t written = 0;
-        if (!channel_.device().write(report.data(), report.size(), kReportTimeoutMs, &written) ||
-            written != report.size())
-            return channel_result::WriteFailed;
-    }
+    size_t written = 0;
+    if (!channel_.device().writeReports(burst, kReportTimeoutMs, &written)) return channel_result::WriteFailed;
     return channel_result::Success;
 }
 

@@ -4,6 +4,7 @@
 #include "platform/hid/hid_path.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -15,6 +16,7 @@
 #include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -302,29 +304,63 @@ bool HidDevice::read(uint8_t* buffer, size_t length, int timeoutMs, size_t* tran
 }
 
 bool HidDevice::write(const uint8_t* buffer, size_t length, int timeoutMs, size_t* transferred) {
-    if (transferred) *transferred = 0;
+    const std::span<const uint8_t> report(buffer, length);
+    size_t written = 0;
+    const bool ok = writeReports(std::span(&report, 1), timeoutMs, &written);
+    if (transferred) *transferred = ok ? length : 0;
+    return ok;
+}
+
+bool HidDevice::writeReports(std::span<const std::span<const uint8_t>> reports, int timeoutMs, size_t* written) {
+    if (written) *written = 0;
     const int fd = enterTransfer();
     if (fd < 0) return false;
-    bool ok = false;
+    size_t done = 0;
     // A stop signalled before the call ends it, as it ends a pending one.
     if (!stop_.consume()) {
-        if (trace_) trace_('>', std::span<const uint8_t>(buffer, length));
-        const uint32_t start = tickCount();
-        for (;;) {
-            ssize_t n = isSocket_ ? ::send(fd, buffer, length, MSG_NOSIGNAL | MSG_DONTWAIT)
-                                  : ::write(fd, buffer, length);
+        if (trace_)
+            for (std::span<const uint8_t> report : reports) trace_('>', report);
+        // The time-out runs from the last report the node took, so a long
+        // burst is not cut short by its own length.
+        uint32_t start = tickCount();
+        while (done < reports.size()) {
+            const ssize_t n = sendSome(fd, reports.subspan(done));
             if (n > 0) {
-                if (transferred) *transferred = static_cast<size_t>(n);
-                ok = true;
+                done += static_cast<size_t>(n);
+                start = tickCount();
+            } else if (n < 0 || waitWritable(fd, timeoutMs, start) != Wait::Ready) {
                 break;
             }
-            if (n < 0 && errno == EINTR) continue;
-            if (n < 0 && errno == EAGAIN && waitWritable(fd, timeoutMs, start) == Wait::Ready) continue;
-            break;
         }
     }
     leaveTransfer();
-    return ok;
+    if (written) *written = done;
+    return done == reports.size() && !reports.empty();
+}
+
+// On a simulated node the reports go in one sendmmsg: they are queued
+// together, so the device side wakes once for the lot instead of once for
+// each. hidraw takes one report per write().
+ssize_t HidDevice::sendSome(int fd, std::span<const std::span<const uint8_t>> reports) {
+    constexpr size_t kBurstMax = 32;
+    std::array<iovec, kBurstMax> parts{};
+    std::array<mmsghdr, kBurstMax> messages{};
+    const size_t count = isSocket_ ? std::min(reports.size(), kBurstMax) : 1;
+    for (size_t i = 0; i < count; ++i) {
+        parts[i] = {const_cast<uint8_t*>(reports[i].data()), reports[i].size()};
+        messages[i].msg_hdr.msg_iov = &parts[i];
+        messages[i].msg_hdr.msg_iovlen = 1;
+    }
+    for (;;) {
+        const ssize_t n = isSocket_ ? ::sendmmsg(fd, messages.data(), static_cast<unsigned>(count),
+                                                 MSG_NOSIGNAL | MSG_DONTWAIT)
+                                    : ::write(fd, parts[0].iov_base, parts[0].iov_len);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return errno == EAGAIN ? 0 : -1;
+        // A report goes whole or not at all; a short write is a failure.
+        if (!isSocket_) return static_cast<size_t>(n) == parts[0].iov_len ? 1 : -1;
+        return n;
+    }
 }
 
 bool HidDevice::unpackInputReport() {

@@ -52,6 +52,10 @@ public:
     // report whose first byte is the report ID (0 for unnumbered reports).
     bool read(uint8_t* buffer, size_t length, int timeoutMs, size_t* transferred);
     bool write(const uint8_t* buffer, size_t length, int timeoutMs, size_t* transferred);
+    // Writes the reports in order, as one burst where the node allows it.
+    // True when every report went; `written` counts those that did. The
+    // time-out applies to each wait for room, not to the whole burst.
+    bool writeReports(std::span<const std::span<const uint8_t>> reports, int timeoutMs, size_t* written);
 
     // Decodes the last report placed in inputReport() into inputItems().
     bool unpackInputReport();
@@ -74,6 +78,9 @@ private:
     enum class Wait { Ready, Stopped, TimedOut, Failed };
     Wait waitReadable(int timeoutMs, uint32_t start);
     Wait waitWritable(int fd, int timeoutMs, uint32_t start);
+    // Sends what the node takes at once from the front of `reports`: their
+    // count, 0 when it is full, -1 when it failed or went away.
+    ssize_t sendSome(int fd, std::span<const std::span<const uint8_t>> reports);
     // Reads one report into `into` (room for kMaxReport bytes); its size,
     // 0 when nothing was there, -1 when the node failed or went away.
     ssize_t receive(int fd, uint8_t* into);

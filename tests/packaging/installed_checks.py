@@ -111,7 +111,21 @@ def user_env(home):
                       ("XDG_CACHE_HOME", "cache"), ("TALVEN_SIM_DIR", "run/sim")]:
         env[name] = os.path.join(home, sub)
     os.makedirs(os.path.join(home, "run"), mode=0o700, exist_ok=True)
+    env.update(sanitizer_env())
     return env
+
+
+def sanitizer_env():
+    """In a sanitizer build the installed programs keep the test's sanitizer
+    options (its suppressions of third-party findings among them), but write
+    their reports to standard error: another user cannot write to the build
+    folder, and a report fails the run through the exit code anyway."""
+    kept = {}
+    for name in ("ASAN_OPTIONS", "LSAN_OPTIONS", "UBSAN_OPTIONS", "TSAN_OPTIONS"):
+        value = os.environ.get(name)
+        if value:
+            kept[name] = ":".join(o for o in value.split(":") if not o.startswith("log_path="))
+    return kept
 
 
 def check_programs(bindir, version, env, user=None):
