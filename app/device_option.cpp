@@ -1,6 +1,8 @@
 #include "app/device_option.h"
 
+#include "pages/render_pulse.h"
 #include "pages/usb_device_page.h"
+#include "platform/clock.h"
 #include "ui/label_button.h"
 #include "ui/option.h"
 #include "ui/paint_manager.h"
@@ -158,6 +160,7 @@ void CDeviceOptionUI::OnEntryTimer(uint id) {
 void CDeviceOptionUI::OnRenderTick(CPaintManagerUI* manager) {
     if (!page_ || !page_->commandChannel().isConnected() || !page_->needsRenderTicks()) {
         manager->KillTimer(this, entryTimer::kRender);
+        RenderPulse::pages().stop(this);
         return;
     }
     page_->unparkRender();
@@ -169,6 +172,7 @@ void CDeviceOptionUI::OnRenderTick(CPaintManagerUI* manager) {
     // ticks with its next changed step.
     if (page_->renderSettled() && page_->parkRender()) {
         manager->KillTimer(this, entryTimer::kRender);
+        RenderPulse::pages().stop(this);
         return;
     }
     // Frames started or stopped going to the device (lighting control, a
@@ -178,6 +182,9 @@ void CDeviceOptionUI::OnRenderTick(CPaintManagerUI* manager) {
         renderPeriod_ = period;
         manager->SetTimer(this, entryTimer::kRender, period);
     }
+    // Ticking at the device's period anyway: parked pages whose frame changed
+    // go out with this tick rather than each waking the UI thread.
+    if (period == entryTimer::kRenderMs) RenderPulse::pages().beat(this, tickCount());
 }
 
 }  // namespace talven

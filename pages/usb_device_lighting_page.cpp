@@ -278,7 +278,12 @@ bool COrvaneUSBDevice::parkRender() {
 void COrvaneUSBDevice::wakeParkedRender() {
     // Ticking (not parked) costs one load here: no lock, no comparison.
     if (!renderParked_.load(std::memory_order_acquire)) return;
-    if (!frameDiffersFromRendered() || !renderParked_.exchange(false)) return;
+    if (!frameDiffersFromRendered()) return;
+    // Another page ticks at the device's period: the frame goes with its next
+    // tick, and the UI thread is not woken for this page alone.
+    if (RenderPulse::pages().ride(pulseRider_, tickCount())) return;
+    if (!renderParked_.exchange(false)) return;
+    renderWakes_.fetch_add(1, std::memory_order_relaxed);
     ui::queueCall(this, [this] { runRenderTickNow(); });
 }
 

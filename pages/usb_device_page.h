@@ -7,6 +7,7 @@
 #include "device/command_channel.h"
 #include "device/hid_records.h"
 #include "device/lighting/lighting_engine.h"
+#include "pages/render_pulse.h"
 #include "platform/event.h"
 #include "profile/profile_data_basic.h"
 #include "platform/worker_thread.h"
@@ -175,6 +176,9 @@ public:
     // How many times the preview was repainted (the selector entry redraws
     // its picture after a repaint, not on every tick).
     uint32_t previewPaints() const { return previewPaints_; }
+    // How many times the animation thread woke the UI thread for a parked
+    // render (each is a wake-up the pulse of another page did not spare).
+    uint32_t renderWakes() const { return renderWakes_.load(std::memory_order_relaxed); }
     // Whether rendering has nothing left to do: nothing waits for the wire,
     // no preview waits for a paint, and the frame cannot change before the
     // animation thread's next step (the effect steps more slowly than the
@@ -397,8 +401,11 @@ private:
     bool sendPending_ = false;   // a changed frame not yet on the wire
     uint quietTicks_ = 0;        // render ticks since the frame last changed
     std::atomic<bool> renderParked_{false};
+    std::atomic<uint32_t> renderWakes_{0};
     uint32_t sendPausedUntil_ = 0;
     uint32_t lastSendAt_ = 0;
+    // Last: it leaves the pulse before anything its tick uses goes.
+    RenderPulse::Rider pulseRider_{RenderPulse::pages(), [this] { runRenderTickNow(); }};
 };
 
 }  // namespace talven

@@ -7,6 +7,7 @@
 #include "app/main_wnd.h"
 #include "pages/usb_device_page.h"
 #include "pages/entry_timers.h"
+#include "pages/render_pulse.h"
 #include "editors/power_indicator.h"
 #include "platform/clock.h"
 #include "qt_test_support.h"
@@ -332,6 +333,46 @@ TEST_F(DrivingPageTest, ASlowEffectParksTheRenderTimerBetweenItsSteps) {
     // the later frame, as a ticking timer would send it).
     EXPECT_GE((framesReceived(mouse) - frames) * 4, stepsTaken * 3) << "steps' frames were not sent";
     EXPECT_LT(ticking * 4, samples) << "the timer ticked between the steps";
+}
+
+// While another page ticks at the device's period, a parked page's changed
+// frames go out with those ticks and its animation thread wakes the UI
+// thread for none of them; when the ticks end, it wakes it again.
+TEST_F(DrivingPageTest, AParkedPageRidesTheTicksOfAnotherPage) {
+    ASSERT_TRUE(plugMouse());
+    // Not on screen, the page has no preview paint to wait for between steps.
+    std::string error;
+    ASSERT_TRUE(sim.plug("keyboard", &error)) << error;
+    ASSERT_TRUE(test::waitUntil([&] { return window->selector()->SelectByFolder("keyboard"); }));
+    ASSERT_TRUE(test::waitUntil([&] { return window->CurrentDevicePage() != mousePage; }));
+    auto* page = static_cast<DrivingPage*>(mousePage);
+    sim::SimDevice& mouse = *sim.device("mouse");
+    ui::CControlUI* entry = mousePage->optionEntry();
+    ASSERT_NE(entry, nullptr);
+    mousePage->setLightParams(3u | 4u << 8, 0, 0);  // a new colour every 40 ms
+    test::idle(100);
+    RenderPulse& pulse = RenderPulse::pages();
+    const int ticker = 0;  // stands for a page whose effect steps faster than 5 ms
+    const int frames = framesReceived(mouse), steps = page->steps();
+    const uint32_t wakes = mousePage->renderWakes();
+    int beats = 0, ticking = 0;
+    for (const uint32_t start = tickCount(); tickCount() - start < 1000; ++beats) {
+        pulse.beat(&ticker, tickCount());
+        test::idle(static_cast<int>(entryTimer::kRenderMs));
+        if (window->GetPaintManager().HasTimer(entry, entryTimer::kRender)) ++ticking;
+    }
+    pulse.stop(&ticker);
+    const int stepsTaken = page->steps() - steps;
+    EXPECT_GE(stepsTaken, 15);
+    EXPECT_GE((framesReceived(mouse) - frames) * 4, stepsTaken * 3) << "steps' frames were not sent";
+    // A beat that came late on a busy machine leaves the page to wake the
+    // UI thread itself for that step.
+    EXPECT_LT((mousePage->renderWakes() - wakes) * 4, static_cast<uint32_t>(stepsTaken)) << "woke the UI thread";
+    EXPECT_LT(ticking * 4, beats) << "its own timer ticked";
+
+    const uint32_t after = mousePage->renderWakes();
+    test::idle(300);
+    EXPECT_GE(mousePage->renderWakes() - after, 4u) << "no beats: each step wakes the UI thread again";
 }
 
 // Hidden, the window paints no preview and the device gets no frame; shown
