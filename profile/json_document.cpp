@@ -2,6 +2,7 @@
 
 #include <json/reader.h>
 
+#include <map>
 #include <memory>
 #include <stdexcept>
 
@@ -66,6 +67,21 @@ JsonDocument failed(JsonFileState state, std::string error) {
     return doc;
 }
 
+// Setting up a reader costs more than parsing a small file. A reader starts
+// each parse afresh but is not to be shared between threads, so every thread
+// keeps its own, one per stack limit (the file kinds have a few).
+Json::CharReader& readerWithStackLimit(int stackLimit) {
+    thread_local std::map<int, std::unique_ptr<Json::CharReader>> readers;
+    std::unique_ptr<Json::CharReader>& reader = readers[stackLimit];
+    if (!reader) {
+        Json::CharReaderBuilder builder;
+        builder["collectComments"] = true;
+        builder["stackLimit"] = stackLimit;
+        reader.reset(builder.newCharReader());
+    }
+    return *reader;
+}
+
 }  // namespace
 
 JsonDocument parseJsonText(std::string_view text, const JsonLimits& limits) {
@@ -75,17 +91,14 @@ JsonDocument parseJsonText(std::string_view text, const JsonLimits& limits) {
     }
     if (std::string problem = shapeProblem(text, limits); !problem.empty())
         return failed(JsonFileState::unreadable, std::move(problem));
-    Json::CharReaderBuilder builder;
-    builder["collectComments"] = true;
-    // The shape check has bounded the depth already; this is the parser's
-    // own guard should the two ever count differently.
-    builder["stackLimit"] = 2 * limits.maxDepth + 8;
-    std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
+    // The shape check has bounded the depth already; the parser's own stack
+    // limit guards should the two ever count differently.
+    Json::CharReader& reader = readerWithStackLimit(2 * limits.maxDepth + 8);
     JsonDocument doc;
     std::string errors;
     bool parsed = false;
     try {
-        parsed = reader->parse(text.data(), text.data() + text.size(), &doc.value, &errors);
+        parsed = reader.parse(text.data(), text.data() + text.size(), &doc.value, &errors);
     } catch (const std::exception& e) {
         errors = e.what();  // the parser throws instead of failing on its stack limit
     }
