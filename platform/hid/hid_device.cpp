@@ -71,12 +71,17 @@ std::optional<std::vector<uint8_t>> hidrawDescriptor(int fd) {
 // collection's reports before they are queued here: a notification reader
 // then sleeps through the command replies of its interface instead of waking
 // for each one to throw it away. (A hidraw node takes no such filter; its
-// reads keep dropping those reports themselves.) The program loads the first
-// byte, the report ID, and keeps the packet when it is one of `ids`.
+// reads keep dropping those reports themselves.) The program keeps an empty
+// packet, which tells the reader the device went away (a load past its end
+// would drop it), then loads the first byte, the report ID, and keeps the
+// packet when it is one of `ids`.
 bool keepOnlyReportIds(int fd, const std::vector<uint8_t>& ids) {
     constexpr size_t kMaxIds = 200;  // a jump reaches at most 255 instructions ahead
     if (ids.empty() || ids.size() > kMaxIds) return false;
     std::vector<sock_filter> program;
+    program.push_back(BPF_STMT(BPF_LD | BPF_W | BPF_LEN, 0));
+    const auto pastTheTests = static_cast<uint8_t>(ids.size() + 2);  // the load, the tests and the drop
+    program.push_back(BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, 0, pastTheTests, 0));
     program.push_back(BPF_STMT(BPF_LD | BPF_B | BPF_ABS, 0));
     for (size_t i = 0; i < ids.size(); ++i) {
         const auto toKeep = static_cast<uint8_t>(ids.size() - i);  // past the later tests and the drop

@@ -274,6 +274,9 @@ TEST_F(ChannelTest, ABlockedReadEndsPromptly) {
     };
     const Case cases[] = {
         {"stop event", [&] { channel.device().stopEvent().set(); }, true},
+        // An empty packet on a simulated node reads as the device going away,
+        // even on a node whose socket filter keeps only its own report IDs.
+        {"empty packet", [&] { product.device().sendInput({}); }, true},
         {"unplug", [&] { product.device().unplug(); }, false},
     };
     for (const Case& c : cases) {
