@@ -200,6 +200,13 @@ protected:
         EXPECT_TRUE(sim.plug("mouse", &error)) << error;
         return test::waitUntil([&] { return window->CurrentDevicePage() == mousePage; });
     }
+    // Plugs the keyboard and shows its page, so the mouse's page is not on screen.
+    bool showKeyboardInstead() {
+        std::string error;
+        EXPECT_TRUE(sim.plug("keyboard", &error)) << error;
+        return test::waitUntil([&] { return window->selector()->SelectByFolder("keyboard"); }) &&
+               test::waitUntil([&] { return window->CurrentDevicePage() != mousePage; });
+    }
     ui::CControlUI* find(const char* name) { return window->GetPaintManager().FindControl(QString::fromLatin1(name)); }
     ui::CControlUI* powerValue() {
         return window->GetPaintManager().FindSubControlByName(mousePage->powerIndicator(),
@@ -307,10 +314,7 @@ TEST_F(DrivingPageTest, ARunningEffectKeepsStreamingThroughParkedSpells) {
 // the timer parked between its steps, and still every step's frame goes out.
 TEST_F(DrivingPageTest, ASlowEffectParksTheRenderTimerBetweenItsSteps) {
     ASSERT_TRUE(plugMouse());
-    std::string error;
-    ASSERT_TRUE(sim.plug("keyboard", &error)) << error;
-    ASSERT_TRUE(test::waitUntil([&] { return window->selector()->SelectByFolder("keyboard"); }));
-    ASSERT_TRUE(test::waitUntil([&] { return window->CurrentDevicePage() != mousePage; }));
+    ASSERT_TRUE(showKeyboardInstead());
     auto* page = static_cast<DrivingPage*>(mousePage);
     sim::SimDevice& mouse = *sim.device("mouse");
     ui::CPaintManagerUI& manager = window->GetPaintManager();
@@ -341,10 +345,7 @@ TEST_F(DrivingPageTest, ASlowEffectParksTheRenderTimerBetweenItsSteps) {
 TEST_F(DrivingPageTest, AParkedPageRidesTheTicksOfAnotherPage) {
     ASSERT_TRUE(plugMouse());
     // Not on screen, the page has no preview paint to wait for between steps.
-    std::string error;
-    ASSERT_TRUE(sim.plug("keyboard", &error)) << error;
-    ASSERT_TRUE(test::waitUntil([&] { return window->selector()->SelectByFolder("keyboard"); }));
-    ASSERT_TRUE(test::waitUntil([&] { return window->CurrentDevicePage() != mousePage; }));
+    ASSERT_TRUE(showKeyboardInstead());
     auto* page = static_cast<DrivingPage*>(mousePage);
     sim::SimDevice& mouse = *sim.device("mouse");
     ui::CControlUI* entry = mousePage->optionEntry();
@@ -436,10 +437,7 @@ TEST_F(DrivingPageTest, ThePreviewRepaintsOnlyTheLedsThatChanged) {
 TEST_F(DrivingPageTest, APageNotShownSendsFramesButPaintsNoPreview) {
     ASSERT_TRUE(plugMouse());
     window->ShowWindow(true);
-    std::string error;
-    ASSERT_TRUE(sim.plug("keyboard", &error)) << error;
-    ASSERT_TRUE(test::waitUntil([&] { return window->selector()->SelectByFolder("keyboard"); }));
-    ASSERT_TRUE(test::waitUntil([&] { return window->CurrentDevicePage() != mousePage; }));
+    ASSERT_TRUE(showKeyboardInstead());
     test::idle(100);
     sim::SimDevice& mouse = *sim.device("mouse");
     const uint32_t paints = mousePage->previewPaints();
