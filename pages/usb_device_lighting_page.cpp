@@ -255,8 +255,9 @@ bool COrvaneUSBDevice::frameDiffersFromRendered() const {
 // Settled once nothing waits and the next tick cannot find a new frame. An
 // effect that steps more slowly than the render period changes the frame at
 // its next step at the earliest, and that step wakes the entry (the frame goes
-// out at once, so no later than the next tick would have sent it): the ticks
-// in between would only compare an unchanged frame. A faster effect changes
+// out at once, or with another page's next tick, so no later than this
+// entry's own next tick would have sent it): the ticks in between would only
+// compare an unchanged frame. A faster effect changes
 // the frame between any two ticks and keeps its timer until the frame stayed
 // the same for longer than one step (the effect is static, or frozen).
 bool COrvaneUSBDevice::renderSettled() const {

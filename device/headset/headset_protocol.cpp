@@ -18,8 +18,7 @@ int HeadsetProtocol::sendFrame(std::span<const uint32_t> leds) {
     std::array<std::span<const uint8_t>, kFrameReports> burst;
     std::copy(reports.begin(), reports.end(), burst.begin());
     std::lock_guard lock(channel_.ioLock());
-    size_t written = 0;
-    if (!channel_.device().writeReports(burst, kReportTimeoutMs, &written)) return channel_result::WriteFailed;
+    if (!channel_.device().writeReports(burst, kReportTimeoutMs, nullptr)) return channel_result::WriteFailed;
     return channel_result::Success;
 }
 

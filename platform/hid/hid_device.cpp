@@ -310,8 +310,7 @@ bool HidDevice::read(uint8_t* buffer, size_t length, int timeoutMs, size_t* tran
 
 bool HidDevice::write(const uint8_t* buffer, size_t length, int timeoutMs, size_t* transferred) {
     const std::span<const uint8_t> report(buffer, length);
-    size_t written = 0;
-    const bool ok = writeReports(std::span(&report, 1), timeoutMs, &written);
+    const bool ok = writeReports(std::span(&report, 1), timeoutMs, nullptr);
     if (transferred) *transferred = ok ? length : 0;
     return ok;
 }
@@ -347,23 +346,30 @@ bool HidDevice::writeReports(std::span<const std::span<const uint8_t>> reports, 
 // together, so the device side wakes once for the lot instead of once for
 // each. hidraw takes one report per write().
 ssize_t HidDevice::sendSome(int fd, std::span<const std::span<const uint8_t>> reports) {
+    if (!isSocket_) {
+        const std::span<const uint8_t> report = reports.front();
+        for (;;) {
+            const ssize_t n = ::write(fd, report.data(), report.size());
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) return errno == EAGAIN ? 0 : -1;
+            // A report goes whole or not at all; a short write is a failure.
+            return static_cast<size_t>(n) == report.size() ? 1 : -1;
+        }
+    }
     constexpr size_t kBurstMax = 32;
-    std::array<iovec, kBurstMax> parts{};
-    std::array<mmsghdr, kBurstMax> messages{};
-    const size_t count = isSocket_ ? std::min(reports.size(), kBurstMax) : 1;
+    const size_t count = std::min(reports.size(), kBurstMax);
+    std::array<iovec, kBurstMax> parts;
+    std::array<mmsghdr, kBurstMax> messages;
     for (size_t i = 0; i < count; ++i) {
         parts[i] = {const_cast<uint8_t*>(reports[i].data()), reports[i].size()};
+        messages[i] = {};
         messages[i].msg_hdr.msg_iov = &parts[i];
         messages[i].msg_hdr.msg_iovlen = 1;
     }
     for (;;) {
-        const ssize_t n = isSocket_ ? ::sendmmsg(fd, messages.data(), static_cast<unsigned>(count),
-                                                 MSG_NOSIGNAL | MSG_DONTWAIT)
-                                    : ::write(fd, parts[0].iov_base, parts[0].iov_len);
+        const int n = ::sendmmsg(fd, messages.data(), static_cast<unsigned>(count), MSG_NOSIGNAL | MSG_DONTWAIT);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) return errno == EAGAIN ? 0 : -1;
-        // A report goes whole or not at all; a short write is a failure.
-        if (!isSocket_) return static_cast<size_t>(n) == parts[0].iov_len ? 1 : -1;
         return n;
     }
 }

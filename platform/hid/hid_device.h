@@ -53,7 +53,7 @@ public:
     bool read(uint8_t* buffer, size_t length, int timeoutMs, size_t* transferred);
     bool write(const uint8_t* buffer, size_t length, int timeoutMs, size_t* transferred);
     // Writes the reports in order, as one burst where the node allows it.
-    // True when every report went; `written` counts those that did. The
+    // True when every report went; `written` (if given) counts those that did. The
     // time-out applies to each wait for room, not to the whole burst.
     bool writeReports(std::span<const std::span<const uint8_t>> reports, int timeoutMs, size_t* written);
 
