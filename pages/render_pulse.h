@@ -12,6 +12,13 @@
 // to ride. A ride is taken only while beats come, and a page that stops
 // beating runs every waiting rider at once, so no changed frame is left
 // behind when the beats end.
+//
+// While the pulse beats, the beats also run the animation steps that fell
+// due on every page (a rider's `pull`), and the animation threads sleep: a
+// step then costs no wake-up of its own, and its frame goes out with the beat
+// that ran it, as soon as a step of the thread's own would have gone. When
+// the beats end, every rider is told (`release`) so that its thread takes its
+// steps back at once.
 
 #include <atomic>
 #include <cstdint>
@@ -25,7 +32,10 @@ public:
     // One per page: how the pulse renders that page now (on the UI thread).
     class Rider {
     public:
-        Rider(RenderPulse& pulse, std::function<void()> tick);
+        // `pull(now)` runs the page's steps due by `now`; `release` hands
+        // them back to the page's thread. Both are optional.
+        Rider(RenderPulse& pulse, std::function<void()> tick, std::function<void(uint32_t)> pull = {},
+              std::function<void()> release = {});
         ~Rider();
         Rider(const Rider&) = delete;
         Rider& operator=(const Rider&) = delete;
@@ -34,6 +44,8 @@ public:
         friend class RenderPulse;
         RenderPulse& pulse_;
         std::function<void()> tick_;
+        std::function<void(uint32_t)> pull_;
+        std::function<void()> release_;
         std::atomic<bool> wanted_{false};
     };
 
@@ -44,14 +56,17 @@ public:
     // Any thread. True when the rider's tick will run at the next beat; false
     // when no page beats, and the caller must wake the UI thread itself.
     bool ride(Rider& rider, uint32_t now);
-    // UI thread. `from` ticked at the pulse's period: the riders waiting run.
+    // Any thread. Whether beats come: the riders' steps are then pulled.
+    bool beating(uint32_t now) const;
+    // UI thread. `from` ticked at the pulse's period: every rider's due steps
+    // are pulled, then the riders waiting run.
     void beat(const void* from, uint32_t now);
     // UI thread. `from` stopped ticking (parked, or left): if it gave the
-    // last beat, the pulse stops and the riders waiting run now.
+    // last beat, the pulse stops, the riders waiting run now and every rider
+    // is released.
     void stop(const void* from);
 
 private:
-    bool running(uint32_t now) const;
     void runWaiting();
 
     const uint32_t periodMs_;

@@ -34,6 +34,13 @@ constexpr uint32_t kSendPauseMs = 200;
 constexpr uint32_t kPreviewPaintMs = entryTimer::kPreviewRenderMs - 3;
 // Quiet ticks are counted up to here: more than any step period in ticks.
 constexpr uint kQuietTicksMax = 1000;
+// While the render pulse runs the steps, the animation thread only looks
+// this often whether the beats went away without a word (a stop wakes it at
+// once).
+constexpr int kPulledLookMs = 250;
+// Steps run at one time at most: a schedule further behind (the UI thread
+// was held up) starts afresh rather than racing through the backlog.
+constexpr int kStepsAtOnceMax = 16;
 
 lighting::BaseEffect baseEffectForMode(uint8_t mode) {
     using lighting::BaseEffect;
@@ -132,9 +139,9 @@ void COrvaneUSBDevice::setFunctionPage(int page) {
     if (auto* tab = qobject_cast<CTabLayoutUI*>(keyFunctionSwitch_); tab && tabs.keyItem) tab->SelectItem(*tabs.keyItem);
 }
 
-void COrvaneUSBDevice::animationStep() {
+void COrvaneUSBDevice::animationStep(uint32_t nowMs) {
     std::lock_guard<std::mutex> lock(frameLock_);
-    lighting_.step(baseEffectForMode(lighting_.lightParams().selectItem), tickCount());
+    lighting_.step(baseEffectForMode(lighting_.lightParams().selectItem), nowMs);
 }
 
 int COrvaneUSBDevice::animationPeriodMs() const {
@@ -150,20 +157,58 @@ void COrvaneUSBDevice::stopAnimation() {
 }
 
 // Unwanted (hidden and sending nothing), the thread sleeps until it is
-// wanted again or stopped: a program in the tray has no reason to wake.
+// wanted again or stopped: a program in the tray has no reason to wake. While
+// the render pulse beats, the beats run the steps and the thread sleeps until
+// the pulse lets go of them.
 void COrvaneUSBDevice::animationLoop() {
     Event& stop = animation_.stopEvent();
+    const RenderPulse& pulse = RenderPulse::pages();
     for (;;) {
         if (!animate_) {
+            {
+                std::lock_guard<std::mutex> lock(stepLock_);
+                stepsScheduled_ = false;  // no burst of missed steps when wanted again
+            }
             if (waitAny({&stop, &animationWanted_}, -1) != 1) return;
             continue;
         }
-        if (stop.wait(animationPeriodMs())) return;
-        if (!animate_) continue;
-        // Paused, the page shows what the lighting sync hands it.
-        if (!commandChannel_.paused() && !clientDriven_) animationStep();
-        wakeParkedRender();
+        const uint32_t now = tickCount();
+        const int wait = pulse.beating(now) ? kPulledLookMs : untilNextStep(now);
+        if (waitAny({&stop, &animationWanted_}, wait) == 0) return;
+        const uint32_t woke = tickCount();
+        if (!animate_ || pulse.beating(woke)) continue;
+        if (runDueSteps(woke)) wakeParkedRender();
     }
+}
+
+int COrvaneUSBDevice::untilNextStep(uint32_t now) {
+    const int period = std::max(animationPeriodMs(), 1);
+    std::lock_guard<std::mutex> lock(stepLock_);
+    if (!stepsScheduled_) {
+        nextStepAt_ = now + static_cast<uint32_t>(period);
+        stepsScheduled_ = true;
+    }
+    return std::max(static_cast<int32_t>(nextStepAt_ - now), 0);
+}
+
+bool COrvaneUSBDevice::runDueSteps(uint32_t now) {
+    const int period = std::max(animationPeriodMs(), 1);
+    std::lock_guard<std::mutex> lock(stepLock_);
+    if (!stepsScheduled_) return false;
+    int ran = 0;
+    for (; static_cast<int32_t>(now - nextStepAt_) >= 0 && ran < kStepsAtOnceMax; ++ran) {
+        // Paused, the page shows what the lighting sync hands it.
+        if (!commandChannel_.paused() && !clientDriven_) animationStep(now);
+        nextStepAt_ += static_cast<uint32_t>(period);
+    }
+    if (static_cast<int32_t>(now - nextStepAt_) >= 0) nextStepAt_ = now + static_cast<uint32_t>(period);
+    return ran > 0;
+}
+
+// Only a page whose thread runs and wants its steps is stepped: the pulse
+// must not animate a page that waits for its device or sends nothing.
+void COrvaneUSBDevice::pullSteps(uint32_t now) {
+    if (animating() && animate_ && runDueSteps(now)) wakeParkedRender();
 }
 
 void COrvaneUSBDevice::paintLightControl(CControlUI* control, uint32_t colour, uint8_t brightness) {
@@ -309,6 +354,9 @@ void COrvaneUSBDevice::runRenderTickNow() {
 
 void COrvaneUSBDevice::renderFrame() {
     if (!preview_) return;
+    // The steps due by now, in case the pulse runs them: this tick's frame
+    // then holds them, as it would hold the thread's.
+    if (animating() && animate_) runDueSteps(tickCount());
     if (quietTicks_ < kQuietTicksMax) ++quietTicks_;
     if (takeChangedFrame()) {
         quietTicks_ = 0;

@@ -237,10 +237,12 @@ public:
     virtual void onEventInterfaceArrived(const DeviceSlot& slot) {}
     virtual void onEventInterfaceRemoved(const DeviceSlot& slot) {}
 
-    // Runs one step of the effect chosen by the lighting mode; the kinds
-    // with their own modes override it. Called by the animation thread.
-    virtual void animationStep();
-    // How long the animation thread waits between steps.
+    // Runs one step of the effect chosen by the lighting mode, at `nowMs` (a
+    // time-based effect shows that moment); the kinds with their own modes
+    // override it. Called by the animation thread, or by the render pulse
+    // while that beats.
+    virtual void animationStep(uint32_t nowMs);
+    // The time between steps.
     virtual int animationPeriodMs() const;
 
     // Starts and stops the animation thread (started once connected).
@@ -351,6 +353,15 @@ protected:
 
 private:
     void animationLoop();
+    // Runs the steps that fell due by `now`; whether any ran. The thread and the render pulse both call
+    // it, and each step runs once whoever gets there first.
+    bool runDueSteps(uint32_t now);
+    // Milliseconds until the next step falls due (a new schedule starts one
+    // period from `now`).
+    int untilNextStep(uint32_t now);
+    // The render pulse's beat: the due steps run now, and a changed frame
+    // asks for a ride on the same beat.
+    void pullSteps(uint32_t now);
     // The owner window's message box with `text` (a language key or a text
     // shown as it is); whether the user confirmed.
     bool askOwner(const QString& text, bool offerCancel);
@@ -393,7 +404,12 @@ private:
 
     WorkerThread animation_;
     std::atomic<bool> animate_{true};  // needsRenderTicks(), for the animation thread
-    Event animationWanted_{false};     // wakes an idle animation thread when animate_ turns on
+    // Wakes the animation thread: animate_ turned on, or the render pulse
+    // stopped running its steps.
+    Event animationWanted_{false};
+    std::mutex stepLock_;             // the step schedule below; taken before frameLock_
+    uint32_t nextStepAt_ = 0;
+    bool stepsScheduled_ = false;     // false: the next step is one period from the next look
     std::vector<uint32_t> renderedFrame_;
     bool previewDirty_ = false;  // a changed frame waits for the next paint
     uint32_t lastPaintAt_ = 0;
@@ -405,7 +421,8 @@ private:
     uint32_t sendPausedUntil_ = 0;
     uint32_t lastSendAt_ = 0;
     // Last: it leaves the pulse before anything its tick uses goes.
-    RenderPulse::Rider pulseRider_{RenderPulse::pages(), [this] { runRenderTickNow(); }};
+    RenderPulse::Rider pulseRider_{RenderPulse::pages(), [this] { runRenderTickNow(); },
+                                   [this](uint32_t now) { pullSteps(now); }, [this] { animationWanted_.set(); }};
 };
 
 }  // namespace talven

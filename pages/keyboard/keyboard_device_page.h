@@ -84,7 +84,7 @@ public:
     void reloadLanguageTexts() override;
     void onEventInterfaceArrived(const DeviceSlot& slot) override;
     void onEventInterfaceRemoved(const DeviceSlot& slot) override;
-    void animationStep() override;
+    void animationStep(uint32_t nowMs) override;
     int animationPeriodMs() const override;
 
     // ---- the keyboard's transactions (keyboard_protocol.h) --------------------

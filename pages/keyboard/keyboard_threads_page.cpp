@@ -39,13 +39,13 @@ void COrvaneKeyboardDevice::stopLightingThread() {
     debugOutput("KB灯光线程设定退出");
 }
 
-// One pass of the preview thread: whatever ticks have passed, each running
-// the mode's generator when its period is due. The wait between passes is on
-// the stop event, one tick long.
-void COrvaneKeyboardDevice::animationStep() {
+// One pass of the preview: whatever ticks have passed by `nowMs`, each
+// running the mode's generator when its period is due. Passes fall due one
+// tick apart.
+void COrvaneKeyboardDevice::animationStep(uint32_t nowMs) {
     if (!commandChannel_.isConnected() || commandChannel_.paused()) return;
     std::lock_guard<std::mutex> lock(frameLock_);
-    keyPreview_.advance(tickCount());
+    keyPreview_.advance(nowMs);
 }
 
 int COrvaneKeyboardDevice::animationPeriodMs() const {

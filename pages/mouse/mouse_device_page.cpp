@@ -137,15 +137,15 @@ void COrvaneMouseDevice::onEventInterfaceRemoved(const DeviceSlot&) { events_.cl
 
 // ---- lighting thread ----------------------------------------------------------------
 
-// One step of the mode's effect. The thread waits the speed's step period on
-// its stop event between steps; a paused channel (another page's lighting
-// holds the mouse) or an absent mouse computes nothing.
-void COrvaneMouseDevice::animationStep() {
+// One step of the mode's effect, one step period of the speed after the last;
+// a paused channel (another page's lighting holds the mouse) or an absent
+// mouse computes nothing.
+void COrvaneMouseDevice::animationStep(uint32_t nowMs) {
     if (!commandChannel_.isConnected() || commandChannel_.paused()) return;
     std::lock_guard<std::mutex> lock(frameLock_);
     const lighting::LightParams params = lighting_.lightParams();
     mouse::stepMouseLightMode(params.selectItem, lighting_.ledFrame(), params, lighting_.animation(),
-                              lighting_.ripple(), false, tickCount());
+                              lighting_.ripple(), false, nowMs);
 }
 
 int COrvaneMouseDevice::animationPeriodMs() const {

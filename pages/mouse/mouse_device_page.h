@@ -62,7 +62,7 @@ public:
     void selectProfile(const std::string& uuid) override;
     void onEventInterfaceArrived(const DeviceSlot& slot) override;
     void onEventInterfaceRemoved(const DeviceSlot& slot) override;
-    void animationStep() override;
+    void animationStep(uint32_t nowMs) override;
     int animationPeriodMs() const override;
 
     // ---- the mouse's own ------------------------------------------------------

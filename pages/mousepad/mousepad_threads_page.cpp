@@ -26,9 +26,8 @@ constexpr uint kSynchroniseDelayMs = 500;
 
 // One step of the current mode, then the area settings over it. Nothing is
 // computed while the pad is away or another page holds its lighting.
-void COrvaneMousePadDevice::animationStep() {
+void COrvaneMousePadDevice::animationStep(uint32_t now) {
     if (!commandChannel_.isConnected() || commandChannel_.paused()) return;
-    const uint32_t now = tickCount();
     std::lock_guard<std::mutex> lock(frameLock_);
     const lighting::LightParams params = lighting_.lightParams();
     const mousepad::PadEffect effect = mousepad::effectForMode(params.selectItem);

@@ -17,6 +17,9 @@
 #include "ui/control_factory.h"
 #include "ui/layouts.h"
 
+#include <QCoreApplication>
+#include <QThread>
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -160,16 +163,19 @@ public:
     DrivingPage() { setDrivesDevice(true); }
     // A frozen page's frame changes only when the test changes it.
     void freeze() { frozen_ = true; }
-    void animationStep() override {
+    void animationStep(uint32_t nowMs) override {
         if (frozen_) return;
-        COrvaneUSBDevice::animationStep();
+        COrvaneUSBDevice::animationStep(nowMs);
         ++steps_;
+        if (QThread::currentThread() == QCoreApplication::instance()->thread()) ++stepsOnUiThread_;
     }
     int steps() const { return steps_; }
+    int stepsOnUiThread() const { return stepsOnUiThread_; }
 
 private:
     std::atomic<bool> frozen_{false};
     std::atomic<int> steps_{0};
+    std::atomic<int> stepsOnUiThread_{0};
 };
 
 class DrivingPageTest : public ::testing::Test {
@@ -332,6 +338,7 @@ TEST_F(DrivingPageTest, ASlowEffectParksTheRenderTimerBetweenItsSteps) {
     }
     const int stepsTaken = page->steps() - steps;
     EXPECT_GE(stepsTaken, 15);
+    EXPECT_LE(stepsTaken, 30) << "steps ran twice";  // one every 40 ms
     // A step at either end of the second may fall outside it, and on a busy
     // machine two steps may land within one late tick (the device then gets
     // the later frame, as a ticking timer would send it).
@@ -339,9 +346,10 @@ TEST_F(DrivingPageTest, ASlowEffectParksTheRenderTimerBetweenItsSteps) {
     EXPECT_LT(ticking * 4, samples) << "the timer ticked between the steps";
 }
 
-// While another page ticks at the device's period, a parked page's changed
-// frames go out with those ticks and its animation thread wakes the UI
-// thread for none of them; when the ticks end, it wakes it again.
+// While another page ticks at the device's period, those ticks run a parked
+// page's steps and send its changed frames: its animation thread wakes the
+// UI thread for none of them. When the ticks end, the thread steps and wakes
+// the UI thread again. Each step runs once either way.
 TEST_F(DrivingPageTest, AParkedPageRidesTheTicksOfAnotherPage) {
     ASSERT_TRUE(plugMouse());
     // Not on screen, the page has no preview paint to wait for between steps.
@@ -354,7 +362,7 @@ TEST_F(DrivingPageTest, AParkedPageRidesTheTicksOfAnotherPage) {
     test::idle(100);
     RenderPulse& pulse = RenderPulse::pages();
     const int ticker = 0;  // stands for a page whose effect steps faster than 5 ms
-    const int frames = framesReceived(mouse), steps = page->steps();
+    const int frames = framesReceived(mouse), steps = page->steps(), uiSteps = page->stepsOnUiThread();
     const uint32_t wakes = mousePage->renderWakes();
     int beats = 0, ticking = 0;
     for (const uint32_t start = tickCount(); tickCount() - start < 1000; ++beats) {
@@ -365,6 +373,8 @@ TEST_F(DrivingPageTest, AParkedPageRidesTheTicksOfAnotherPage) {
     pulse.stop(&ticker);
     const int stepsTaken = page->steps() - steps;
     EXPECT_GE(stepsTaken, 15);
+    EXPECT_LE(stepsTaken, 30) << "steps ran twice";  // one every 40 ms
+    EXPECT_GE((page->stepsOnUiThread() - uiSteps) * 10, stepsTaken * 9) << "the animation thread kept stepping";
     EXPECT_GE((framesReceived(mouse) - frames) * 4, stepsTaken * 3) << "steps' frames were not sent";
     // A beat that came late on a busy machine leaves the page to wake the
     // UI thread itself for that step.
@@ -372,8 +382,10 @@ TEST_F(DrivingPageTest, AParkedPageRidesTheTicksOfAnotherPage) {
     EXPECT_LT(ticking * 4, beats) << "its own timer ticked";
 
     const uint32_t after = mousePage->renderWakes();
+    const int threadSteps = page->steps() - page->stepsOnUiThread();
     test::idle(300);
     EXPECT_GE(mousePage->renderWakes() - after, 4u) << "no beats: each step wakes the UI thread again";
+    EXPECT_GE(page->steps() - page->stepsOnUiThread() - threadSteps, 4) << "the thread did not take its steps back";
 }
 
 // Hidden, the window paints no preview and the device gets no frame; shown

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <vector>
 
 namespace talven {
 namespace {
@@ -83,6 +84,51 @@ TEST(RenderPulse, ARiderThatStartsBeatingIsNotSweptTwice) {
     EXPECT_EQ(ticks, 1);
     pulse.stop(rider.get());
     EXPECT_EQ(ticks, 2) << "its own wish, left when it stopped";
+}
+
+// Each beat first pulls every rider's due steps; a step that changed the
+// frame asks to ride and goes out with that same beat. Only the end of the
+// beats releases the steps to the riders' own threads.
+TEST(RenderPulse, BeatsPullTheStepsAndTheirEndReleasesThem) {
+    RenderPulse pulse(kPeriod);
+    struct Stepping {
+        std::vector<uint32_t> pulls;
+        int ticks = 0, releases = 0;
+        std::unique_ptr<RenderPulse::Rider> rider;
+    } a, b;
+    for (Stepping* s : {&a, &b}) {
+        s->rider = std::make_unique<RenderPulse::Rider>(
+            pulse, [s] { ++s->ticks; },
+            [s, &pulse](uint32_t now) {
+                s->pulls.push_back(now);
+                if (now % 10 == 0) EXPECT_TRUE(pulse.ride(*s->rider, now));  // this step changed the frame
+            },
+            [s] { ++s->releases; });
+    }
+    Counted plain(pulse);  // a rider without steps of its own
+    const int first = 0, second = 0;
+
+    EXPECT_FALSE(pulse.beating(100));
+    pulse.beat(&first, 100);
+    pulse.beat(&second, 105);
+    EXPECT_TRUE(pulse.beating(110));
+    EXPECT_EQ(a.pulls, (std::vector<uint32_t>{100, 105}));
+    EXPECT_EQ(b.pulls, a.pulls);
+    EXPECT_EQ(a.ticks, 1) << "the changed step of the beat at 100 went out with it";
+    EXPECT_EQ(plain.ticks, 0);
+
+    pulse.stop(&first);
+    EXPECT_EQ(a.releases, 0) << "another page still beats";
+    pulse.stop(&second);
+    EXPECT_EQ(a.releases, 1);
+    EXPECT_EQ(b.releases, 1);
+    EXPECT_FALSE(pulse.beating(106));
+    EXPECT_EQ(a.pulls.size(), 2u) << "no pull without a beat";
+
+    // Beats that stop coming without a word end two periods after the last.
+    pulse.beat(&first, 200);
+    EXPECT_TRUE(pulse.beating(210));
+    EXPECT_FALSE(pulse.beating(211));
 }
 
 TEST(RenderPulse, AGoneRiderIsNeverRendered) {
