@@ -208,8 +208,16 @@ void WindowImplBase::leaveEvent(QEvent*) {
     if (created_ && !destroyed_) HandleMessage(WM_MOUSELEAVE, 0, 0);
 }
 
+// An opaque window colour covers whatever Qt would fill under it first: the
+// window then tells Qt to skip that fill, which on every small repaint (an
+// LED preview) costs as much as the fill here.
 void WindowImplBase::paintEvent(QPaintEvent*) {
     const QColor bk = m_pm.GetWindowBkColor();
+    const bool opaque = bk.isValid() && bk.alpha() == 255;
+    if (testAttribute(Qt::WA_OpaquePaintEvent) != opaque) {
+        setAttribute(Qt::WA_OpaquePaintEvent, opaque);
+        if (!opaque) update();  // this paint went without Qt's fill: once more with it
+    }
     if (!bk.isValid()) return;
     QPainter painter(this);
     painter.fillRect(rect(), bk);
