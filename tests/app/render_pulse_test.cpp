@@ -101,7 +101,9 @@ TEST(RenderPulse, BeatsPullTheStepsAndTheirEndReleasesThem) {
             pulse, [s] { ++s->ticks; },
             [s, &pulse](uint32_t now) {
                 s->pulls.push_back(now);
-                if (now % 10 == 0) EXPECT_TRUE(pulse.ride(*s->rider, now));  // this step changed the frame
+                if (now % 10 == 0) {  // this step changed the frame
+                    EXPECT_TRUE(pulse.ride(*s->rider, now));
+                }
             },
             [s] { ++s->releases; });
     }
