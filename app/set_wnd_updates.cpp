@@ -45,6 +45,7 @@ void CSetWnd::StartUpdateCheck(TNotifyUI&) {
     update::prepareHttpClient(*service_);
     QPointer<CSetWnd> self(this);
     updateThread_.start([self, records = records_, service = *service_](Event& stop) {
+        nameThisThread("update check");
         std::vector<update::CheckResult> results = update::checkRows(records, service, &stop);
         if (stop.isSet()) return;
         // Queued to the window: dropped if it is gone by then.

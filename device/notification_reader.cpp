@@ -21,7 +21,10 @@ bool NotificationReader::open(const std::string& path, Handler handler) {
         return false;
     }
     handler_ = std::move(handler);
-    reader_.start([this](Event&) { loop(); });
+    reader_.start([this](Event&) {
+        nameThisThread("device events");
+        loop();
+    });
     return true;
 }
 

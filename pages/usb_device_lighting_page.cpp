@@ -161,6 +161,7 @@ void COrvaneUSBDevice::stopAnimation() {
 // the render pulse beats, the beats run the steps and the thread sleeps until
 // the pulse lets go of them.
 void COrvaneUSBDevice::animationLoop() {
+    nameThisThread("lighting");
     Event& stop = animation_.stopEvent();
     const RenderPulse& pulse = RenderPulse::pages();
     for (;;) {

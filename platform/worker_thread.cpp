@@ -2,6 +2,8 @@
 
 #include "platform/debug_output.h"
 
+#include <pthread.h>
+
 namespace talven {
 
 const char* threadStopText(ThreadStop outcome) {
@@ -13,6 +15,10 @@ const char* threadStopText(ThreadStop outcome) {
     // Waiting for no thread is an error of the wait; threads here own no
     // lock that could be left behind, so the abandoned case never arises.
     return "线程退出：：错误\n";
+}
+
+void nameThisThread(const std::string& name) {
+    (void)pthread_setname_np(pthread_self(), name.substr(0, 15).c_str());
 }
 
 WorkerThread::~WorkerThread() {

@@ -7,6 +7,7 @@
 #include "platform/event.h"
 
 #include <functional>
+#include <string>
 #include <thread>
 
 namespace talven {
@@ -55,5 +56,10 @@ private:
 
 // The line written for each outcome.
 const char* threadStopText(ThreadStop outcome);
+
+// Names the calling thread as `top -H`, `ps -L` and /proc show it: the first
+// 15 bytes of `name` (the kernel keeps no more). Every thread the program
+// starts names itself, so a busy one can be told apart.
+void nameThisThread(const std::string& name);
 
 }  // namespace talven

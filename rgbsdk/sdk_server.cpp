@@ -1,5 +1,7 @@
 #include "rgbsdk/sdk_server.h"
 
+#include "platform/worker_thread.h"
+
 #include <arpa/inet.h>
 #include <cerrno>
 #include <cstring>
@@ -87,7 +89,10 @@ bool SdkServer::start(std::string* error) {
     wakeWrite_ = pipeFds[1];
     boundPort_ = localPort(listenFd_);
     stopping_ = false;
-    thread_ = std::thread([this] { serve(); });
+    thread_ = std::thread([this] {
+        nameThisThread("lighting server");
+        serve();
+    });
     return true;
 }
 

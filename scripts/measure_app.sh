@@ -9,7 +9,7 @@
 #   wake-ups   voluntary + involuntary context switches of all its threads
 #              (/proc/PID/task/*/status), end minus start, per second (a
 #              thread that ends within the period takes its count with it),
-#              and those of its busiest thread
+#              and those of its busiest thread, with the name it gave itself
 #
 #   scripts/measure_app.sh [seconds]      default 30
 #
@@ -38,11 +38,12 @@ platform=()
 
 # CPU ticks (user + system) of the whole process.
 cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
-# One line per thread: its id and its context switches so far.
+# One line per thread: its id, its context switches so far and its name.
 thread_switches() {
   local task
   for task in "/proc/$1"/task/*; do
-    awk -v t="${task##*/}" '/^(voluntary|nonvoluntary)_ctxt_switches:/ { n += $2 } END { print t, n + 0 }' \
+    awk -v t="${task##*/}" '/^Name:/ { sub(/^Name:[ \t]*/, ""); name = $0 }
+         /^(voluntary|nonvoluntary)_ctxt_switches:/ { n += $2 } END { print t, n + 0, name }' \
       "$task/status" 2>/dev/null
   done
 }
@@ -51,8 +52,9 @@ thread_switches() {
 # it), and the busiest of them.
 thread_wakeups() {
   awk 'NR == FNR { before[$1] = $2; next }
-       { d = $2 - before[$1]; total += d; if (d > max) max = d }
-       END { print total + 0, max + 0 }' "$1" "$2"
+       { d = $2 - before[$1]; total += d
+         if (d > max) { max = d; name = $0; sub(/^[^ ]+ [^ ]+ /, "", name) } }
+       END { print total + 0, max + 0, name }' "$1" "$2"
 }
 status_field() { awk -v f="$2:" '$1 == f { print $2 }' "/proc/$1/status"; }
 # True while the PID is still the program this script started.
@@ -86,18 +88,19 @@ measure() {
   fi
   t1="$(cpu_ticks "$pid")"; w1="$(date +%s.%N)"
   thread_switches "$pid" >"$work/threads1"
-  local wakeups busiest
-  read -r wakeups busiest < <(thread_wakeups "$work/threads0" "$work/threads1")
+  local wakeups busiest busiestName
+  read -r wakeups busiest busiestName < <(thread_wakeups "$work/threads0" "$work/threads1")
   peak="$(status_field "$pid" VmHWM)"
   threads="$(status_field "$pid" Threads)"
   kill -TERM "$pid"
   wait "$pid" 2>/dev/null || true
   rm -rf "$work"
   awk -v l="$label" -v pid="$pid" -v t0="$t0" -v t1="$t1" -v w0="$w0" -v w1="$w1" \
-      -v hz="$hz" -v peak="$peak" -v threads="$threads" -v wakeups="$wakeups" -v busiest="$busiest" 'BEGIN {
+      -v hz="$hz" -v peak="$peak" -v threads="$threads" -v wakeups="$wakeups" -v busiest="$busiest" \
+      -v busiestName="$busiestName" 'BEGIN {
     wall = w1 - w0
-    printf "%-22s PID %-7d CPU %5.2f%%   peak %6.1f MiB   threads %3d   wake-ups %7.1f/s (busiest thread %6.1f/s)\n",
-           l, pid, 100 * (t1 - t0) / hz / wall, peak / 1024, threads, wakeups / wall, busiest / wall
+    printf "%-22s PID %-7d CPU %5.2f%%   peak %6.1f MiB   threads %3d   wake-ups %7.1f/s (busiest thread %6.1f/s, \"%s\")\n",
+           l, pid, 100 * (t1 - t0) / hz / wall, peak / 1024, threads, wakeups / wall, busiest / wall, busiestName
   }'
 }
 

@@ -1,5 +1,6 @@
 #include "sim/sim_control.h"
 
+#include "platform/worker_thread.h"
 #include "sim/sim_socket.h"
 
 #include <algorithm>
@@ -49,7 +50,10 @@ bool ControlServer::start(std::string* error) {
     listenFd_ = listenSeqpacket(path_, error);
     if (listenFd_ < 0) return false;
     stop_.reset();
-    thread_ = std::thread([this] { serve(); });
+    thread_ = std::thread([this] {
+        nameThisThread("sim control");
+        serve();
+    });
     return true;
 }
 

@@ -1,5 +1,6 @@
 #include "sim/sim_hid_interface.h"
 
+#include "platform/worker_thread.h"
 #include "sim/sim_socket.h"
 
 #include <algorithm>
@@ -109,7 +110,10 @@ bool SimHidInterface::plug(std::string* error) {
     }
     stop_.reset();
     plugged_ = true;
-    service_ = std::thread([this] { serve(); });
+    service_ = std::thread([this] {
+        nameThisThread(config_.entryName);  // as the simulator directory lists it
+        serve();
+    });
     return true;
 }
 

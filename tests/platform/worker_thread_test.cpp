@@ -6,7 +6,9 @@
 
 #include <atomic>
 #include <chrono>
+#include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace talven {
@@ -73,6 +75,27 @@ TEST(WorkerThread, TheOwnerGoingStopsTheThread) {
         }));
     }
     EXPECT_TRUE(ended);
+}
+
+// What `ps -L` shows of a thread that named itself: the kernel keeps 15
+// bytes, and a longer name must still be shown cut short, not refused.
+TEST(WorkerThread, AThreadIsListedUnderTheNameItGaveItself) {
+    const struct {
+        std::string name, listed;
+    } cases[] = {
+        {"lighting", "lighting"},
+        {"row3-headset-if3", "row3-headset-if"},
+        {"a name much longer than fifteen", "a name much lon"},
+    };
+    for (const auto& c : cases) {
+        std::string listed;
+        std::thread([&] {
+            nameThisThread(c.name);
+            std::ifstream comm("/proc/thread-self/comm");
+            std::getline(comm, listed);
+        }).join();
+        EXPECT_EQ(listed, c.listed) << c.name;
+    }
 }
 
 }  // namespace
