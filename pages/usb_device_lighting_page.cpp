@@ -150,7 +150,13 @@ int COrvaneUSBDevice::animationPeriodMs() const {
     return kStepPeriodMs[std::min<size_t>(speed, kStepPeriodMs.size() - 1)];
 }
 
-void COrvaneUSBDevice::startAnimation() { animation_.start([this](Event&) { animationLoop(); }); }
+void COrvaneUSBDevice::startAnimation() {
+    {
+        std::lock_guard<std::mutex> lock(stepLock_);
+        stepsScheduled_ = false;  // steps count from the start, not from the last run
+    }
+    animation_.start([this](Event&) { animationLoop(); });
+}
 
 void COrvaneUSBDevice::stopAnimation() {
     if (animation_.started()) animation_.stop();
@@ -182,20 +188,27 @@ void COrvaneUSBDevice::animationLoop() {
     }
 }
 
+// Under stepLock_. Whoever looks first starts the schedule (the thread, or
+// the pulse when it already beats as the animation starts): the first step
+// falls due one period later.
+bool COrvaneUSBDevice::startStepsIfIdle(uint32_t now, int period) {
+    if (stepsScheduled_) return false;
+    nextStepAt_ = now + static_cast<uint32_t>(period);
+    stepsScheduled_ = true;
+    return true;
+}
+
 int COrvaneUSBDevice::untilNextStep(uint32_t now) {
     const int period = std::max(animationPeriodMs(), 1);
     std::lock_guard<std::mutex> lock(stepLock_);
-    if (!stepsScheduled_) {
-        nextStepAt_ = now + static_cast<uint32_t>(period);
-        stepsScheduled_ = true;
-    }
+    startStepsIfIdle(now, period);
     return std::max(static_cast<int32_t>(nextStepAt_ - now), 0);
 }
 
 bool COrvaneUSBDevice::runDueSteps(uint32_t now) {
     const int period = std::max(animationPeriodMs(), 1);
     std::lock_guard<std::mutex> lock(stepLock_);
-    if (!stepsScheduled_) return false;
+    if (startStepsIfIdle(now, period)) return false;
     int ran = 0;
     for (; static_cast<int32_t>(now - nextStepAt_) >= 0 && ran < kStepsAtOnceMax; ++ran) {
         // Paused, the page shows what the lighting sync hands it.

@@ -353,9 +353,11 @@ protected:
 
 private:
     void animationLoop();
-    // Runs the steps that fell due by `now`; whether any ran. The thread and the render pulse both call
-    // it, and each step runs once whoever gets there first.
+    // Runs the steps that fell due by `now`; whether any ran. The thread
+    // and the render pulse both call it, and each step runs once whoever
+    // gets there first.
     bool runDueSteps(uint32_t now);
+    bool startStepsIfIdle(uint32_t now, int period);
     // Milliseconds until the next step falls due (a new schedule starts one
     // period from `now`).
     int untilNextStep(uint32_t now);

@@ -388,6 +388,34 @@ TEST_F(DrivingPageTest, AParkedPageRidesTheTicksOfAnotherPage) {
     EXPECT_GE(page->steps() - page->stepsOnUiThread() - threadSteps, 4) << "the thread did not take its steps back";
 }
 
+// An animation that starts while another page already beats is stepped by
+// the beats from its first step on: it must not wait for the beats to end,
+// nor make up at once for the steps of the time it was stopped.
+TEST_F(DrivingPageTest, AnAnimationThatStartsDuringTheBeatsIsSteppedByThem) {
+    ASSERT_TRUE(plugMouse());
+    ASSERT_TRUE(showKeyboardInstead());
+    auto* page = static_cast<DrivingPage*>(mousePage);
+    mousePage->setLightParams(3u | 4u << 8, 0, 0);  // a new colour every 40 ms
+    RenderPulse& pulse = RenderPulse::pages();
+    const int ticker = 0;
+    const auto beatFor = [&](uint32_t ms) {
+        for (const uint32_t start = tickCount(); tickCount() - start < ms;) {
+            pulse.beat(&ticker, tickCount());
+            test::idle(static_cast<int>(entryTimer::kRenderMs));
+        }
+    };
+    beatFor(100);
+    mousePage->stopAnimation();
+    beatFor(300);
+    const int steps = page->steps();
+    mousePage->startAnimation();
+    beatFor(600);
+    pulse.stop(&ticker);
+    const int taken = page->steps() - steps;  // 15 due
+    EXPECT_GE(taken, 10) << "no steps while the beats went on";
+    EXPECT_LE(taken, 20) << "the stopped time was made up";
+}
+
 // Hidden, the window paints no preview and the device gets no frame; shown
 // again, both resume.
 TEST_F(DrivingPageTest, AHiddenWindowPaintsNothing) {
