@@ -86,6 +86,7 @@ struct PipewireEqualiser::Impl {
     bool unloading = false;  // inside our own pw_impl_module_destroy()
     int lastSeq = -1;
     int exitSeq = -1;
+    int exitHeardSeq = -1;  // answered once the server's last news reached us
     bool lastDone = false;
     std::string lastReport;
     std::atomic<bool> heard{false};
@@ -279,6 +280,11 @@ void PipewireEqualiser::Impl::onGlobalRemove(std::uint32_t id) {
 // the second brings the metadata's values. Only then is the picture whole.
 void PipewireEqualiser::Impl::onDone(int seq) {
     if (seq == exitSeq) return exit_signals::finish();
+    if (seq == exitHeardSeq) {
+        disengage();
+        exitSeq = pw_core_sync(core, PW_ID_CORE, 0);
+        return;
+    }
     if (seq == lastSeq) {
         lastDone = true;
         pw_thread_loop_signal(loop, false);
@@ -347,10 +353,9 @@ bool PipewireEqualiser::Impl::engage() {
     setConfigured(defaultSinkValue(kEqSinkName));
     // On this thread nothing can wait for the server: the signal's end
     // comes when the server answers the sync after the restore.
-    exit_signals::arm(pw_thread_loop_get_loop(loop), [this] {
-        disengage();
-        exitSeq = pw_core_sync(core, PW_ID_CORE, 0);
-    });
+    // A default the user chose just before the signal may still be on its
+    // way to us: the round trip brings it before the default is decided.
+    exit_signals::arm(pw_thread_loop_get_loop(loop), [this] { exitHeardSeq = pw_core_sync(core, PW_ID_CORE, 0); });
     report("playing into " + sinkName);
     return true;
 }
@@ -433,6 +438,9 @@ void PipewireEqualiser::Impl::flush(std::int64_t timeoutNs) {
 PipewireEqualiser::Impl::~Impl() {
     if (loop == nullptr) return;
     pw_thread_loop_lock(loop);
+    // The server's news first: a default the user chose a moment ago must
+    // be known before deciding whether to put the previous one back.
+    flush(kLastAnswerNs);
     disengage();
     flush(kLastAnswerNs);
     pw_thread_loop_unlock(loop);
