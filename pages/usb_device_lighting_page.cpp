@@ -150,11 +150,15 @@ int COrvaneUSBDevice::animationPeriodMs() const {
     return kStepPeriodMs[std::min<size_t>(speed, kStepPeriodMs.size() - 1)];
 }
 
+// Steps count from the start, not from the last run: no burst of the steps
+// missed while the animation was stopped or unwanted.
+void COrvaneUSBDevice::restartSteps() {
+    std::lock_guard<std::mutex> lock(stepLock_);
+    stepsScheduled_ = false;
+}
+
 void COrvaneUSBDevice::startAnimation() {
-    {
-        std::lock_guard<std::mutex> lock(stepLock_);
-        stepsScheduled_ = false;  // steps count from the start, not from the last run
-    }
+    restartSteps();
     animation_.start([this](Event&) { animationLoop(); });
 }
 
@@ -172,10 +176,7 @@ void COrvaneUSBDevice::animationLoop() {
     const RenderPulse& pulse = RenderPulse::pages();
     for (;;) {
         if (!animate_) {
-            {
-                std::lock_guard<std::mutex> lock(stepLock_);
-                stepsScheduled_ = false;  // no burst of missed steps when wanted again
-            }
+            restartSteps();
             if (waitAny({&stop, &animationWanted_}, -1) != 1) return;
             continue;
         }
@@ -370,7 +371,7 @@ void COrvaneUSBDevice::renderFrame() {
     if (!preview_) return;
     // The steps due by now, in case the pulse runs them: this tick's frame
     // then holds them, as it would hold the thread's.
-    if (animating() && animate_) runDueSteps(tickCount());
+    pullSteps(tickCount());
     if (quietTicks_ < kQuietTicksMax) ++quietTicks_;
     if (takeChangedFrame()) {
         quietTicks_ = 0;

@@ -358,11 +358,12 @@ private:
     // gets there first.
     bool runDueSteps(uint32_t now);
     bool startStepsIfIdle(uint32_t now, int period);
+    void restartSteps();
     // Milliseconds until the next step falls due (a new schedule starts one
     // period from `now`).
     int untilNextStep(uint32_t now);
-    // The render pulse's beat: the due steps run now, and a changed frame
-    // asks for a ride on the same beat.
+    // The render pulse's beat, or the page's own tick: the due steps run
+    // now, and a parked page's changed frame asks for a ride on the beat.
     void pullSteps(uint32_t now);
     // The owner window's message box with `text` (a language key or a text
     // shown as it is); whether the user confirmed.
