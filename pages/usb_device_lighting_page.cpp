@@ -28,9 +28,10 @@ constexpr std::array<int, 5> kStepPeriodMs = {40, 28, 18, 12, 8};
 // A failed send pauses sending so a device that stopped answering is not
 // flooded; frames keep being computed and previewed meanwhile.
 constexpr uint32_t kSendPauseMs = 200;
-// The preview is repainted at most this often: 20 times a second, smooth
-// enough for the effects and a fraction of what repainting at the 5 ms frame
-// rate would cost. Just under the preview-only tick, so each tick may paint.
+// The preview is repainted at most this often: about 15 times a second,
+// smooth enough for the effects (their colours drift from step to step) and a
+// fraction of what repainting at the 5 ms frame rate would cost. Just under
+// the preview-only tick, so each tick may paint.
 constexpr uint32_t kPreviewPaintMs = entryTimer::kPreviewRenderMs - 3;
 // Quiet ticks are counted up to here: more than any step period in ticks.
 constexpr uint kQuietTicksMax = 1000;

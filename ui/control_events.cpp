@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QCache>
+#include <QHash>
 #include <QHashFunctions>
 #include <QImage>
 #include <QContextMenuEvent>
@@ -307,6 +308,19 @@ QImage RoundedMask(const QSize& size, const QSize& round, qreal dpr) {
     return result;
 }
 
+// The layer a small rounded control is painted into, kept between paints
+// for each size in use: an image keeps the paint engine it was painted with,
+// and setting one up for a fresh image costs more than painting an LED.
+// Painting happens on the UI thread only.
+QImage& ReusedLayer(const QSize& pixels) {
+    static QHash<QSize, QImage> layers;
+    constexpr qsizetype kSizesKept = 16;
+    auto it = layers.find(pixels);
+    if (it != layers.end()) return *it;
+    if (layers.size() >= kSizesKept) layers.clear();
+    return *layers.insert(pixels, QImage(pixels, QImage::Format_ARGB32_Premultiplied));
+}
+
 }  // namespace
 
 void CControlUI::DoPaint(QPainter& painter, const QRect& rcPaint) {
@@ -347,7 +361,7 @@ void CControlUI::PaintLayers(QPainter& painter) {
 void CControlUI::PaintLayersRounded(QPainter& painter, const QRect& area, const QSize& round) {
     if (area.isEmpty()) return;
     const qreal dpr = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
-    QImage layer((QSizeF(area.size()) * dpr).toSize(), QImage::Format_ARGB32_Premultiplied);
+    QImage& layer = ReusedLayer((QSizeF(area.size()) * dpr).toSize());
     if (layer.isNull()) return;
     layer.setDevicePixelRatio(dpr);
     layer.fill(Qt::transparent);

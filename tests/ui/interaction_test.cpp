@@ -225,6 +225,32 @@ TEST(Interaction, RoundedControlsCutTheirCornersAtEverySize) {
     }
 }
 
+// Controls of one size share the layer they are painted into: each paint
+// starts from a clear layer, so a control shows nothing of the one before.
+TEST(Interaction, RoundedControlsOfOneSizeShowNothingOfEachOther) {
+    const char* const skins[] = {
+        "<Button bkcolor=\"#FFFF0000\" borderround=\"12,12\"/>",
+        "<Button bkcolor=\"#8000FF00\" borderround=\"12,12\"/>",
+        "<Button borderround=\"12,12\"/>",
+    };
+    const QRgb inside[] = {qRgba(255, 0, 0, 255), qPremultiply(qRgba(0, 255, 0, 128)), qRgba(0, 0, 0, 0)};
+    for (int round = 0; round < 2; ++round) {
+        for (size_t i = 0; i < std::size(skins); ++i) {
+            SCOPED_TRACE(testing::Message() << "round " << round << ", control " << i);
+            Host h(skins[i], {24, 24});
+            ASSERT_NE(h.root, nullptr);
+            QImage image(24, 24, QImage::Format_ARGB32_Premultiplied);
+            image.fill(Qt::transparent);
+            h.root->render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+            const QRgb centre = image.pixel(12, 12);
+            EXPECT_EQ(qAlpha(centre), qAlpha(inside[i]));
+            EXPECT_NEAR(qRed(centre), qRed(inside[i]), 1);
+            EXPECT_NEAR(qGreen(centre), qGreen(inside[i]), 1);
+            EXPECT_EQ(qAlpha(image.pixel(0, 0)), 0);  // the cut corner stays clear
+        }
+    }
+}
+
 TEST(Interaction, AutoSizedLabelFollowsItsText) {
     Host h("<HorizontalLayout><Label name=\"l\" autocalcwidth=\"true\" text=\"Hi\" textpadding=\"4,0,4,0\"/>"
            "<Control name=\"rest\"/></HorizontalLayout>",
