@@ -10,6 +10,10 @@
 #              (/proc/PID/task/*/status), end minus start, per second (a
 #              thread that ends within the period takes its count with it),
 #              and those of its busiest thread, with the name it gave itself
+#   simulator  of the CPU above, what the simulated devices' own threads
+#              took (named after their simulator entries, "row<N>-..."):
+#              the devices' side of every exchange, which real devices do in
+#              their own firmware
 #
 #   scripts/measure_app.sh [seconds]      default 30
 #
@@ -56,6 +60,16 @@ thread_wakeups() {
          if (d > max) { max = d; name = $0; sub(/^[^ ]+ [^ ]+ /, "", name) } }
        END { print total + 0, max + 0, name }' "$1" "$2"
 }
+# CPU ticks (user + system) of the simulator's device threads so far.
+sim_ticks() {
+  local task sum=0 t
+  for task in "/proc/$1"/task/*; do
+    [[ "$(cat "$task/comm" 2>/dev/null)" =~ ^row[0-9] ]] || continue
+    t="$(awk '{ print $14 + $15 }' "$task/stat" 2>/dev/null)" || continue
+    sum=$((sum + ${t:-0}))
+  done
+  echo "$sum"
+}
 status_field() { awk -v f="$2:" '$1 == f { print $2 }' "/proc/$1/status"; }
 # True while the PID is still the program this script started.
 is_ours() { [[ -e "/proc/$1/exe" && "$(readlink -f "/proc/$1/exe")" == "$app" ]]; }
@@ -77,8 +91,8 @@ measure() {
     return 1
   fi
   local hz; hz="$(getconf CLK_TCK)"
-  local t0 w0 t1 w1 peak threads
-  t0="$(cpu_ticks "$pid")"; w0="$(date +%s.%N)"
+  local t0 s0 w0 t1 s1 w1 peak threads
+  t0="$(cpu_ticks "$pid")"; s0="$(sim_ticks "$pid")"; w0="$(date +%s.%N)"
   thread_switches "$pid" >"$work/threads0"
   sleep "$seconds"
   if ! is_ours "$pid"; then
@@ -86,7 +100,7 @@ measure() {
     rm -rf "$work"
     return 1
   fi
-  t1="$(cpu_ticks "$pid")"; w1="$(date +%s.%N)"
+  t1="$(cpu_ticks "$pid")"; s1="$(sim_ticks "$pid")"; w1="$(date +%s.%N)"
   thread_switches "$pid" >"$work/threads1"
   local wakeups busiest busiestName
   read -r wakeups busiest busiestName < <(thread_wakeups "$work/threads0" "$work/threads1")
@@ -95,12 +109,13 @@ measure() {
   kill -TERM "$pid"
   wait "$pid" 2>/dev/null || true
   rm -rf "$work"
-  awk -v l="$label" -v pid="$pid" -v t0="$t0" -v t1="$t1" -v w0="$w0" -v w1="$w1" \
+  awk -v l="$label" -v pid="$pid" -v t0="$t0" -v t1="$t1" -v s0="$s0" -v s1="$s1" -v w0="$w0" -v w1="$w1" \
       -v hz="$hz" -v peak="$peak" -v threads="$threads" -v wakeups="$wakeups" -v busiest="$busiest" \
       -v busiestName="$busiestName" 'BEGIN {
     wall = w1 - w0
-    printf "%-22s PID %-7d CPU %5.2f%%   peak %6.1f MiB   threads %3d   wake-ups %7.1f/s (busiest thread %6.1f/s, \"%s\")\n",
-           l, pid, 100 * (t1 - t0) / hz / wall, peak / 1024, threads, wakeups / wall, busiest / wall, busiestName
+    printf "%-22s PID %-7d CPU %5.2f%% (simulator %4.2f%%)   peak %6.1f MiB   threads %3d   wake-ups %7.1f/s (busiest thread %6.1f/s, \"%s\")\n",
+           l, pid, 100 * (t1 - t0) / hz / wall, 100 * (s1 - s0) / hz / wall, peak / 1024, threads, wakeups / wall,
+           busiest / wall, busiestName
   }'
 }
 
