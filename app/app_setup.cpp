@@ -98,6 +98,9 @@ std::unique_ptr<sim::Simulator> startDemoDevices(QString* error) {
     ::setenv("TALVEN_SIM_DIR", dir.c_str(), 1);
     auto simulator = std::make_unique<sim::Simulator>(dir);
     simulator->addAllProducts();
+    // The demo's devices are not the machine's work: their sides of the
+    // exchanges stay on one CPU, where they cost the least.
+    simulator->keepServiceOnOneCpu();
     std::string why;
     if (!simulator->startControl(&why)) {
         // Another simulator serves the directory: show its devices instead.

@@ -3,6 +3,7 @@
 #include "platform/debug_output.h"
 
 #include <pthread.h>
+#include <sched.h>
 
 namespace talven {
 
@@ -19,6 +20,23 @@ const char* threadStopText(ThreadStop outcome) {
 
 void nameThisThread(const std::string& name) {
     (void)pthread_setname_np(pthread_self(), name.substr(0, 15).c_str());
+}
+
+int firstAllowedCpu() {
+    cpu_set_t allowed;
+    CPU_ZERO(&allowed);
+    if (sched_getaffinity(0, sizeof allowed, &allowed) != 0) return 0;
+    for (int cpu = 0; cpu < CPU_SETSIZE; ++cpu)
+        if (CPU_ISSET(cpu, &allowed)) return cpu;
+    return 0;
+}
+
+bool keepThisThreadOn(int cpu) {
+    if (cpu < 0 || cpu >= CPU_SETSIZE) return false;
+    cpu_set_t one;
+    CPU_ZERO(&one);
+    CPU_SET(cpu, &one);
+    return pthread_setaffinity_np(pthread_self(), sizeof one, &one) == 0;
 }
 
 WorkerThread::~WorkerThread() {

@@ -62,4 +62,11 @@ const char* threadStopText(ThreadStop outcome);
 // starts names itself, so a busy one can be told apart.
 void nameThisThread(const std::string& name);
 
+// The lowest-numbered CPU this process may run on (0 when that cannot be
+// read).
+int firstAllowedCpu();
+// Keeps the calling thread on that one CPU from now on. False when the
+// system refused (the thread then runs where it ran before).
+bool keepThisThreadOn(int cpu);
+
 }  // namespace talven

@@ -110,8 +110,9 @@ bool SimHidInterface::plug(std::string* error) {
     }
     stop_.reset();
     plugged_ = true;
-    service_ = std::thread([this] {
+    service_ = std::thread([this, cpu = serviceCpu_] {
         nameThisThread(config_.entryName);  // as the simulator directory lists it
+        if (cpu >= 0) (void)keepThisThreadOn(cpu);
         serve();
     });
     return true;

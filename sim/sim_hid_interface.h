@@ -58,6 +58,9 @@ public:
     bool plug(std::string* error = nullptr);
     // Drops every connection and removes the entry. Safe to call when unplugged.
     void unplug();
+    // The CPU the service thread keeps to from its next start; -1 (the
+    // default) lets it run anywhere.
+    void setServiceCpu(int cpu) { serviceCpu_ = cpu; }
     bool plugged() const { return plugged_.load(); }
 
     // Sends one input report to every connected client: every client whose
@@ -104,6 +107,7 @@ private:
     std::atomic<bool> yanked_{false};  // the service thread is removing the device itself
     std::thread service_;
     std::atomic<int> serviceTid_{0};
+    int serviceCpu_ = -1;
     Event stop_{true};
 
     mutable std::mutex clientsLock_;  // guards the descriptors below

@@ -1,6 +1,7 @@
 #include "sim/simulator.h"
 
 #include "platform/hid/hid_path.h"
+#include "platform/worker_thread.h"
 
 #include <algorithm>
 #include <charconv>
@@ -125,8 +126,14 @@ bool Simulator::addProduct(std::string_view name, std::string* error) {
     if (device(name) != nullptr) return true;
     auto at = std::find_if(devices_.begin(), devices_.end(),
                            [spec](const auto& d) { return d->spec().row > spec->row; });
-    devices_.insert(at, std::make_unique<SimDevice>(*spec, dir_));
+    auto added = devices_.insert(at, std::make_unique<SimDevice>(*spec, dir_));
+    (*added)->hid().setServiceCpu(serviceCpu_);
     return true;
+}
+
+void Simulator::keepServiceOnOneCpu() {
+    serviceCpu_ = firstAllowedCpu();
+    for (const auto& d : devices_) d->hid().setServiceCpu(serviceCpu_);
 }
 
 void Simulator::addAllProducts() {

@@ -7,7 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <sched.h>
+#include <thread>
 
 #include "test_client.h"
 
@@ -216,6 +220,56 @@ TEST_F(SimulatorTest, OneSimulatorPerDirectory) {
     EXPECT_FALSE(fs::exists(dir_ / ".control"));
     EXPECT_FALSE(sendSimControl(dir_.str(), "list", &error).has_value());
     EXPECT_FALSE(error.empty());
+}
+
+// The CPUs a thread of this process may run on, as the kernel lists them.
+std::string allowedCpus(const std::string& statusFile) {
+    std::ifstream in(statusFile);
+    for (std::string line; std::getline(in, line);) {
+        const std::string key = "Cpus_allowed_list:";
+        if (line.rfind(key, 0) == 0) {
+            const size_t at = line.find_first_not_of(" \t", key.size());
+            return at == std::string::npos ? std::string() : line.substr(at);
+        }
+    }
+    return {};
+}
+
+int serviceThread(SimDevice& device) {
+    for (int i = 0; i < 200 && device.hid().serviceThreadId() == 0; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    return device.hid().serviceThreadId();
+}
+
+// The demo keeps its devices' threads on one CPU, the first this process may
+// use; otherwise they may run wherever the process may. A product added after
+// the call keeps to it as well.
+TEST(SimulatorCpu, ServiceThreadsKeepToOneCpuOnlyWhenAsked) {
+    cpu_set_t mine;
+    CPU_ZERO(&mine);
+    ASSERT_EQ(sched_getaffinity(0, sizeof mine, &mine), 0);
+    int first = 0;
+    while (!CPU_ISSET(first, &mine)) ++first;
+    const std::string everywhere = allowedCpus("/proc/self/status");
+    ASSERT_FALSE(everywhere.empty());
+
+    for (const bool oneCpu : {false, true}) {
+        SCOPED_TRACE(oneCpu ? "one CPU" : "anywhere");
+        talven::test::TempDir dir;
+        Simulator sim(dir.str());
+        ASSERT_TRUE(sim.addProduct("mouse"));
+        if (oneCpu) sim.keepServiceOnOneCpu();
+        ASSERT_TRUE(sim.addProduct("headset"));
+        std::string error;
+        ASSERT_TRUE(sim.plugAll(&error)) << error;
+        for (SimDevice* device : sim.devices()) {
+            SCOPED_TRACE(device->name());
+            const int tid = serviceThread(*device);
+            ASSERT_GT(tid, 0);
+            EXPECT_EQ(allowedCpus("/proc/self/task/" + std::to_string(tid) + "/status"),
+                      oneCpu ? std::to_string(first) : everywhere);
+        }
+    }
 }
 
 }  // namespace
