@@ -39,6 +39,11 @@ bool keepThisThreadOn(int cpu) {
     return pthread_setaffinity_np(pthread_self(), sizeof one, &one) == 0;
 }
 
+bool waitForTurnOnWakeUp() {
+    const sched_param normal{};
+    return pthread_setschedparam(pthread_self(), SCHED_BATCH, &normal) == 0;
+}
+
 WorkerThread::~WorkerThread() {
     if (started()) stop();
 }

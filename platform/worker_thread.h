@@ -68,5 +68,12 @@ int firstAllowedCpu();
 // Keeps the calling thread on that one CPU from now on. False when the
 // system refused (the thread then runs where it ran before).
 bool keepThisThreadOn(int cpu);
+// Lets the calling thread, when woken, wait for the running thread to sleep
+// or use up its turn instead of taking the CPU from it at once (the
+// scheduler's batch class, at the normal weight). For a thread that answers
+// another that is about to wait for the answer anyway: the asker finishes
+// what it was doing and the CPU then switches once. False when the system
+// refused.
+bool waitForTurnOnWakeUp();
 
 }  // namespace talven

@@ -113,6 +113,11 @@ bool SimHidInterface::plug(std::string* error) {
     service_ = std::thread([this, cpu = serviceCpu_] {
         nameThisThread(config_.entryName);  // as the simulator directory lists it
         if (cpu >= 0) (void)keepThisThreadOn(cpu);
+        // The host that sent a request waits for the answer next: woken by
+        // the request, the device answers once the host sleeps rather than
+        // taking the CPU from it at once, and the request's whole burst of
+        // reports is then served in one wake-up.
+        (void)waitForTurnOnWakeUp();
         serve();
     });
     return true;

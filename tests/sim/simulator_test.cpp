@@ -272,5 +272,23 @@ TEST(SimulatorCpu, ServiceThreadsKeepToOneCpuOnlyWhenAsked) {
     }
 }
 
+// A device answers when the host that asked waits for it, never by taking
+// the CPU from it; the thread that plugged the devices keeps its own class.
+TEST(SimulatorCpu, ServiceThreadsWaitForTheirTurnOnWakeUp) {
+    talven::test::TempDir dir;
+    Simulator sim(dir.str());
+    ASSERT_TRUE(sim.addProduct("mouse"));
+    ASSERT_TRUE(sim.addProduct("keyboard"));
+    std::string error;
+    ASSERT_TRUE(sim.plugAll(&error)) << error;
+    for (SimDevice* device : sim.devices()) {
+        SCOPED_TRACE(device->name());
+        const int tid = serviceThread(*device);
+        ASSERT_GT(tid, 0);
+        EXPECT_EQ(sched_getscheduler(tid), SCHED_BATCH);
+    }
+    EXPECT_EQ(sched_getscheduler(0), SCHED_OTHER);
+}
+
 }  // namespace
 }  // namespace talven::sim
