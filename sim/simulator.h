@@ -84,6 +84,8 @@ public:
     // idle CPU (on a virtual machine, the dearest part of an exchange).
     // Takes effect at the next plug; call it before serving commands.
     void keepServiceOnOneCpu();
+    // That CPU, or -1 while the service threads may run anywhere.
+    int serviceCpu() const { return serviceCpu_; }
 
     // The directory is created when missing. "all" names every product.
     bool plug(std::string_view name, std::string* error = nullptr);
