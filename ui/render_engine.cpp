@@ -49,6 +49,16 @@ size_t qHash(const NineKey& k, size_t seed = 0) {
                       k.dpr, k.hole);
 }
 
+// One SVG rendered at one size.
+struct SvgKey {
+    QString path;
+    QSize pixels;
+
+    friend bool operator==(const SvgKey&, const SvgKey&) = default;
+};
+
+size_t qHash(const SvgKey& k, size_t seed = 0) { return qHashMulti(seed, k.path, k.pixels.width(), k.pixels.height()); }
+
 struct LoadedImage {
     bool svg = false;
     std::shared_ptr<QSvgRenderer> renderer;
@@ -65,7 +75,7 @@ public:
     }
 
     QPixmap RenderSvg(const QString& path, const LoadedImage& image, const QSize& pixels) {
-        const QString key = QStringLiteral("%1|%2x%3").arg(path).arg(pixels.width()).arg(pixels.height());
+        const SvgKey key{path, pixels};
         if (QPixmap* hit = svgCache_.object(key)) return *hit;
         QImage canvas(pixels, QImage::Format_ARGB32_Premultiplied);
         canvas.fill(Qt::transparent);
@@ -139,7 +149,7 @@ private:
     }
 
     QHash<QString, std::optional<LoadedImage>> images_;
-    QCache<QString, QPixmap> svgCache_{64 * 1024};  // KiB
+    QCache<SvgKey, QPixmap> svgCache_{64 * 1024};  // KiB
     QCache<NineKey, QPixmap> sliced_{16 * 1024};    // KiB
 };
 
@@ -242,6 +252,15 @@ QString ElideWrapped(const QString& text, const QFont& font, const QRect& rc) {
 
 // ---------------------------------------------------------------- parsing
 
+const QString& TDrawInfo::ResolvedPath() const {
+    const QString folder = CPaintManagerUI::GetResourcePath();
+    if (resolved_.isEmpty() || folder != resolvedFor_) {
+        resolved_ = CPaintManagerUI::ResolveResourceFile(sImageName);
+        resolvedFor_ = folder;
+    }
+    return resolved_;
+}
+
 bool TDrawInfo::Parse(const QString& image, const QString& modify) {
     bool ok = true;
     for (const QString& text : {image, modify}) {
@@ -314,7 +333,7 @@ bool CRenderEngine::DrawImageString(QPainter& painter, CPaintManagerUI* manager,
 bool CRenderEngine::DrawImageInfo(QPainter& painter, CPaintManagerUI* manager, const QRect& rcItem,
                                   const QRect& rcPaint, const TDrawInfo& info) {
     if (info.IsEmpty()) return false;
-    const QString path = CPaintManagerUI::ResolveResourceFile(info.sImageName);
+    const QString path = info.ResolvedPath();
     const LoadedImage* image = Store().Load(path);
     if (!image) return false;
     const CDPI dpi = manager ? *manager->GetDPIObj() : CDPI();

@@ -33,6 +33,14 @@ struct TDrawInfo {
     // malformed value (that key keeps its default; the rest is read).
     bool Parse(const QString& image, const QString& modify = {});
     bool IsEmpty() const { return sImageName.isEmpty(); }
+    // The image's file below the current resource folder. Kept from the
+    // last call while that folder stays the same: a description is drawn
+    // on every paint of its control.
+    const QString& ResolvedPath() const;
+
+private:
+    mutable QString resolvedFor_;
+    mutable QString resolved_;
 };
 
 class CRenderEngine {

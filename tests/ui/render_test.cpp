@@ -1,5 +1,6 @@
 #include <QImage>
 #include <QPainter>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -129,6 +130,32 @@ TEST(Rendering, SvgIsRenderedAtDevicePixels) {
     }
     EXPECT_EQ(QColor(scaled.pixel(14, 29)), QColor(Qt::red));
     EXPECT_EQ(qAlpha(scaled.pixel(14, 31)), 0);
+}
+
+// A skin switch changes the resource folder: the same description must then
+// draw the new folder's image, and the old one when switched back.
+TEST(Rendering, ImagesFollowTheResourceFolder) {
+    QTemporaryDir red, green;
+    ASSERT_TRUE(red.isValid() && green.isValid());
+    for (const auto& [dir, colour] : {std::pair{&red, QColor(Qt::red)}, std::pair{&green, QColor(Qt::green)}}) {
+        QImage swatch(4, 4, QImage::Format_ARGB32);
+        swatch.fill(colour);
+        ASSERT_TRUE(swatch.save(dir->filePath(QStringLiteral("swatch.png"))));
+    }
+    const QString before = CPaintManagerUI::GetResourcePath();
+    const auto drawn = [](const QTemporaryDir& dir) {
+        CPaintManagerUI::SetResourcePath(dir.path());
+        QImage image = Canvas({4, 4});
+        QPainter p(&image);
+        EXPECT_TRUE(CRenderEngine::DrawImageString(p, nullptr, QRect(0, 0, 4, 4), QRect(0, 0, 4, 4),
+                                                   QStringLiteral("swatch.png")));
+        p.end();
+        return QColor(image.pixel(2, 2));
+    };
+    EXPECT_EQ(drawn(red), QColor(Qt::red));
+    EXPECT_EQ(drawn(green), QColor(Qt::green));
+    EXPECT_EQ(drawn(red), QColor(Qt::red));
+    CPaintManagerUI::SetResourcePath(before);
 }
 
 // Kept layouts must draw exactly what QPainter::drawText draws in the same box:
