@@ -62,11 +62,12 @@ const char* threadStopText(ThreadStop outcome);
 // starts names itself, so a busy one can be told apart.
 void nameThisThread(const std::string& name);
 
-// The lowest-numbered CPU this process may run on (0 when that cannot be
-// read).
+// The lowest-numbered CPU the calling thread may run on (0 when that cannot
+// be read).
 int firstAllowedCpu();
-// Keeps the calling thread on that one CPU from now on. False when the
-// system refused (the thread then runs where it ran before).
+// Keeps the calling thread on that one CPU from now on. False for a CPU
+// number out of range (-1 included) or when the system refused; the thread
+// then runs where it ran before.
 bool keepThisThreadOn(int cpu);
 // Lets the calling thread, when woken, wait for the running thread to sleep
 // or use up its turn instead of taking the CPU from it at once (the

@@ -112,7 +112,7 @@ bool SimHidInterface::plug(std::string* error) {
     plugged_ = true;
     service_ = std::thread([this, cpu = serviceCpu_] {
         nameThisThread(config_.entryName);  // as the simulator directory lists it
-        if (cpu >= 0) (void)keepThisThreadOn(cpu);
+        (void)keepThisThreadOn(cpu);  // refuses -1: then it runs anywhere
         // The host that sent a request waits for the answer next: woken by
         // the request, the device answers once the host sleeps rather than
         // taking the CPU from it at once, and the request's whole burst of
