@@ -87,6 +87,7 @@ struct PipewireEqualiser::Impl {
     int lastSeq = -1;
     int exitSeq = -1;
     int exitHeardSeq = -1;  // answered once the server's last news reached us
+    int leftSeq = -1;       // answered once the default is known after the sink left
     bool lastDone = false;
     std::string lastReport;
     std::atomic<bool> heard{false};
@@ -101,10 +102,14 @@ struct PipewireEqualiser::Impl {
     void onGlobal(std::uint32_t id, const char* type, const spa_dict* dict);
     void onGlobalRemove(std::uint32_t id);
     void onDone(int seq);
+    void bindMetadata(std::uint32_t id);
+    void rereadDefault();
     void recoverLeftDefault();
     void reconcile();
     bool engage();
     void disengage();
+    void unloadChain();
+    void putBackDefault();
     void moduleGone();
     void setConfigured(const std::optional<std::string>& value);
     bool ours() const;
@@ -244,9 +249,7 @@ void PipewireEqualiser::Impl::onGlobal(std::uint32_t id, const char* type, const
         probe(id, type, true);
     } else if (std::strcmp(type, PW_TYPE_INTERFACE_Metadata) == 0 && lookup(props, PW_KEY_METADATA_NAME) == "default" &&
                metadata == nullptr) {
-        metadata = static_cast<pw_metadata*>(pw_registry_bind(registry, id, type, PW_VERSION_METADATA, 0));
-        metadataId = id;
-        if (metadata != nullptr) pw_metadata_add_listener(metadata, &metadataListener, &kMetadataEvents, this);
+        bindMetadata(id);
     } else if (node && name == kEqSinkName && module != nullptr && filterNode == nullptr) {
         filterNode = static_cast<pw_proxy*>(pw_registry_bind(registry, id, type, PW_VERSION_NODE, 0));
         filterId = id;
@@ -271,9 +274,37 @@ void PipewireEqualiser::Impl::onGlobalRemove(std::uint32_t id) {
     if (sinkId && id == *sinkId) {
         sinkId.reset();
         report("the headset's sink left PipeWire; the equaliser is out of the path until it returns");
-        disengage();
+        // The chain goes at once (left alone it would end itself with its
+        // sink, as a failure); the default waits for a fresh read.
+        if (module != nullptr) {
+            unloadChain();
+            rereadDefault();
+            leftSeq = pw_core_sync(core, PW_ID_CORE, 0);
+        }
     }
     updateHeard();
+}
+
+void PipewireEqualiser::Impl::bindMetadata(std::uint32_t id) {
+    metadata = static_cast<pw_metadata*>(
+        pw_registry_bind(registry, id, PW_TYPE_INTERFACE_Metadata, PW_VERSION_METADATA, 0));
+    metadataId = id;
+    if (metadata != nullptr) pw_metadata_add_listener(metadata, &metadataListener, &kMetadataEvents, this);
+}
+
+// While another client is binding the metadata, PipeWire passes a change
+// only to that newcomer: a default the user picked at that moment never
+// reaches a binding made earlier, ours included. A fresh binding is sent
+// every value as it stands, ahead of the answer to a sync that follows, so
+// the default is read again this way before deciding whether to put the
+// previous one back.
+void PipewireEqualiser::Impl::rereadDefault() {
+    if (metadata == nullptr) return;
+    spa_hook_remove(&metadataListener);
+    pw_proxy_destroy(reinterpret_cast<pw_proxy*>(metadata));
+    metadata = nullptr;
+    configured.reset();
+    bindMetadata(metadataId);
 }
 
 // The first round trip lists the registry (binding the default metadata);
@@ -283,6 +314,12 @@ void PipewireEqualiser::Impl::onDone(int seq) {
     if (seq == exitHeardSeq) {
         disengage();
         exitSeq = pw_core_sync(core, PW_ID_CORE, 0);
+        return;
+    }
+    if (seq == leftSeq) {
+        leftSeq = -1;
+        putBackDefault();
+        reconcile();  // the sink may be back already
         return;
     }
     if (seq == lastSeq) {
@@ -321,7 +358,9 @@ void PipewireEqualiser::Impl::recoverLeftDefault() {
 
 void PipewireEqualiser::Impl::reconcile() {
     if (!synced || serverGone) return;
-    if (settings.enabled && sinkId && module == nullptr && !failed) engage();
+    // Not while the sink's leaving still decides the default: what this
+    // engagement saves as the previous one would be half read.
+    if (settings.enabled && sinkId && module == nullptr && !failed && leftSeq < 0) engage();
     pushGains();
     updateHeard();
 }
@@ -353,9 +392,13 @@ bool PipewireEqualiser::Impl::engage() {
     setConfigured(defaultSinkValue(kEqSinkName));
     // On this thread nothing can wait for the server: the signal's end
     // comes when the server answers the sync after the restore.
-    // A default the user chose just before the signal may still be on its
-    // way to us: the round trip brings it before the default is decided.
-    exit_signals::arm(pw_thread_loop_get_loop(loop), [this] { exitHeardSeq = pw_core_sync(core, PW_ID_CORE, 0); });
+    // A default the user chose just before the signal may not have reached
+    // us: it is read afresh, and the round trip brings it before the
+    // default is decided.
+    exit_signals::arm(pw_thread_loop_get_loop(loop), [this] {
+        rereadDefault();
+        exitHeardSeq = pw_core_sync(core, PW_ID_CORE, 0);
+    });
     report("playing into " + sinkName);
     return true;
 }
@@ -364,12 +407,20 @@ bool PipewireEqualiser::Impl::engage() {
 // user chose meanwhile stays.
 void PipewireEqualiser::Impl::disengage() {
     if (module == nullptr) return;
+    putBackDefault();
+    unloadChain();
+}
+
+void PipewireEqualiser::Impl::putBackDefault() {
     if (ours()) setConfigured(previous);
+    memory.forget();
+    memory.unlock();
+}
+
+void PipewireEqualiser::Impl::unloadChain() {
     unloading = true;
     pw_impl_module_destroy(module);  // moduleGone() forgets it
     unloading = false;
-    memory.forget();
-    memory.unlock();
 }
 
 // The filter chain also unloads itself, from PipeWire's work queue, when its
@@ -438,8 +489,9 @@ void PipewireEqualiser::Impl::flush(std::int64_t timeoutNs) {
 PipewireEqualiser::Impl::~Impl() {
     if (loop == nullptr) return;
     pw_thread_loop_lock(loop);
-    // The server's news first: a default the user chose a moment ago must
+    // The default as it stands first: one the user chose a moment ago must
     // be known before deciding whether to put the previous one back.
+    if (module != nullptr) rereadDefault();
     flush(kLastAnswerNs);
     disengage();
     flush(kLastAnswerNs);

@@ -1,13 +1,14 @@
 #!/usr/bin/env python3
 """The headset's equaliser as the user hears it, through a private PipeWire.
 
-Usage: pipewire_equaliser_test.py LIBRARY.so DRIVER
+Usage: pipewire_equaliser_test.py LIBRARY.so DRIVER SETTER
 
 Starts a session bus, pipewire and wireplumber of its own (own runtime,
 config and state folders), with two null sinks: "test_headset", carrying the
 headset's USB IDs, and "desk_speakers", the desktop's configured default.
 DRIVER loads LIBRARY.so as the program does and takes equaliser commands on
-its standard input. A 100 Hz + 1 kHz tone is played into the default sink,
+its standard input. SETTER changes the default sink from a connection it
+opened beforehand, one sink name a line. A 100 Hz + 1 kHz tone is played into the default sink,
 the headset sink's monitor is recorded, and the two tones are measured with
 a Goertzel filter written here. Expected gains come from the filters'
 definition: a peaking filter's gain at its centre is its gain in dB, and at
@@ -35,16 +36,16 @@ AMPLITUDE = 0.1
 BLOCK = RATE // 100  # 10 ms: a whole number of periods of both tones
 SETTLE_S = 0.4
 EQ_SINK = "osconf_equaliser"
+HEADSET_ARGS = ('factory.name = support.null-audio-sink node.name = "test_headset" node.description = "Test headset" '
+                'media.class = "Audio/Sink" audio.position = [ FL FR ] audio.rate = 48000 '
+                'device.vendor.id = "0x0d8c" device.product.id = "0x01da"')
 SINKS_CONF = """context.objects = [
-  { factory = adapter
-    args = { factory.name = support.null-audio-sink node.name = "test_headset" node.description = "Test headset"
-             media.class = "Audio/Sink" audio.position = [ FL FR ] audio.rate = 48000
-             device.vendor.id = "0x0d8c" device.product.id = "0x01da" } }
+  { factory = adapter args = { %s } }
   { factory = adapter
     args = { factory.name = support.null-audio-sink node.name = "desk_speakers" node.description = "Desk speakers"
              media.class = "Audio/Sink" audio.position = [ FL FR ] audio.rate = 48000 } }
 ]
-"""
+""" % HEADSET_ARGS
 FAILURES = []
 
 
@@ -107,7 +108,7 @@ class Session:
         return proc
 
     def start(self):
-        for tool in ("dbus-daemon", "pipewire", "wireplumber", "pw-play", "pw-record", "pw-metadata", "pw-cli"):
+        for tool in ("dbus-daemon", "pipewire", "wireplumber", "pw-play", "pw-record", "pw-metadata", "pw-cli", "pw-dump"):
             if shutil.which(tool) is None:
                 skip(f"{tool} is not installed")
         bus = self.spawn(["dbus-daemon", "--session", "--nofork", "--print-address=1"], stdout=subprocess.PIPE,
@@ -119,13 +120,16 @@ class Session:
             skip("the private PipeWire server did not come up (see pipewire.log)")
         if not wait_for(lambda: "default.audio.sink" in self.run(["pw-metadata", "0"]), 10):
             skip("wireplumber published no default sink")
-        self.run(["pw-metadata", "0", "default.configured.audio.sink", '{"name":"desk_speakers"}', "Spa:String:JSON"])
-        if not wait_for(lambda: self.default_sink() == "desk_speakers", 5):
+        if not self.pick_default("desk_speakers"):
             skip("the default sink could not be set")
 
     def run(self, args):
         done = subprocess.run(args, env=self.env, capture_output=True, text=True, timeout=10)
         return done.stdout
+
+    def pick_default(self, sink):
+        self.run(["pw-metadata", "0", "default.configured.audio.sink", '{"name":"%s"}' % sink, "Spa:String:JSON"])
+        return wait_for(lambda: self.default_sink() == sink, 5)
 
     def default_sink(self):
         """The node named by default.configured.audio.sink, or None."""
@@ -133,6 +137,22 @@ class Session:
             if "key:'default.configured.audio.sink'" in line and "value:'" in line:
                 return json.loads(line.split("value:'", 1)[1].split("'", 1)[0]).get("name")
         return None
+
+    def has_node(self, name):
+        return any(obj.get("info", {}).get("props", {}).get("node.name") == name
+                   for obj in json.loads(self.run(["pw-dump"]) or "[]"))
+
+    def unplug_headset(self):
+        """The headset's sink leaves PipeWire, as when its cable is pulled."""
+        for obj in json.loads(self.run(["pw-dump"]) or "[]"):
+            if obj.get("info", {}).get("props", {}).get("node.name") == "test_headset":
+                self.run(["pw-cli", "destroy", str(obj["id"])])
+        return wait_for(lambda: not self.has_node("test_headset"), 5)
+
+    def plug_headset(self):
+        """The headset's sink again, kept by the server after pw-cli ends."""
+        self.run(["pw-cli", "create-node", "adapter", "{ %s object.linger = true }" % HEADSET_ARGS])
+        return wait_for(lambda: self.has_node("test_headset"), 5)
 
     def stop(self):
         for proc in reversed(self.procs):
@@ -246,6 +266,25 @@ class Driver:
         return self.proc.wait(timeout=10)
 
 
+class Setter:
+    """A sound-settings panel: bound to the metadata once, changes the default on demand."""
+
+    def __init__(self, session, setter):
+        self.proc = session.spawn([setter], stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True, bufsize=1)
+        line = self.proc.stdout.readline().strip()
+        if line != "ready":
+            raise RuntimeError(f"the setter did not start: {line!r}")
+
+    def pick(self, sink):
+        self.proc.stdin.write(sink + "\n")
+        self.proc.stdin.flush()
+        return self.proc.stdout.readline().strip()
+
+    def close(self):
+        self.proc.stdin.close()
+        return self.proc.wait(timeout=10)
+
+
 def cpu_seconds(pid):
     with open(f"/proc/{pid}/stat") as f:
         fields = f.read().rsplit(")", 1)[1].split()
@@ -349,16 +388,72 @@ def restores(session, library, driver_path, root):
     fresh.quit()
 
     driver = engaged_driver(session, library, driver_path, audio)
-    session.run(["pw-metadata", "0", "default.configured.audio.sink", '{"name":"test_headset"}', "Spa:String:JSON"])
-    check(wait_for(lambda: session.default_sink() == "test_headset", 5), "the user picks another default sink")
+    check(session.pick_default("test_headset"), "the user picks another default sink")
     driver.quit()
     check(session.default_sink() == "test_headset", "a default the user chose meanwhile is kept at the end")
 
     # A default naming the equaliser with no file to say what came before.
-    session.run(["pw-metadata", "0", "default.configured.audio.sink", '{"name":"%s"}' % EQ_SINK, "Spa:String:JSON"])
+    session.pick_default(EQ_SINK)
     driver = engaged_driver(session, library, driver_path, audio)
     driver.quit()
     check(session.default_sink() is None, "the equaliser is never put back as its own previous default")
+
+
+def quit_driver(session, driver):
+    check(driver.quit() == 0, "the driver ends in order")
+
+
+def terminate_driver(session, driver):
+    driver.proc.send_signal(signal.SIGTERM)
+    check(driver.proc.wait(timeout=10) == -signal.SIGTERM, "SIGTERM ends the driver")
+
+
+def unplug_headset(session, driver):
+    check(session.unplug_headset(), "the headset's sink leaves")
+    check(wait_for(lambda: not session.has_node(EQ_SINK), 5), "the equaliser leaves with the headset's sink")
+
+
+def headset_returns(session, library, driver_path, root):
+    """The headset's sink leaves while the equaliser plays, and comes back."""
+    session.pick_default("desk_speakers")
+    driver = engaged_driver(session, library, driver_path, os.path.join(root, "audio"))
+    unplug_headset(session, driver)
+    check(wait_for(lambda: session.default_sink() == "desk_speakers", 5),
+          "with the headset's sink gone the previous default sink is back")
+    check(session.plug_headset(), "the headset's sink returns")
+    check(wait_for(lambda: session.default_sink() == EQ_SINK, 5), "the equaliser takes the default sink again")
+    quit_driver(session, driver)
+    check(session.default_sink() == "desk_speakers", "after the end the previous default sink is back")
+
+
+def unheard_change(session, library, driver_path, setter_path, root, ending, end):
+    """The user picks another default sink while a second program is
+    binding the metadata. PipeWire passes a change that comes meanwhile only
+    to the program still binding, so the library's own binding never hears
+    it. With the session manager stopped the order is certain: the change
+    reaches it first, then the second program's bind, and both wait until
+    it runs again."""
+    session.pick_default("desk_speakers")
+    driver = engaged_driver(session, library, driver_path, os.path.join(root, "audio"))
+    panel = Setter(session, setter_path)
+    manager = session.server[1]
+    manager.send_signal(signal.SIGSTOP)
+    try:
+        check(panel.pick("test_headset") == "ok", "the panel's change is on its way to the stopped session manager")
+        newcomer = session.spawn(["pw-metadata", "0", "default.configured.audio.sink"], stdout=subprocess.DEVNULL)
+        time.sleep(0.5)  # its bind reaches the server behind the change
+    finally:
+        manager.send_signal(signal.SIGCONT)
+    newcomer.wait(timeout=10)
+    check(wait_for(lambda: session.default_sink() == "test_headset", 5), "the panel's default sink is in place")
+    end(session, driver)
+    # A driver still running ends too: its requests are then all with the server.
+    if driver.proc.poll() is None:
+        quit_driver(session, driver)
+    seen = session.default_sink()
+    print(f"default sink after {ending}: {seen}")
+    check(seen == "test_headset", f"a default chosen while another program binds the metadata is kept at {ending}")
+    check(panel.close() == 0, "the panel ends in order")
 
 
 def server_loss(session, library, driver_path, root):
@@ -373,15 +468,20 @@ def server_loss(session, library, driver_path, root):
 
 
 def main():
-    if len(sys.argv) != 3:
+    if len(sys.argv) != 4:
         sys.exit(__doc__)
-    library, driver = sys.argv[1], sys.argv[2]
+    library, driver, setter = sys.argv[1:4]
     root = tempfile.mkdtemp(prefix="talven-pw-eq-")
     session = Session(root)
     try:
         session.start()
         measure(session, library, driver, root)
         restores(session, library, driver, root)
+        headset_returns(session, library, driver, root)
+        for ending, end in (("the driver's end", quit_driver), ("SIGTERM", terminate_driver),
+                            ("the headset's sink leaving", unplug_headset)):
+            unheard_change(session, library, driver, setter, root, ending, end)
+        check(session.plug_headset(), "the headset's sink is back for the next check")
         server_loss(session, library, driver, root)
     finally:
         session.stop()
