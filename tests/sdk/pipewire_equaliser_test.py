@@ -244,21 +244,31 @@ class Recorder:
         self.proc.wait(timeout=5)
 
 
-class Driver:
-    """The library loaded as the program loads it, one command a line."""
+class LineProgram:
+    """A helper program that says "ready", then answers each line of input with one line."""
 
-    def __init__(self, session, library, driver, audio_dir):
-        env = dict(session.env, TALVEN_AUDIO_VIRTUAL=audio_dir)
-        self.proc = subprocess.Popen([driver, library], env=env, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+    def __init__(self, args, env, name):
+        self.proc = subprocess.Popen(args, env=env, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
                                      stderr=sys.stderr, text=True, bufsize=1)
         line = self.proc.stdout.readline().strip()
         if line != "ready":
-            raise RuntimeError(f"the driver did not start: {line!r}")
+            raise RuntimeError(f"the {name} did not start: {line!r}")
 
-    def send(self, command):
-        self.proc.stdin.write(command + "\n")
+    def send(self, line):
+        self.proc.stdin.write(line + "\n")
         self.proc.stdin.flush()
         return self.proc.stdout.readline().strip()
+
+    def close(self):
+        self.proc.stdin.close()
+        return self.proc.wait(timeout=10)
+
+
+class Driver(LineProgram):
+    """The library loaded as the program loads it, one command a line."""
+
+    def __init__(self, session, library, driver, audio_dir):
+        super().__init__([driver, library], dict(session.env, TALVEN_AUDIO_VIRTUAL=audio_dir), "driver")
 
     def quit(self):
         self.proc.stdin.write("quit\n")
@@ -266,23 +276,11 @@ class Driver:
         return self.proc.wait(timeout=10)
 
 
-class Setter:
-    """A sound-settings panel: bound to the metadata once, changes the default on demand."""
+class Setter(LineProgram):
+    """A sound-settings panel: bound to the metadata once, it sets the default sink named on each line."""
 
     def __init__(self, session, setter):
-        self.proc = session.spawn([setter], stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True, bufsize=1)
-        line = self.proc.stdout.readline().strip()
-        if line != "ready":
-            raise RuntimeError(f"the setter did not start: {line!r}")
-
-    def pick(self, sink):
-        self.proc.stdin.write(sink + "\n")
-        self.proc.stdin.flush()
-        return self.proc.stdout.readline().strip()
-
-    def close(self):
-        self.proc.stdin.close()
-        return self.proc.wait(timeout=10)
+        super().__init__([setter], session.env, "setter")
 
 
 def cpu_seconds(pid):
@@ -439,7 +437,7 @@ def unheard_change(session, library, driver_path, setter_path, root, ending, end
     manager = session.server[1]
     manager.send_signal(signal.SIGSTOP)
     try:
-        check(panel.pick("test_headset") == "ok", "the panel's change is on its way to the stopped session manager")
+        check(panel.send("test_headset") == "ok", "the panel's change is on its way to the stopped session manager")
         newcomer = session.spawn(["pw-metadata", "0", "default.configured.audio.sink"], stdout=subprocess.DEVNULL)
         time.sleep(0.5)  # its bind reaches the server behind the change
     finally:
