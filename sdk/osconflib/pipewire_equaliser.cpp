@@ -76,6 +76,7 @@ struct PipewireEqualiser::Impl {
     std::string sinkName;
     std::optional<std::string> configured;  // the default sink's metadata value
     std::optional<std::string> previous;    // what it was before the equaliser took it
+    bool holding = false;                   // the equaliser took the default and owes it back
 
     int syncSeq = -1;
     int syncRound = 0;
@@ -88,6 +89,7 @@ struct PipewireEqualiser::Impl {
     int exitSeq = -1;
     int exitHeardSeq = -1;  // answered once the server's last news reached us
     int leftSeq = -1;       // answered once the default is known after the sink left
+    int takeSeq = -1;       // answered once the default is known after the chain loaded
     bool lastDone = false;
     std::string lastReport;
     std::atomic<bool> heard{false};
@@ -107,6 +109,7 @@ struct PipewireEqualiser::Impl {
     void recoverLeftDefault();
     void reconcile();
     bool engage();
+    void takeOverDefault();
     void disengage();
     void unloadChain();
     void putBackDefault();
@@ -316,6 +319,11 @@ void PipewireEqualiser::Impl::onDone(int seq) {
         exitSeq = pw_core_sync(core, PW_ID_CORE, 0);
         return;
     }
+    if (seq == takeSeq) {
+        takeSeq = -1;
+        takeOverDefault();
+        return;
+    }
     if (seq == leftSeq) {
         leftSeq = -1;
         putBackDefault();
@@ -365,30 +373,48 @@ void PipewireEqualiser::Impl::reconcile() {
     updateHeard();
 }
 
+// The chain loads at once; the default sink is taken over a round trip
+// later, once it has been read afresh: the one to put back at the end is
+// the one in place now, even if the change to it never reached us.
 bool PipewireEqualiser::Impl::engage() {
     if (metadata == nullptr) return false;
     std::string error;
-    // A default that already names the equaliser (left by a killed run
-    // whose file is gone) is nothing to go back to: then none is configured
-    // afterwards and the session manager picks one.
-    std::optional<std::string> before = ours() ? std::nullopt : configured;
     busy = !memory.lock(error);
-    if (busy || !memory.save(before, error)) {
+    if (busy) {
         report(error + "; the equaliser's values are kept, not heard");
-        memory.unlock();
         return false;
     }
-    previous = before;
     std::string args = filterChainArguments(effectiveGains(settings), sinkName);
     module = pw_context_load_module(context, "libpipewire-module-filter-chain", args.c_str(), nullptr);
     if (module == nullptr) {
         failed = true;
         report(std::string("PipeWire's filter chain could not be loaded: ") + std::strerror(errno));
-        memory.forget();
         memory.unlock();
         return false;
     }
     pw_impl_module_add_listener(module, &moduleListener, &kModuleEvents, this);
+    rereadDefault();
+    takeSeq = pw_core_sync(core, PW_ID_CORE, 0);
+    report("playing into " + sinkName);
+    return true;
+}
+
+void PipewireEqualiser::Impl::takeOverDefault() {
+    // The sink left meanwhile: its own round trip settles the default.
+    if (module == nullptr) return;
+    std::string error;
+    // A default that already names the equaliser (left by a killed run
+    // whose file is gone) is nothing to go back to: then none is configured
+    // afterwards and the session manager picks one.
+    std::optional<std::string> before = ours() ? std::nullopt : configured;
+    if (!memory.save(before, error)) {
+        report(error + "; the equaliser's values are kept, not heard");
+        unloadChain();
+        memory.unlock();
+        return;
+    }
+    previous = before;
+    holding = true;
     setConfigured(defaultSinkValue(kEqSinkName));
     // On this thread nothing can wait for the server: the signal's end
     // comes when the server answers the sync after the restore.
@@ -399,8 +425,6 @@ bool PipewireEqualiser::Impl::engage() {
         rereadDefault();
         exitHeardSeq = pw_core_sync(core, PW_ID_CORE, 0);
     });
-    report("playing into " + sinkName);
-    return true;
 }
 
 // The default goes back only while it is still the equaliser: a default the
@@ -412,7 +436,8 @@ void PipewireEqualiser::Impl::disengage() {
 }
 
 void PipewireEqualiser::Impl::putBackDefault() {
-    if (ours()) setConfigured(previous);
+    if (holding && ours()) setConfigured(previous);
+    holding = false;
     memory.forget();
     memory.unlock();
 }
@@ -491,7 +516,8 @@ PipewireEqualiser::Impl::~Impl() {
     pw_thread_loop_lock(loop);
     // The default as it stands first: one the user chose a moment ago must
     // be known before deciding whether to put the previous one back.
-    if (module != nullptr) rereadDefault();
+    // A takeover on its way has just read it.
+    if (module != nullptr && takeSeq < 0) rereadDefault();
     flush(kLastAnswerNs);
     disengage();
     flush(kLastAnswerNs);
@@ -544,8 +570,12 @@ std::unique_ptr<PipewireEqualiser> PipewireEqualiser::open(UsbId headset, const 
     while (!state.synced && !state.serverGone && pw_thread_loop_timed_wait_full(state.loop, &deadline) == 0) {
     }
     // A default sink put back or taken over at the start is in place when
-    // the library's start returns.
-    if (state.synced) state.flush(kFirstAnswerNs);
+    // the library's start returns: a takeover reads the default in one
+    // round trip and sets it in the next.
+    if (state.synced) {
+        state.flush(kFirstAnswerNs);
+        state.flush(kFirstAnswerNs);
+    }
     pw_thread_loop_unlock(state.loop);
     return std::unique_ptr<PipewireEqualiser>(new PipewireEqualiser(std::move(impl)));
 }

@@ -38,12 +38,16 @@ SETTLE_S = 0.4
 EQ_SINK = "osconf_equaliser"
 HEADSET_ARGS = ('factory.name = support.null-audio-sink node.name = "test_headset" node.description = "Test headset" '
                 'media.class = "Audio/Sink" audio.position = [ FL FR ] audio.rate = 48000 '
-                'device.vendor.id = "0x0d8c" device.product.id = "0x01da"')
+                'device.vendor.id = "0x0d8c" device.product.id = "0x01da" session.suspend-timeout-seconds = 0')
+# No idle suspend: this wireplumber (0.4.13) suspends a sink five seconds
+# after it goes idle even when it has left meanwhile, and crashes on it; the
+# headset's sink leaves and returns here.
 SINKS_CONF = """context.objects = [
   { factory = adapter args = { %s } }
   { factory = adapter
     args = { factory.name = support.null-audio-sink node.name = "desk_speakers" node.description = "Desk speakers"
-             media.class = "Audio/Sink" audio.position = [ FL FR ] audio.rate = 48000 } }
+             media.class = "Audio/Sink" audio.position = [ FL FR ] audio.rate = 48000
+             session.suspend-timeout-seconds = 0 } }
 ]
 """ % HEADSET_ARGS
 FAILURES = []
@@ -89,6 +93,7 @@ class Session:
     def __init__(self, root):
         self.root = root
         self.procs = []
+        self.headset_owner = None  # a pw-cli holding a headset sink made after the start
         self.env = dict(os.environ)
         for name in ("PIPEWIRE_RUNTIME_DIR", "PIPEWIRE_REMOTE", "PULSE_SERVER", "TALVEN_SIM_DIR", "TALVEN_AUDIO_USB_ID"):
             self.env.pop(name, None)
@@ -144,14 +149,20 @@ class Session:
 
     def unplug_headset(self):
         """The headset's sink leaves PipeWire, as when its cable is pulled."""
+        if self.headset_owner is not None:
+            self.headset_owner.terminate()
+            self.headset_owner.wait(timeout=5)
+            self.headset_owner = None
         for obj in json.loads(self.run(["pw-dump"]) or "[]"):
             if obj.get("info", {}).get("props", {}).get("node.name") == "test_headset":
                 self.run(["pw-cli", "destroy", str(obj["id"])])
         return wait_for(lambda: not self.has_node("test_headset"), 5)
 
     def plug_headset(self):
-        """The headset's sink again, kept by the server after pw-cli ends."""
-        self.run(["pw-cli", "create-node", "adapter", "{ %s object.linger = true }" % HEADSET_ARGS])
+        """The headset's sink again, held by a pw-cli until it is unplugged."""
+        self.headset_owner = self.spawn(["pw-cli"], stdin=subprocess.PIPE, stdout=subprocess.DEVNULL, text=True)
+        self.headset_owner.stdin.write("create-node adapter { %s }\n" % HEADSET_ARGS)
+        self.headset_owner.stdin.flush()
         return wait_for(lambda: self.has_node("test_headset"), 5)
 
     def stop(self):
@@ -424,26 +435,32 @@ def headset_returns(session, library, driver_path, root):
     check(session.default_sink() == "desk_speakers", "after the end the previous default sink is back")
 
 
-def unheard_change(session, library, driver_path, setter_path, root, ending, end):
-    """The user picks another default sink while a second program is
+def unheard_pick(session, setter_path, sink):
+    """The user picks `sink` as the default while a second program is
     binding the metadata. PipeWire passes a change that comes meanwhile only
     to the program still binding, so the library's own binding never hears
     it. With the session manager stopped the order is certain: the change
     reaches it first, then the second program's bind, and both wait until
     it runs again."""
-    session.pick_default("desk_speakers")
-    driver = engaged_driver(session, library, driver_path, os.path.join(root, "audio"))
     panel = Setter(session, setter_path)
     manager = session.server[1]
     manager.send_signal(signal.SIGSTOP)
     try:
-        check(panel.send("test_headset") == "ok", "the panel's change is on its way to the stopped session manager")
+        check(panel.send(sink) == "ok", "the panel's change is on its way to the stopped session manager")
         newcomer = session.spawn(["pw-metadata", "0", "default.configured.audio.sink"], stdout=subprocess.DEVNULL)
         time.sleep(0.5)  # its bind reaches the server behind the change
     finally:
         manager.send_signal(signal.SIGCONT)
     newcomer.wait(timeout=10)
-    check(wait_for(lambda: session.default_sink() == "test_headset", 5), "the panel's default sink is in place")
+    check(wait_for(lambda: session.default_sink() == sink, 5), "the panel's default sink is in place")
+    check(panel.close() == 0, "the panel ends in order")
+
+
+def unheard_change(session, library, driver_path, setter_path, root, ending, end):
+    """An unheard pick while the equaliser plays is kept at its end."""
+    session.pick_default("desk_speakers")
+    driver = engaged_driver(session, library, driver_path, os.path.join(root, "audio"))
+    unheard_pick(session, setter_path, "test_headset")
     end(session, driver)
     # A driver still running ends too: its requests are then all with the server.
     if driver.proc.poll() is None:
@@ -451,7 +468,19 @@ def unheard_change(session, library, driver_path, setter_path, root, ending, end
     seen = session.default_sink()
     print(f"default sink after {ending}: {seen}")
     check(seen == "test_headset", f"a default chosen while another program binds the metadata is kept at {ending}")
-    check(panel.close() == 0, "the panel ends in order")
+
+
+def unheard_before(session, library, driver_path, setter_path, root):
+    """An unheard pick before the equaliser switches on is the default it puts back."""
+    session.pick_default("desk_speakers")
+    driver = Driver(session, library, driver_path, os.path.join(root, "audio-later"))
+    unheard_pick(session, setter_path, "test_headset")
+    check(driver.send("enable 1") == "ok", "the equaliser switches on")
+    check(wait_for(lambda: session.default_sink() == EQ_SINK, 5), "the equaliser is the default sink")
+    quit_driver(session, driver)
+    seen = session.default_sink()
+    print(f"default sink after an equaliser switched on after an unheard pick: {seen}")
+    check(seen == "test_headset", "the default chosen unheard before the equaliser switched on is put back")
 
 
 def server_loss(session, library, driver_path, root):
@@ -475,11 +504,15 @@ def main():
         session.start()
         measure(session, library, driver, root)
         restores(session, library, driver, root)
-        headset_returns(session, library, driver, root)
-        for ending, end in (("the driver's end", quit_driver), ("SIGTERM", terminate_driver),
-                            ("the headset's sink leaving", unplug_headset)):
+        # Every pick made with the session manager stopped comes while the
+        # headset's sink is still the one the server made at its start: this
+        # wireplumber has crashed on such a pick after a sink was made again.
+        for ending, end in (("the driver's end", quit_driver), ("SIGTERM", terminate_driver)):
             unheard_change(session, library, driver, setter, root, ending, end)
-        check(session.plug_headset(), "the headset's sink is back for the next check")
+        unheard_before(session, library, driver, setter, root)
+        unheard_change(session, library, driver, setter, root, "the headset's sink leaving", unplug_headset)
+        check(session.plug_headset(), "the headset's sink is back for the next checks")
+        headset_returns(session, library, driver, root)
         server_loss(session, library, driver, root)
     finally:
         session.stop()
