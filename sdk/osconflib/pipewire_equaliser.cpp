@@ -299,8 +299,8 @@ void PipewireEqualiser::Impl::bindMetadata(std::uint32_t id) {
 // only to that newcomer: a default the user picked at that moment never
 // reaches a binding made earlier, ours included. A fresh binding is sent
 // every value as it stands, ahead of the answer to a sync that follows, so
-// the default is read again this way before deciding whether to put the
-// previous one back.
+// the default is read again this way before each decision on it: which one
+// to put back at the end, and whether to.
 void PipewireEqualiser::Impl::rereadDefault() {
     if (metadata == nullptr) return;
     spa_hook_remove(&metadataListener);
