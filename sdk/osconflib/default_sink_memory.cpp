@@ -76,7 +76,14 @@ bool DefaultSinkMemory::save(const std::optional<std::string>& previous, std::st
 std::optional<std::optional<std::string>> DefaultSinkMemory::load() const {
     std::ifstream in(path_);
     if (!in) return std::nullopt;
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string text;
+    // A read error (the path is a folder, the disk fails) throws from the
+    // stream's buffer: it restores nothing rather than end the program.
+    try {
+        text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    } catch (const std::ios_base::failure&) {
+        return std::nullopt;
+    }
     if (text == kNone) return std::optional<std::string>();
     // A value is one line; anything else is not a file this library wrote
     // whole (the write is atomic), so it restores nothing.

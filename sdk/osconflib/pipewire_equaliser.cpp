@@ -116,6 +116,7 @@ struct PipewireEqualiser::Impl {
     void moduleGone();
     void setConfigured(const std::optional<std::string>& value);
     bool ours() const;
+    std::optional<std::string> defaultToPutBack() const;
     void pushGains();
     // Waits (lock held) until the server has handled every earlier request.
     void flush(std::int64_t timeoutNs);
@@ -379,9 +380,13 @@ void PipewireEqualiser::Impl::reconcile() {
 bool PipewireEqualiser::Impl::engage() {
     if (metadata == nullptr) return false;
     std::string error;
+    // The file is written now too, with the value as we know it, so a
+    // state folder that cannot be written stops the equaliser before a
+    // chain is loaded for nothing; the takeover writes the fresh value.
     busy = !memory.lock(error);
-    if (busy) {
+    if (busy || !memory.save(defaultToPutBack(), error)) {
         report(error + "; the equaliser's values are kept, not heard");
+        memory.unlock();
         return false;
     }
     std::string args = filterChainArguments(effectiveGains(settings), sinkName);
@@ -389,6 +394,7 @@ bool PipewireEqualiser::Impl::engage() {
     if (module == nullptr) {
         failed = true;
         report(std::string("PipeWire's filter chain could not be loaded: ") + std::strerror(errno));
+        memory.forget();
         memory.unlock();
         return false;
     }
@@ -403,10 +409,7 @@ void PipewireEqualiser::Impl::takeOverDefault() {
     // The sink left meanwhile: its own round trip settles the default.
     if (module == nullptr) return;
     std::string error;
-    // A default that already names the equaliser (left by a killed run
-    // whose file is gone) is nothing to go back to: then none is configured
-    // afterwards and the session manager picks one.
-    std::optional<std::string> before = ours() ? std::nullopt : configured;
+    std::optional<std::string> before = defaultToPutBack();
     if (!memory.save(before, error)) {
         report(error + "; the equaliser's values are kept, not heard");
         unloadChain();
@@ -468,6 +471,13 @@ void PipewireEqualiser::Impl::moduleGone() {
     failed = true;
     report("PipeWire unloaded the equaliser's filter chain; the equaliser's values are kept, not heard");
     updateHeard();
+}
+
+// A default that already names the equaliser (left by a killed run whose
+// file is gone) is nothing to go back to: then none is configured afterwards
+// and the session manager picks one.
+std::optional<std::string> PipewireEqualiser::Impl::defaultToPutBack() const {
+    return ours() ? std::nullopt : configured;
 }
 
 bool PipewireEqualiser::Impl::ours() const {

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <regex>
 
 namespace {
@@ -122,6 +123,10 @@ TEST(DefaultSinkMemory, DamagedFilesRestoreNothing) {
         talven::test::writeFile(memory.path(), text);
         EXPECT_FALSE(memory.load()) << text;
     }
+    // A folder where the file goes cannot be read: nothing, and no throw.
+    std::filesystem::remove(memory.path());
+    std::filesystem::create_directory(memory.path());
+    EXPECT_FALSE(memory.load());
 }
 
 TEST(DefaultSinkMemory, FolderFollowsXdgStateHome) {

@@ -408,6 +408,23 @@ def restores(session, library, driver_path, root):
     check(session.default_sink() is None, "the equaliser is never put back as its own previous default")
 
 
+def unrecorded(session, library, driver_path, root):
+    """Where the default it replaces cannot be written down, the equaliser
+    leaves the default alone and loads no chain."""
+    state = os.path.join(session.env["XDG_STATE_HOME"], "osConfLib", "default-sink")
+    session.pick_default("desk_speakers")
+    os.makedirs(state)  # a folder where the file goes: no file can replace it
+    try:
+        driver = Driver(session, library, driver_path, os.path.join(root, "audio-unrecorded"))
+        driver.send("enable 1")
+        time.sleep(1)
+        check(session.default_sink() == "desk_speakers", "an unwritable record leaves the default sink alone")
+        check(not session.has_node(EQ_SINK), "an unwritable record loads no equaliser")
+        quit_driver(session, driver)
+    finally:
+        os.rmdir(state)
+
+
 def quit_driver(session, driver):
     check(driver.quit() == 0, "the driver ends in order")
 
@@ -504,6 +521,7 @@ def main():
         session.start()
         measure(session, library, driver, root)
         restores(session, library, driver, root)
+        unrecorded(session, library, driver, root)
         # Every pick made with the session manager stopped comes while the
         # headset's sink is still the one the server made at its start: this
         # wireplumber has crashed on such a pick after a sink was made again.
