@@ -105,6 +105,7 @@ struct PipewireEqualiser::Impl {
     void onGlobalRemove(std::uint32_t id);
     void onDone(int seq);
     void bindMetadata(std::uint32_t id);
+    void dropMetadata();
     void rereadDefault();
     void recoverLeftDefault();
     void reconcile();
@@ -270,9 +271,7 @@ void PipewireEqualiser::Impl::onGlobalRemove(std::uint32_t id) {
         filterId = SPA_ID_INVALID;
     }
     if (id == metadataId && metadata != nullptr) {
-        spa_hook_remove(&metadataListener);
-        pw_proxy_destroy(reinterpret_cast<pw_proxy*>(metadata));
-        metadata = nullptr;
+        dropMetadata();
         metadataId = SPA_ID_INVALID;
     }
     if (sinkId && id == *sinkId) {
@@ -287,6 +286,12 @@ void PipewireEqualiser::Impl::onGlobalRemove(std::uint32_t id) {
         }
     }
     updateHeard();
+}
+
+void PipewireEqualiser::Impl::dropMetadata() {
+    spa_hook_remove(&metadataListener);
+    pw_proxy_destroy(reinterpret_cast<pw_proxy*>(metadata));
+    metadata = nullptr;
 }
 
 void PipewireEqualiser::Impl::bindMetadata(std::uint32_t id) {
@@ -304,9 +309,7 @@ void PipewireEqualiser::Impl::bindMetadata(std::uint32_t id) {
 // to put back at the end, and whether to.
 void PipewireEqualiser::Impl::rereadDefault() {
     if (metadata == nullptr) return;
-    spa_hook_remove(&metadataListener);
-    pw_proxy_destroy(reinterpret_cast<pw_proxy*>(metadata));
-    metadata = nullptr;
+    dropMetadata();
     configured.reset();
     bindMetadata(metadataId);
 }

@@ -143,9 +143,12 @@ class Session:
                 return json.loads(line.split("value:'", 1)[1].split("'", 1)[0]).get("name")
         return None
 
+    def node_ids(self, name):
+        return [obj["id"] for obj in json.loads(self.run(["pw-dump"]) or "[]")
+                if obj.get("info", {}).get("props", {}).get("node.name") == name]
+
     def has_node(self, name):
-        return any(obj.get("info", {}).get("props", {}).get("node.name") == name
-                   for obj in json.loads(self.run(["pw-dump"]) or "[]"))
+        return bool(self.node_ids(name))
 
     def unplug_headset(self):
         """The headset's sink leaves PipeWire, as when its cable is pulled."""
@@ -153,9 +156,8 @@ class Session:
             self.headset_owner.terminate()
             self.headset_owner.wait(timeout=5)
             self.headset_owner = None
-        for obj in json.loads(self.run(["pw-dump"]) or "[]"):
-            if obj.get("info", {}).get("props", {}).get("node.name") == "test_headset":
-                self.run(["pw-cli", "destroy", str(obj["id"])])
+        for node in self.node_ids("test_headset"):
+            self.run(["pw-cli", "destroy", str(node)])
         return wait_for(lambda: not self.has_node("test_headset"), 5)
 
     def plug_headset(self):
