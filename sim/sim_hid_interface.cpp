@@ -4,15 +4,18 @@
 #include "sim/sim_socket.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <vector>
 #include <poll.h>
 #include <sys/epoll.h>
 #include <sys/socket.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -22,6 +25,15 @@ namespace talven::sim {
 namespace {
 
 constexpr size_t kMaxReport = 4096;
+// Reports taken from a client in one call: a host writes a frame's burst of
+// reports together (the headset's twelve), and reading them one wake-up and
+// one call at a time would cost the device a round of the loop per report.
+constexpr size_t kBurstReports = 16;
+
+bool hungUp(int fd) {
+    pollfd p{fd, POLLIN, 0};
+    return ::poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR));
+}
 
 // The interface whose service thread this is, if any.
 thread_local const SimHidInterface* tlsServing = nullptr;
@@ -220,6 +232,7 @@ void SimHidInterface::serve() {
         listenFd = listenFd_;
     }
     epoll_event ready[16];
+    std::vector<uint8_t> batch(kBurstReports * kMaxReport);
     bool running = true;
     while (running) {
         const int n = ::epoll_wait(waitFd, ready, 16, -1);
@@ -232,7 +245,7 @@ void SimHidInterface::serve() {
             } else if (fd == listenFd) {
                 std::lock_guard guard(clientsLock_);
                 acceptPending();
-            } else if (!serviceClient(fd)) {
+            } else if (!serviceClient(fd, batch)) {
                 dropClient(fd);
             }
             if (yanked_) running = false;  // the handler removed the device; its sockets are gone
@@ -261,17 +274,29 @@ bool SimHidInterface::connectionWaiting() const {
     return ::epoll_wait(listenWatchFd_, &ready, 1, 0) > 0;
 }
 
-bool SimHidInterface::serviceClient(int fd) {
-    uint8_t buffer[kMaxReport];
-    ssize_t n = ::recv(fd, buffer, sizeof buffer, MSG_DONTWAIT);
-    if (n < 0) return errno == EAGAIN || errno == EINTR;
-    if (n == 0) {
-        // Either an empty packet or the peer's close; only the latter hangs up.
-        pollfd p{fd, POLLIN, 0};
-        return !(::poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR)));
+bool SimHidInterface::serviceClient(int fd, std::span<uint8_t> batch) {
+    std::array<iovec, kBurstReports> parts{};
+    std::array<mmsghdr, kBurstReports> messages{};
+    for (size_t i = 0; i < kBurstReports; ++i) {
+        parts[i] = {batch.data() + i * kMaxReport, kMaxReport};
+        messages[i].msg_hdr.msg_iov = &parts[i];
+        messages[i].msg_hdr.msg_iovlen = 1;
     }
-    if (handler_ && handler_(std::span<const uint8_t>(buffer, static_cast<size_t>(n)))) {
-        unplug();  // the device vanished mid-request; teardown ends the loop
+    const int got = ::recvmmsg(fd, messages.data(), kBurstReports, MSG_DONTWAIT, nullptr);
+    if (got < 0) return errno == EAGAIN || errno == EINTR;
+    if (got == 0) return !hungUp(fd);
+    // In the order sent, as the node would hand them over one by one.
+    for (int i = 0; i < got; ++i) {
+        const size_t n = messages[static_cast<size_t>(i)].msg_len;
+        // Either an empty packet or the peer's close; only the latter hangs up.
+        if (n == 0) {
+            if (hungUp(fd)) return false;
+            continue;
+        }
+        if (handler_ && handler_(std::span<const uint8_t>(batch.data() + static_cast<size_t>(i) * kMaxReport, n))) {
+            unplug();  // the device vanished mid-request; teardown ends the loop
+            return true;
+        }
     }
     return true;
 }

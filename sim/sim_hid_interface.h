@@ -91,8 +91,9 @@ private:
     // Takes every connection waiting on the node; clientsLock_ held.
     void acceptPending();
     bool connectionWaiting() const;
-    // True when the client is still connected after reading what it sent.
-    bool serviceClient(int fd);
+    // True when the client is still connected after reading what it sent;
+    // `batch` is the service loop's room for one burst of reports.
+    bool serviceClient(int fd, std::span<uint8_t> batch);
     void dropClient(int fd);
     // Closes the sockets and removes the entry; idempotent.
     void teardown();

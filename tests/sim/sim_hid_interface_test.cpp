@@ -175,6 +175,48 @@ TEST_F(SimHidInterfaceTest, HandlerCanYankTheDeviceMidRequest) {
     EXPECT_TRUE(again.receive().has_value());
 }
 
+// A host writes a frame's reports as one burst; the device takes every one,
+// in order, however many come at once, and an empty packet among them is not
+// a hang-up.
+TEST_F(SimHidInterfaceTest, BurstsAreHandledInOrderAndEmptyPacketsKeepTheClient) {
+    ASSERT_TRUE(hid_.plug());
+    TestClient client(hid_.nodePath());
+    ASSERT_TRUE(client.connected());
+    std::vector<uint8_t> expected;
+    for (uint8_t i = 1; i <= 40; ++i) {
+        if (i % 7 == 0) ASSERT_TRUE(client.send(std::vector<uint8_t>{}));
+        ASSERT_TRUE(client.send(std::vector<uint8_t>{0x04, i}));
+        expected.push_back(i);
+    }
+    std::vector<uint8_t> echoed;
+    while (echoed.size() < expected.size()) {
+        auto report = client.receive();
+        ASSERT_TRUE(report.has_value()) << "after " << echoed.size() << " echoes";
+        ASSERT_EQ(report->size(), 2u);
+        echoed.push_back((*report)[1]);
+    }
+    EXPECT_EQ(echoed, expected);
+    EXPECT_EQ(hid_.clientCount(), 1u);
+}
+
+// A client that writes a burst and hangs up at once still has its burst
+// handled, and then it is let go.
+TEST_F(SimHidInterfaceTest, ABurstBeforeAHangUpIsHandledThenTheClientGoes) {
+    std::atomic<int> handled{0};
+    SimHidInterface counting{dir_.str(), testConfig(), [&](std::span<const uint8_t>) {
+                                 ++handled;
+                                 return false;
+                             }};
+    ASSERT_TRUE(counting.plug());
+    {
+        TestClient client(counting.nodePath());
+        ASSERT_TRUE(client.connected());
+        for (uint8_t i = 0; i < 20; ++i) ASSERT_TRUE(client.send(std::vector<uint8_t>{0x04, i}));
+    }
+    EXPECT_TRUE(eventually([&] { return handled.load() == 20 && counting.clientCount() == 0; }))
+        << handled.load() << " handled, " << counting.clientCount() << " clients";
+}
+
 TEST_F(SimHidInterfaceTest, ReplacesTheLeftoverOfADeadSimulator) {
     talven::test::writeFile(dir_ / "row1-keyboard-if1" / "device" / "uevent", "HID_ID=junk\n");
     ASSERT_TRUE(hid_.plug());
