@@ -28,7 +28,7 @@ constexpr std::array<int, 5> kStepPeriodMs = {40, 28, 18, 12, 8};
 // A failed send pauses sending so a device that stopped answering is not
 // flooded; frames keep being computed and previewed meanwhile.
 constexpr uint32_t kSendPauseMs = 200;
-// The preview is repainted at most this often: about 12 times a second,
+// The preview is repainted at most this often: about 10 times a second,
 // smooth enough for the effects (their colours drift from step to step) and a
 // fraction of what repainting at the 5 ms frame rate would cost. Just under
 // the preview-only tick, so each tick may paint.
