@@ -254,9 +254,12 @@ QString ElideWrapped(const QString& text, const QFont& font, const QRect& rc) {
 
 const QString& TDrawInfo::ResolvedPath() const {
     const QString folder = CPaintManagerUI::GetResourcePath();
-    if (resolved_.isEmpty() || folder != resolvedFor_) {
+    // A description parsed again (or renamed) must not keep drawing the old
+    // file: the name is part of what was resolved.
+    if (resolved_.isEmpty() || folder != resolvedFor_ || sImageName != resolvedName_) {
         resolved_ = CPaintManagerUI::ResolveResourceFile(sImageName);
         resolvedFor_ = folder;
+        resolvedName_ = sImageName;
     }
     return resolved_;
 }

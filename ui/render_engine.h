@@ -34,12 +34,13 @@ struct TDrawInfo {
     bool Parse(const QString& image, const QString& modify = {});
     bool IsEmpty() const { return sImageName.isEmpty(); }
     // The image's file below the current resource folder. Kept from the
-    // last call while that folder stays the same: a description is drawn
-    // on every paint of its control.
+    // last call while that folder and the image's name stay the same: a
+    // description is drawn on every paint of its control.
     const QString& ResolvedPath() const;
 
 private:
     mutable QString resolvedFor_;
+    mutable QString resolvedName_;
     mutable QString resolved_;
 };
 

@@ -158,6 +158,26 @@ TEST(Rendering, ImagesFollowTheResourceFolder) {
     CPaintManagerUI::SetResourcePath(before);
 }
 
+// One description read again with another file resolves to that file, not
+// to the one it resolved before.
+TEST(Rendering, ADescriptionParsedAgainFindsItsNewFile) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    for (const char* name : {"first.png", "second.png"}) {
+        QImage swatch(2, 2, QImage::Format_ARGB32);
+        swatch.fill(Qt::blue);
+        ASSERT_TRUE(swatch.save(dir.filePath(QString::fromLatin1(name))));
+    }
+    const QString before = CPaintManagerUI::GetResourcePath();
+    CPaintManagerUI::SetResourcePath(dir.path());
+    TDrawInfo info;
+    ASSERT_TRUE(info.Parse(QStringLiteral("file='first.png'")));
+    EXPECT_TRUE(info.ResolvedPath().endsWith(QStringLiteral("first.png"))) << info.ResolvedPath().toStdString();
+    ASSERT_TRUE(info.Parse(QStringLiteral("file='second.png'")));
+    EXPECT_TRUE(info.ResolvedPath().endsWith(QStringLiteral("second.png"))) << info.ResolvedPath().toStdString();
+    CPaintManagerUI::SetResourcePath(before);
+}
+
 // Kept layouts must draw exactly what QPainter::drawText draws in the same box:
 // labels keep their look whether their layout is new or reused.
 TEST(Rendering, KeptTextLayoutsDrawLikeDrawText) {
