@@ -30,6 +30,29 @@ constexpr size_t kMaxReport = 4096;
 // one call at a time would cost the device a round of the loop per report.
 constexpr size_t kBurstReports = 16;
 
+}  // namespace
+
+// Room for one burst, laid out for recvmmsg once per service loop: the call
+// fills in each report's length and leaves the layout as it was.
+struct SimHidInterface::Burst {
+    Burst() : bytes(kBurstReports * kMaxReport) {
+        for (size_t i = 0; i < kBurstReports; ++i) {
+            parts[i] = {report(i), kMaxReport};
+            messages[i].msg_hdr.msg_iov = &parts[i];
+            messages[i].msg_hdr.msg_iovlen = 1;
+        }
+    }
+    Burst(const Burst&) = delete;
+    Burst& operator=(const Burst&) = delete;
+    uint8_t* report(size_t i) { return bytes.data() + i * kMaxReport; }
+
+    std::vector<uint8_t> bytes;
+    std::array<iovec, kBurstReports> parts{};
+    std::array<mmsghdr, kBurstReports> messages{};
+};
+
+namespace {
+
 bool hungUp(int fd) {
     pollfd p{fd, POLLIN, 0};
     return ::poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR));
@@ -232,7 +255,7 @@ void SimHidInterface::serve() {
         listenFd = listenFd_;
     }
     epoll_event ready[16];
-    std::vector<uint8_t> batch(kBurstReports * kMaxReport);
+    Burst burst;
     bool running = true;
     while (running) {
         const int n = ::epoll_wait(waitFd, ready, 16, -1);
@@ -245,7 +268,7 @@ void SimHidInterface::serve() {
             } else if (fd == listenFd) {
                 std::lock_guard guard(clientsLock_);
                 acceptPending();
-            } else if (!serviceClient(fd, batch)) {
+            } else if (!serviceClient(fd, burst)) {
                 dropClient(fd);
             }
             if (yanked_) running = false;  // the handler removed the device; its sockets are gone
@@ -274,26 +297,20 @@ bool SimHidInterface::connectionWaiting() const {
     return ::epoll_wait(listenWatchFd_, &ready, 1, 0) > 0;
 }
 
-bool SimHidInterface::serviceClient(int fd, std::span<uint8_t> batch) {
-    std::array<iovec, kBurstReports> parts{};
-    std::array<mmsghdr, kBurstReports> messages{};
-    for (size_t i = 0; i < kBurstReports; ++i) {
-        parts[i] = {batch.data() + i * kMaxReport, kMaxReport};
-        messages[i].msg_hdr.msg_iov = &parts[i];
-        messages[i].msg_hdr.msg_iovlen = 1;
-    }
-    const int got = ::recvmmsg(fd, messages.data(), kBurstReports, MSG_DONTWAIT, nullptr);
+bool SimHidInterface::serviceClient(int fd, Burst& burst) {
+    const int got = ::recvmmsg(fd, burst.messages.data(), kBurstReports, MSG_DONTWAIT, nullptr);
     if (got < 0) return errno == EAGAIN || errno == EINTR;
     if (got == 0) return !hungUp(fd);
     // In the order sent, as the node would hand them over one by one.
     for (int i = 0; i < got; ++i) {
-        const size_t n = messages[static_cast<size_t>(i)].msg_len;
+        const auto at = static_cast<size_t>(i);
+        const size_t n = burst.messages[at].msg_len;
         // Either an empty packet or the peer's close; only the latter hangs up.
         if (n == 0) {
             if (hungUp(fd)) return false;
             continue;
         }
-        if (handler_ && handler_(std::span<const uint8_t>(batch.data() + static_cast<size_t>(i) * kMaxReport, n))) {
+        if (handler_ && handler_(std::span<const uint8_t>(burst.report(at), n))) {
             unplug();  // the device vanished mid-request; teardown ends the loop
             return true;
         }

@@ -91,9 +91,10 @@ private:
     // Takes every connection waiting on the node; clientsLock_ held.
     void acceptPending();
     bool connectionWaiting() const;
-    // True when the client is still connected after reading what it sent;
-    // `batch` is the service loop's room for one burst of reports.
-    bool serviceClient(int fd, std::span<uint8_t> batch);
+    // The service loop's room for one burst of a client's reports.
+    struct Burst;
+    // True when the client is still connected after reading what it sent.
+    bool serviceClient(int fd, Burst& burst);
     void dropClient(int fd);
     // Closes the sockets and removes the entry; idempotent.
     void teardown();

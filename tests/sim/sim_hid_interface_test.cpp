@@ -184,7 +184,9 @@ TEST_F(SimHidInterfaceTest, BurstsAreHandledInOrderAndEmptyPacketsKeepTheClient)
     ASSERT_TRUE(client.connected());
     std::vector<uint8_t> expected;
     for (uint8_t i = 1; i <= 40; ++i) {
-        if (i % 7 == 0) ASSERT_TRUE(client.send(std::vector<uint8_t>{}));
+        if (i % 7 == 0) {
+            ASSERT_TRUE(client.send(std::vector<uint8_t>{}));
+        }
         ASSERT_TRUE(client.send(std::vector<uint8_t>{0x04, i}));
         expected.push_back(i);
     }
