@@ -131,7 +131,10 @@ private:
         if (lockReleases) XISetMask(bits, XI_RawKeyRelease);
         XIEventMask mask{XIAllMasterDevices, static_cast<int>(sizeof bits), bits};
         XISelectEvents(display_, root_, &mask, 1);
-        XFlush(display_);
+        // A round trip, not a flush: the server handles another client's
+        // input (a click right after start) in its own order, so only once it
+        // has handled the selection is no button missed.
+        XSync(display_, False);
         watchingButtons_ = buttons;
         watchingLockReleases_ = lockReleases;
     }
