@@ -24,12 +24,16 @@ void Event::set() {
     if (isSet()) return;
     std::lock_guard guard(lock_);
     if (set_.load(std::memory_order_relaxed)) return;
+    // The flag goes first. The write wakes a waiter, which may run at once on
+    // this CPU before this thread is back from the write: it must then find
+    // the event set and wait on the lock for the write to complete, rather
+    // than spin on a readable descriptor whose flag still says "not set".
+    set_.store(true, std::memory_order_release);
     // The counter only needs to be non-zero; keep it at 1 so that one read
     // always drains it.
     uint64_t one = 1;
     ssize_t n = ::write(fd_, &one, sizeof one);
     (void)n;
-    set_.store(true, std::memory_order_release);
 }
 
 void Event::reset() { (void)consume(); }

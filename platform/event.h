@@ -37,7 +37,10 @@ private:
     int fd_ = -1;
     bool manual_;
     // Changes of the flag and of the eventfd's counter happen together under
-    // the lock, so the descriptor is readable exactly while the flag is set.
+    // the lock, so outside set() and consume() the descriptor is readable
+    // exactly while the flag is set. Within them the flag is raised before
+    // the counter and lowered after it: whoever the descriptor wakes finds
+    // the flag set.
     std::mutex lock_;
     std::atomic<bool> set_{false};
 };

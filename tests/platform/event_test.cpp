@@ -4,7 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <poll.h>
+#include <pthread.h>
+#include <sched.h>
 #include <thread>
+#include <time.h>
 
 namespace talven {
 namespace {
@@ -86,6 +89,51 @@ TEST(Event, WaitAnyNamesTheEventAndTakesOnlyAutoResetOnes) {
     EXPECT_EQ(waitAny({&never, &later}, -1), 1);
     t.join();
     EXPECT_LT(tickCount() - start, 1000u);
+}
+
+// A set wakes the waiter as its descriptor becomes readable. Sharing one CPU
+// with a setter that has been busy, the woken waiter runs first, before the
+// setter is out of set(); it must sleep until the event is complete, not spin
+// on a descriptor it cannot take yet (that once cost up to a time slice per
+// wake-up).
+TEST(Event, AWaiterWokenInTheMiddleOfASetDoesNotSpin) {
+    cpu_set_t one;
+    CPU_ZERO(&one);
+    CPU_SET(static_cast<unsigned>(sched_getcpu()), &one);
+    auto pin = [&one] { return pthread_setaffinity_np(pthread_self(), sizeof one, &one) == 0; };
+    auto cpuUs = [] {
+        timespec t{};
+        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+        return t.tv_sec * 1000000LL + t.tv_nsec / 1000;
+    };
+    constexpr int kWakeUps = 100;
+    Event stop(true), wanted(false);
+    long long waiterUs = 0;
+    int taken = 0;
+    bool pinned = true;
+    std::thread waiter([&] {
+        pinned = pin() && pinned;
+        const long long start = cpuUs();
+        while (taken < kWakeUps && waitAny({&stop, &wanted}, 5000) == 1) ++taken;
+        waiterUs = cpuUs() - start;
+    });
+    std::thread setter([&] {
+        pinned = pin() && pinned;
+        for (int i = 0; i < kWakeUps; ++i) {
+            // Busy for a while, as the UI thread is when it hands a step back.
+            const long long until = cpuUs() + 2000;
+            while (cpuUs() < until || wanted.isSet()) {
+            }
+            wanted.set();
+        }
+    });
+    setter.join();
+    waiter.join();
+    ASSERT_TRUE(pinned);
+    EXPECT_EQ(taken, kWakeUps);
+    // A wake-up costs tens of microseconds; a spin lasts until the setter
+    // runs again, a millisecond or more.
+    EXPECT_LT(waiterUs / kWakeUps, 300) << "microseconds of CPU per wake-up";
 }
 
 TEST(Event, WaitTimesOut) {
