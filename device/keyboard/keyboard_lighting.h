@@ -30,7 +30,7 @@ inline constexpr uint8_t kOffMode = 22;
 // rows, as a third of the columns the full board sweeps are missing on it.
 inline constexpr uint16_t kCompactLayoutCode = 4216;
 
-inline constexpr uint32_t kPreviewTickMs = 16;
+inline constexpr uint32_t kPreviewTickMs = lighting::kSystemTickMs;
 // After a stall (a busy machine, a suspended process) the preview resumes
 // where it was instead of racing through the missed ticks.
 inline constexpr uint32_t kMaxCatchUpTicks = 4;

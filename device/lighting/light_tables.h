@@ -55,6 +55,12 @@ inline constexpr std::array<Rgb, 4> kFourColours = {{
 inline constexpr std::array<uint8_t, 5> kBlinkPeriods = {28, 23, 18, 13, 7};
 inline constexpr uint32_t kBlinkPeriodUnitMs = 200;
 
+// The tick count the lighting threads read moves on by the system timer's
+// tick, not by the millisecond: a thread that counts its changes counts one
+// about every 16 ms however often it looks. The keyboard's preview and the
+// mouse's lighting step on such counts, so their speeds are multiples of it.
+inline constexpr uint32_t kSystemTickMs = 16;
+
 inline constexpr size_t kSpectrumSize = 192;
 inline constexpr size_t kSpectrumSegment = 64;
 

@@ -29,7 +29,9 @@ constexpr std::array<ModeEffect, kMouseLightModes> kModeEffects = {{
 
 }  // namespace
 
-uint8_t stepThresholdMs(uint8_t speed) { return speed < kStepThresholdMs.size() ? kStepThresholdMs[speed] : 0; }
+uint32_t stepPeriodMs(uint8_t speed) {
+    return speed < kStepThresholdTicks.size() ? kStepThresholdTicks[speed] * lighting::kSystemTickMs : kPassMs;
+}
 
 bool stepMouseLightMode(uint8_t mode, std::span<uint32_t> frame, const lighting::LightParams& params,
                         lighting::AnimationState& state, lighting::RippleState& ripple, bool keepColours,

@@ -12,10 +12,14 @@
 
 namespace talven::mouse {
 
-// Milliseconds between two steps of a mode's effect, by speed level 0..4;
-// any other level steps on every pass of the lighting thread.
-inline constexpr std::array<uint8_t, 5> kStepThresholdMs = {5, 4, 3, 2, 1};
-uint8_t stepThresholdMs(uint8_t speed);
+// The lighting thread counts the tick count's changes, one per system tick
+// (lighting::kSystemTickMs), and steps the mode's effect once the speed's
+// count is reached: every 5, 4, 3, 2 or 1 counts for speed level 0..4. Any
+// other level steps on every pass of the thread, one a millisecond.
+inline constexpr std::array<uint8_t, 5> kStepThresholdTicks = {5, 4, 3, 2, 1};
+inline constexpr uint32_t kPassMs = 1;
+// Milliseconds between two steps of a mode's effect at a speed level.
+uint32_t stepPeriodMs(uint8_t speed);
 
 // Runs one step of mode `mode`'s effect on the frame. False, with the frame
 // untouched, for a mode above 8. `keepColours`: the group wave keeps the

@@ -21,10 +21,11 @@ namespace talven::mousepad {
 // Fifteen LEDs round the pad's edge, LED 0 at the top centre, then clockwise.
 inline constexpr int kPadLeds = 15;
 
-// The lighting thread counts passes of 1 ms and steps the effect once the
-// speed's count is reached; any other speed steps on every pass.
+// The lighting thread counts its passes and steps the effect once the
+// speed's count is reached; any other speed steps on every pass. A pass
+// waits 1 ms on the thread's stop event and then sleeps 1 ms more.
 inline constexpr std::array<uint8_t, 5> kStepPasses = {28, 23, 18, 13, 7};
-inline constexpr uint32_t kPassMs = 1;
+inline constexpr uint32_t kPassMs = 2;
 uint32_t stepPeriodMs(uint8_t speed);
 
 enum class PadEffect {

@@ -151,7 +151,7 @@ void COrvaneMouseDevice::animationStep(uint32_t nowMs) {
 int COrvaneMouseDevice::animationPeriodMs() const {
     if (!commandChannel_.isConnected()) return kDisconnectedPeriodMs;
     std::lock_guard<std::mutex> lock(frameLock_);
-    return std::max<int>(1, mouse::stepThresholdMs(lighting_.lightParams().speed));
+    return static_cast<int>(mouse::stepPeriodMs(lighting_.lightParams().speed));
 }
 
 // ---- buttons ----------------------------------------------------------------------------

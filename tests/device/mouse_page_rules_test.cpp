@@ -53,8 +53,11 @@ TEST(MousePageRules, ButtonFunctionNames) {
 }
 
 TEST(MouseLighting, SpeedThresholdsAndModesAboveEight) {
-    const std::array<std::pair<uint8_t, uint8_t>, 6> thresholds = {{{0, 5}, {1, 4}, {2, 3}, {3, 2}, {4, 1}, {9, 0}}};
-    for (const auto& [speed, ms] : thresholds) EXPECT_EQ(stepThresholdMs(speed), ms) << int(speed);
+    // 5, 4, 3, 2 and 1 counts of a 16 ms system tick; another level steps on
+    // every 1 ms pass.
+    const std::array<std::pair<uint8_t, uint32_t>, 7> periods = {
+        {{0, 80}, {1, 64}, {2, 48}, {3, 32}, {4, 16}, {5, 1}, {9, 1}}};
+    for (const auto& [speed, ms] : periods) EXPECT_EQ(stepPeriodMs(speed), ms) << int(speed);
     std::vector<uint32_t> frame(8, 0x12345678);
     lighting::LightParams params;
     params.light = 4, params.red = 10;

@@ -146,8 +146,9 @@ TEST(MousePadLighting, ModesMapToTheirEffects) {
     for (const auto& [mode, effect] : table) EXPECT_EQ(effectForMode(mode), effect) << int(mode);
 }
 
-TEST(MousePadLighting, StepPeriodsAreThePassCountsOf1Ms) {
-    const std::vector<std::pair<uint8_t, uint32_t>> table = {{0, 28}, {1, 23}, {2, 18}, {3, 13}, {4, 7}, {5, 1}, {255, 1}};
+// A pass is a 1 ms wait and a 1 ms sleep.
+TEST(MousePadLighting, StepPeriodsAreThePassCountsOf2Ms) {
+    const std::vector<std::pair<uint8_t, uint32_t>> table = {{0, 56}, {1, 46}, {2, 36}, {3, 26}, {4, 14}, {5, 2}, {255, 2}};
     for (const auto& [speed, ms] : table) EXPECT_EQ(stepPeriodMs(speed), ms) << int(speed);
 }
 
@@ -233,13 +234,13 @@ TEST(MousePadLighting, CustomSetPlaysEachStepForItsTime) {
     player.setSteps({red, off}, 1000);
     player.step(frame, 1000);
     EXPECT_EQ(frame[5], makeLed(255, 0, 0, 255));
-    EXPECT_EQ(player.periodMs(), 28u);
+    EXPECT_EQ(player.periodMs(), 56u);
     player.step(frame, 1099);
     EXPECT_EQ(player.currentStep(), 0u);
     player.step(frame, 1100);
     EXPECT_EQ(player.currentStep(), 1u);
     EXPECT_EQ(frame[5], 0u);
-    EXPECT_EQ(player.periodMs(), 7u);
+    EXPECT_EQ(player.periodMs(), 14u);
     player.step(frame, 1150);
     EXPECT_EQ(player.currentStep(), 0u) << "round and round";
     // A set whose step is itself a custom set shows dark.
