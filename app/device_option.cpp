@@ -175,6 +175,15 @@ void CDeviceOptionUI::OnRenderTick(CPaintManagerUI* manager) {
         RenderPulse::pages().stop(this);
         return;
     }
+    // Only the preview's next paint is left, and the paint rate holds it
+    // back: one tick when it falls due, unless a changed step wakes the
+    // entry before.
+    if (const uint32_t wait = page_->previewPaintWaitMs(); wait > page_->renderPeriodMs() && page_->parkRender()) {
+        renderPeriod_ = wait;
+        manager->SetTimer(this, entryTimer::kRender, wait);
+        RenderPulse::pages().stop(this);
+        return;
+    }
     // Frames started or stopped going to the device (lighting control, a
     // slow link), or the ticks resume after a parked spell: the timer follows.
     const uint period = page_->renderPeriodMs();

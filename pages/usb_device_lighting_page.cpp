@@ -321,11 +321,25 @@ bool COrvaneUSBDevice::frameDiffersFromRendered() const {
 // compare an unchanged frame. A faster effect changes
 // the frame between any two ticks and keeps its timer until the frame stayed
 // the same for longer than one step (the effect is static, or frozen).
-bool COrvaneUSBDevice::renderSettled() const {
-    if (sendPending_ || (previewDirty_ && isVisible())) return false;
+bool COrvaneUSBDevice::framesWaitForAStep() const {
     const uint period = renderPeriodMs();
     const auto step = static_cast<uint>(std::max(animationPeriodMs(), 0));
     return step > period || quietTicks_ * period > step;
+}
+
+bool COrvaneUSBDevice::renderSettled() const {
+    if (sendPending_ || (previewDirty_ && isVisible())) return false;
+    return framesWaitForAStep();
+}
+
+// The preview paints at most every kPreviewPaintMs. A step that came sooner
+// leaves it marked, and ticking at the device's period until the paint falls
+// due would only compare unchanged frames: the entry may sleep until then
+// instead, and the next step wakes it earlier.
+uint32_t COrvaneUSBDevice::previewPaintWaitMs() const {
+    if (sendPending_ || !previewDirty_ || !isVisible() || !framesWaitForAStep()) return 0;
+    const uint32_t since = tickCount() - lastPaintAt_;
+    return since < kPreviewPaintMs ? kPreviewPaintMs - since : 0;
 }
 
 bool COrvaneUSBDevice::parkRender() {

@@ -186,6 +186,11 @@ public:
     // The entry then parks its render timer instead of ticking on an
     // unchanged frame.
     bool renderSettled() const;
+    // Milliseconds until the preview may paint again, when that paint is all
+    // rendering still waits for: the frame is out and cannot change before
+    // the animation thread's next step. 0 otherwise (rendering must tick on,
+    // or has settled).
+    uint32_t previewPaintWaitMs() const;
     // Parks rendering: from now on the animation thread wakes the entry when
     // a step changes the frame. False (nothing parked) when the frame already
     // changed since the last tick.
@@ -399,6 +404,8 @@ private:
     void paintPreview();
     void sendFrame(uint32_t now);
     bool frameDiffersFromRendered() const;
+    // No tick can find a new frame before the animation thread's next step.
+    bool framesWaitForAStep() const;
     // Animation thread, after a step: a parked render learns of a changed
     // frame through one queued tick on the UI thread.
     void wakeParkedRender();

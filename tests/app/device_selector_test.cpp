@@ -169,10 +169,16 @@ public:
         ++steps_;
         if (QThread::currentThread() == QCoreApplication::instance()->thread()) ++stepsOnUiThread_;
     }
+    void renderFrame() override {
+        ++renders_;
+        COrvaneUSBDevice::renderFrame();
+    }
     int steps() const { return steps_; }
     int stepsOnUiThread() const { return stepsOnUiThread_; }
+    int renders() const { return renders_; }
 
 private:
+    int renders_ = 0;  // UI thread only
     std::atomic<bool> frozen_{false};
     std::atomic<int> steps_{0};
     std::atomic<int> stepsOnUiThread_{0};
@@ -344,6 +350,31 @@ TEST_F(DrivingPageTest, ASlowEffectParksTheRenderTimerBetweenItsSteps) {
     // the later frame, as a ticking timer would send it).
     EXPECT_GE((framesReceived(mouse) - frames) * 4, stepsTaken * 3) << "steps' frames were not sent";
     EXPECT_LT(ticking * 4, samples) << "the timer ticked between the steps";
+}
+
+// On the page shown, the preview paints at most about ten times a second,
+// so a slow effect's step leaves it waiting for its paint. The entry sleeps
+// until the paint falls due (or the next step) instead of ticking at the
+// device's period meanwhile, and still sends every step's frame and paints.
+TEST_F(DrivingPageTest, AShownSlowEffectWaitsForItsPaintWithoutTicking) {
+    ASSERT_TRUE(plugMouse());
+    window->ShowWindow(true);
+    auto* page = static_cast<DrivingPage*>(mousePage);
+    sim::SimDevice& mouse = *sim.device("mouse");
+    ASSERT_TRUE(test::waitUntil([&] { return framesReceived(mouse) > 2; }, 5000)) << "frames reach the device";
+    // Spectrum cycle at the slowest speed: a new colour every 40 ms.
+    mousePage->setLightParams(3u | 4u << 8, 0, 0);
+    test::idle(100);
+    const int frames = framesReceived(mouse), steps = page->steps(), renders = page->renders();
+    const uint32_t paints = mousePage->previewPaints();
+    test::idle(1000);
+    const int stepsTaken = page->steps() - steps;
+    EXPECT_GE(stepsTaken, 15);
+    EXPECT_GE((framesReceived(mouse) - frames) * 4, stepsTaken * 3) << "steps' frames were not sent";
+    EXPECT_GE(mousePage->previewPaints() - paints, 5u) << "the preview stopped";
+    // One render per step and per paint, a few more where a step comes right
+    // after a send; ticking every 5 ms would be about 200.
+    EXPECT_LT(page->renders() - renders, stepsTaken + 25) << "the timer ticked between the steps";
 }
 
 // While another page ticks at the device's period, those ticks run a parked
