@@ -151,8 +151,11 @@ TEST_F(ShootPanelTest, ASavedBulletIsItsFourEventsAndReadsBack) {
         ASSERT_TRUE(Json::Reader().parse(expected[i], want));
         EXPECT_EQ(after[8 + i], want) << 8 + i;
     }
-    for (Json::ArrayIndex i = 0; i < before.size(); ++i)
-        if (i < 8 || i > 11) EXPECT_EQ(after[i], before[i]) << i;
+    for (Json::ArrayIndex i = 0; i < before.size(); ++i) {
+        if (i < 8 || i > 11) {
+            EXPECT_EQ(after[i], before[i]) << i;
+        }
+    }
     EXPECT_EQ(bytesOf(gunFile(0)), bytesOf(factoryFile(0))) << "other guns untouched";
 
     // Read back after another bullet, and gone from view on another gun.

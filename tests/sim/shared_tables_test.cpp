@@ -153,7 +153,9 @@ TEST(SharedTablesTest, ProductIdentities) {
         const InterfaceEntry* command = programRow(id, id.commandCollection, role::Command);
         ASSERT_NE(command, nullptr) << "no command row";
         EXPECT_EQ(command->usagePage, id.notificationCollection < 0 ? 0x000C : 0xFF1C);
-        if (id.notificationCollection >= 0) EXPECT_NE(programRow(id, id.notificationCollection, role::Event), nullptr);
+        if (id.notificationCollection >= 0) {
+            EXPECT_NE(programRow(id, id.notificationCollection, role::Event), nullptr);
+        }
     }
     // Entry by entry: every default product is recognised by some row pair.
     EXPECT_EQ(sim::simProducts().size(), std::size(kTypedIdentities));
