@@ -31,8 +31,9 @@ std::span<const ModePair> modesOf(uint16_t productKind) {
     }
 }
 
-// Steps between two sync steps (one a millisecond), by speed level 0..4:
-// breathing, then every other mode.
+// Counted ticks between two sync steps, by speed level 0..4: breathing, then
+// every other mode. The thread counts changes of the tick count, one per
+// system tick (kSystemTickMs), as the mouse's lighting thread does.
 constexpr std::array<uint8_t, 5> kBreathingTicks = {5, 4, 3, 2, 1};
 constexpr std::array<uint8_t, 5> kOtherTicks = {28, 23, 18, 13, 7};
 constexpr uint8_t kBlinkWheelStride = 14;
@@ -55,7 +56,7 @@ std::optional<uint8_t> pageModeOf(uint16_t productKind, uint8_t syncMode) {
 
 uint32_t syncStepPeriodMs(uint8_t mode, uint8_t speed) {
     const auto& ticks = mode == sync_mode::Breathing ? kBreathingTicks : kOtherTicks;
-    return ticks[speedIndex(speed)];
+    return ticks[speedIndex(speed)] * kSystemTickMs;
 }
 
 void SyncAnimator::restart(const SyncSettings& settings, uint32_t nowMs) {

@@ -40,13 +40,14 @@ TEST(LightingSyncTest, EveryListMapsTheSharedModesBackAndTheKeyboardHasNoColourC
 }
 
 TEST(LightingSyncTest, StepPeriodsFollowTheTickThresholds) {
-    const uint32_t breathing[] = {5, 4, 3, 2, 1};
-    const uint32_t others[] = {28, 23, 18, 13, 7};
+    // 5, 4, 3, 2, 1 and 28, 23, 18, 13, 7 counts of a 16 ms system tick.
+    const uint32_t breathing[] = {80, 64, 48, 32, 16};
+    const uint32_t others[] = {448, 368, 288, 208, 112};
     for (uint8_t speed = 0; speed < 5; ++speed) {
         EXPECT_EQ(syncStepPeriodMs(sync_mode::Breathing, speed), breathing[speed]);
         for (uint8_t mode = 1; mode < 5; ++mode) EXPECT_EQ(syncStepPeriodMs(mode, speed), others[speed]);
     }
-    EXPECT_EQ(syncStepPeriodMs(sync_mode::Static, 200), 7u) << "a stored speed past the table";
+    EXPECT_EQ(syncStepPeriodMs(sync_mode::Static, 200), 112u) << "a stored speed past the table";
 }
 
 TEST(LightingSyncTest, StaticSendsTheColourAtItsBrightnessAndOffSendsNothing) {
