@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <poll.h>
 #include <pthread.h>
 #include <sched.h>
@@ -108,17 +109,17 @@ TEST(Event, AWaiterWokenInTheMiddleOfASetDoesNotSpin) {
     };
     constexpr int kWakeUps = 100;
     Event stop(true), wanted(false);
+    std::atomic<bool> waiterPinned{false}, setterPinned{false};
     long long waiterUs = 0;
     int taken = 0;
-    bool pinned = true;
     std::thread waiter([&] {
-        pinned = pin() && pinned;
+        waiterPinned = pin();
         const long long start = cpuUs();
         while (taken < kWakeUps && waitAny({&stop, &wanted}, 5000) == 1) ++taken;
         waiterUs = cpuUs() - start;
     });
     std::thread setter([&] {
-        pinned = pin() && pinned;
+        setterPinned = pin();
         for (int i = 0; i < kWakeUps; ++i) {
             // Busy for a while, as the UI thread is when it hands a step back.
             const long long until = cpuUs() + 2000;
@@ -129,7 +130,7 @@ TEST(Event, AWaiterWokenInTheMiddleOfASetDoesNotSpin) {
     });
     setter.join();
     waiter.join();
-    ASSERT_TRUE(pinned);
+    ASSERT_TRUE(waiterPinned && setterPinned);
     EXPECT_EQ(taken, kWakeUps);
     // A wake-up costs tens of microseconds; a spin lasts until the setter
     // runs again, a millisecond or more.
