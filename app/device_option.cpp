@@ -160,6 +160,7 @@ void CDeviceOptionUI::OnEntryTimer(uint id) {
 void CDeviceOptionUI::OnRenderTick(CPaintManagerUI* manager) {
     if (!page_ || !page_->commandChannel().isConnected() || !page_->needsRenderTicks()) {
         manager->KillTimer(this, entryTimer::kRender);
+        if (page_) page_->releaseSteps();
         RenderPulse::pages().stop(this);
         return;
     }
@@ -169,21 +170,21 @@ void CDeviceOptionUI::OnRenderTick(CPaintManagerUI* manager) {
     if (icon_ && IsDeviceSelected() && page_->optionPreview() && page_->previewPaints() != paints) icon_->Invalidate();
     // A tick that found nothing new parks the timer: an unchanging frame
     // costs no wake-ups at all, and the page's animation thread restarts the
-    // ticks with its next changed step.
-    if (page_->renderSettled() && page_->parkRender()) {
-        manager->KillTimer(this, entryTimer::kRender);
+    // ticks with its next changed step. A tick comes back only when the
+    // preview's next paint falls due (the paint rate holds it back), or for
+    // the effect's next step, which the tick then runs.
+    const uint32_t paintWait = page_->previewPaintWaitMs();
+    if ((page_->renderSettled() || paintWait > 0) && page_->parkRender()) {
+        if (const uint32_t wait = page_->parkedTickMs(paintWait)) {
+            renderPeriod_ = wait;
+            manager->SetTimer(this, entryTimer::kRender, wait);
+        } else {
+            manager->KillTimer(this, entryTimer::kRender);
+        }
         RenderPulse::pages().stop(this);
         return;
     }
-    // Only the preview's next paint is left, and the paint rate holds it
-    // back: one tick when it falls due, unless a changed step wakes the
-    // entry before.
-    if (const uint32_t wait = page_->previewPaintWaitMs(); wait > page_->renderPeriodMs() && page_->parkRender()) {
-        renderPeriod_ = wait;
-        manager->SetTimer(this, entryTimer::kRender, wait);
-        RenderPulse::pages().stop(this);
-        return;
-    }
+    page_->releaseSteps();
     // Frames started or stopped going to the device (lighting control, a
     // slow link), or the ticks resume after a parked spell: the timer follows.
     const uint period = page_->renderPeriodMs();

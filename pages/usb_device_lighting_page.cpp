@@ -169,12 +169,13 @@ void COrvaneUSBDevice::stopAnimation() {
 
 // Unwanted (hidden and sending nothing), the thread sleeps until it is
 // wanted again or stopped: a program in the tray has no reason to wake. While
-// the render pulse beats, the beats run the steps and the thread sleeps until
-// the pulse lets go of them.
+// the render pulse beats, or the entry's own timer runs the steps, the thread
+// sleeps until they are handed back.
 void COrvaneUSBDevice::animationLoop() {
     nameThisThread("lighting");
     Event& stop = animation_.stopEvent();
     const RenderPulse& pulse = RenderPulse::pages();
+    const auto pulled = [&](uint32_t now) { return pulse.beating(now) || stepsPulled(now); };
     for (;;) {
         if (!animate_) {
             restartSteps();
@@ -182,20 +183,33 @@ void COrvaneUSBDevice::animationLoop() {
             continue;
         }
         const uint32_t now = tickCount();
-        const int wait = pulse.beating(now) ? kPulledLookMs : untilNextStep(now);
+        const int wait = pulled(now) ? kPulledLookMs : untilNextStep(now);
         if (waitAny({&stop, &animationWanted_}, wait) == 0) return;
         const uint32_t woke = tickCount();
-        if (!animate_ || pulse.beating(woke)) continue;
+        if (!animate_ || pulled(woke)) continue;
         if (runDueSteps(woke)) wakeParkedRender();
     }
 }
 
+namespace {
+
+// Steps fall due on multiples of their period on the tick clock, so pages
+// stepping at the same speed step at the same millisecond, and one wake-up
+// of the UI thread serves them all. The first such time after `t`; the
+// modular sum is right across the clock's wrap.
+uint32_t stepTimeAfter(uint32_t t, int period) {
+    const auto p = static_cast<uint32_t>(period);
+    return t + (p - t % p);
+}
+
+}  // namespace
+
 // Under stepLock_. Whoever looks first starts the schedule (the thread, or
 // the pulse when it already beats as the animation starts): the first step
-// falls due one period later.
+// falls due within one period.
 bool COrvaneUSBDevice::startStepsIfIdle(uint32_t now, int period) {
     if (stepsScheduled_) return false;
-    nextStepAt_ = now + static_cast<uint32_t>(period);
+    nextStepAt_ = stepTimeAfter(now, period);
     stepsScheduled_ = true;
     return true;
 }
@@ -215,9 +229,10 @@ bool COrvaneUSBDevice::runDueSteps(uint32_t now) {
     for (; static_cast<int32_t>(now - nextStepAt_) >= 0 && ran < kStepsAtOnceMax; ++ran) {
         // Paused, the page shows what the lighting sync hands it.
         if (!commandChannel_.paused() && !clientDriven_) animationStep(now);
-        nextStepAt_ += static_cast<uint32_t>(period);
+        // One period on, or the next time on the grid after a change of speed.
+        nextStepAt_ = stepTimeAfter(nextStepAt_, period);
     }
-    if (static_cast<int32_t>(now - nextStepAt_) >= 0) nextStepAt_ = now + static_cast<uint32_t>(period);
+    if (static_cast<int32_t>(now - nextStepAt_) >= 0) nextStepAt_ = stepTimeAfter(now, period);
     return ran > 0;
 }
 
@@ -225,6 +240,49 @@ bool COrvaneUSBDevice::runDueSteps(uint32_t now) {
 // must not animate a page that waits for its device or sends nothing.
 void COrvaneUSBDevice::pullSteps(uint32_t now) {
     if (animating() && animate_ && runDueSteps(now)) wakeParkedRender();
+}
+
+bool COrvaneUSBDevice::stepsPulled(uint32_t now) const {
+    return stepsPulled_.load() && static_cast<int32_t>(stepsPulledUntil_.load() - now) >= 0;
+}
+
+// An effect whose every step changes the frame would have its thread wake
+// the UI thread for each step anyway; the entry's timer running the step
+// instead spares the thread's wake-up and the queued call. An effect whose
+// steps leave the frame alone (static, or between blinks) stays with its
+// thread, which wakes nobody for them.
+uint32_t COrvaneUSBDevice::stepToPullMs(uint32_t now) {
+    if (!animating() || !animate_ || RenderPulse::pages().beating(now)) return 0;
+    // The lighting sync or a network client paints the frame: the steps change nothing.
+    if (commandChannel_.paused() || clientDriven_) return 0;
+    const int period = animationPeriodMs();
+    if (period <= static_cast<int>(renderPeriodMs()) || now - lastChangeAt_ > static_cast<uint32_t>(period)) return 0;
+    return static_cast<uint32_t>(std::max(untilNextStep(now), 1));
+}
+
+uint32_t COrvaneUSBDevice::parkedTickMs(uint32_t paintWaitMs) {
+    const uint32_t now = tickCount();
+    const uint32_t step = stepToPullMs(now);
+    if (!step) {
+        releaseSteps();
+        return paintWaitMs;
+    }
+    // Renewed with every step the timer runs; should the timer stop without
+    // a word, the thread finds the claim lapsed at its next look.
+    stepsPulledUntil_.store(now + step + static_cast<uint32_t>(kPulledLookMs));
+    stepsPulled_.store(true);
+    return paintWaitMs ? std::min(paintWaitMs, step) : step;
+}
+
+void COrvaneUSBDevice::releaseSteps() {
+    if (stepsPulled_.exchange(false)) animationWanted_.set();
+}
+
+// A thread that idles (nothing wants its steps) or leaves them to the
+// entry's timer has no reason to wake; one whose claim is released later is
+// woken by that release.
+void COrvaneUSBDevice::takeStepsBack() {
+    if (animate_ && !stepsPulled_.load()) animationWanted_.set();
 }
 
 void COrvaneUSBDevice::paintLightControl(CControlUI* control, uint32_t colour, uint8_t brightness) {
@@ -388,12 +446,13 @@ void COrvaneUSBDevice::renderFrame() {
     // then holds them, as it would hold the thread's.
     pullSteps(tickCount());
     if (quietTicks_ < kQuietTicksMax) ++quietTicks_;
+    const uint32_t now = tickCount();
     if (takeChangedFrame()) {
         quietTicks_ = 0;
+        lastChangeAt_ = now;
         previewDirty_ = true;
         sendPending_ = true;
     }
-    const uint32_t now = tickCount();
     // Effects step up to every 8 ms; painting faster than the display shows
     // would only cost. A page that is not on screen (another product's page
     // is shown, or the window is hidden) paints nothing: it keeps the preview

@@ -196,6 +196,15 @@ public:
     // changed since the last tick.
     bool parkRender();
     void unparkRender() { renderParked_.store(false, std::memory_order_relaxed); }
+    // Parked, the entry's timer comes back for what rendering waits for
+    // (`paintWaitMs`, 0 for nothing) or for the effect's next step when its
+    // steps keep changing the frame: that tick runs the step itself, and the
+    // animation thread sleeps meanwhile instead of waking the entry for it.
+    // Milliseconds until that tick, 0 for none (the timer stops).
+    uint32_t parkedTickMs(uint32_t paintWaitMs);
+    // Rendering ticks at its period again, or stops: the animation thread
+    // takes its steps back.
+    void releaseSteps();
     virtual void setLedColour(int index, uint32_t colour);
     // Every LED shows `value` (red lowest, brightness highest): the colour
     // the lighting sync supplies while this page's own lighting is paused.
@@ -370,6 +379,15 @@ private:
     // The render pulse's beat, or the page's own tick: the due steps run
     // now, and a parked page's changed frame asks for a ride on the beat.
     void pullSteps(uint32_t now);
+    // Milliseconds until the next step when the entry should run it: the
+    // effect steps more slowly than the render period and its last step
+    // changed the frame. 0 otherwise.
+    uint32_t stepToPullMs(uint32_t now);
+    // Whether the entry's timer runs the steps now (the thread leaves them).
+    bool stepsPulled(uint32_t now) const;
+    // The render pulse stopped running the steps: a thread that sleeps for
+    // that reason alone is woken to take them back.
+    void takeStepsBack();
     // The owner window's message box with `text` (a language key or a text
     // shown as it is); whether the user confirmed.
     bool askOwner(const QString& text, bool offerCancel);
@@ -420,6 +438,11 @@ private:
     std::mutex stepLock_;             // the step schedule below; taken before frameLock_
     uint32_t nextStepAt_ = 0;
     bool stepsScheduled_ = false;     // false: the next step is one period from the next look
+    // The entry's timer runs the steps until then (a timer stopped without a
+    // word lets the claim lapse, and the thread takes the steps back).
+    std::atomic<bool> stepsPulled_{false};
+    std::atomic<uint32_t> stepsPulledUntil_{0};
+    uint32_t lastChangeAt_ = 0;  // when a tick last found the frame changed
     std::vector<uint32_t> renderedFrame_;
     bool previewDirty_ = false;  // a changed frame waits for the next paint
     uint32_t lastPaintAt_ = 0;
@@ -432,7 +455,7 @@ private:
     uint32_t lastSendAt_ = 0;
     // Last: it leaves the pulse before anything its tick uses goes.
     RenderPulse::Rider pulseRider_{RenderPulse::pages(), [this] { runRenderTickNow(); },
-                                   [this](uint32_t now) { pullSteps(now); }, [this] { animationWanted_.set(); }};
+                                   [this](uint32_t now) { pullSteps(now); }, [this] { takeStepsBack(); }};
 };
 
 }  // namespace talven

@@ -22,8 +22,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <map>
+#include <mutex>
+#include <vector>
 
 namespace talven {
 namespace {
@@ -167,6 +170,10 @@ public:
         if (frozen_) return;
         COrvaneUSBDevice::animationStep(nowMs);
         ++steps_;
+        {
+            std::lock_guard<std::mutex> lock(timesLock_);
+            if (recording_) stepTimes_.push_back(nowMs);
+        }
         if (QThread::currentThread() == QCoreApplication::instance()->thread()) ++stepsOnUiThread_;
     }
     void renderFrame() override {
@@ -174,6 +181,15 @@ public:
         COrvaneUSBDevice::renderFrame();
     }
     int steps() const { return steps_; }
+    // While on, the time of every step is kept.
+    void recordStepTimes(bool on) {
+        std::lock_guard<std::mutex> lock(timesLock_);
+        recording_ = on;
+    }
+    std::vector<uint32_t> stepTimes() const {
+        std::lock_guard<std::mutex> lock(timesLock_);
+        return stepTimes_;
+    }
     int stepsOnUiThread() const { return stepsOnUiThread_; }
     int renders() const { return renders_; }
 
@@ -182,6 +198,9 @@ private:
     std::atomic<bool> frozen_{false};
     std::atomic<int> steps_{0};
     std::atomic<int> stepsOnUiThread_{0};
+    mutable std::mutex timesLock_;
+    bool recording_ = false;
+    std::vector<uint32_t> stepTimes_;
 };
 
 class DrivingPageTest : public ::testing::Test {
@@ -322,26 +341,23 @@ TEST_F(DrivingPageTest, ARunningEffectKeepsStreamingThroughParkedSpells) {
     EXPECT_GT(framesReceived(mouse) - before, 20);
 }
 
-// On a page that is not shown, an effect slower than the render period leaves
-// the timer parked between its steps, and still every step's frame goes out.
-TEST_F(DrivingPageTest, ASlowEffectParksTheRenderTimerBetweenItsSteps) {
+// On a page that is not shown, an effect slower than the render period is
+// stepped by the entry's own timer, which comes back for each step and not in
+// between: the animation thread wakes the UI thread for none of them, and
+// every step's frame still goes out.
+TEST_F(DrivingPageTest, ASlowEffectIsSteppedByTheEntrysTimerAtEachStepOnly) {
     ASSERT_TRUE(plugMouse());
     ASSERT_TRUE(showKeyboardInstead());
     auto* page = static_cast<DrivingPage*>(mousePage);
     sim::SimDevice& mouse = *sim.device("mouse");
-    ui::CPaintManagerUI& manager = window->GetPaintManager();
-    ui::CControlUI* entry = mousePage->optionEntry();
-    ASSERT_NE(entry, nullptr);
     // Spectrum cycle (mode 3) at full brightness and the slowest speed: a new
     // colour every 40 ms, eight render periods.
     mousePage->setLightParams(3u | 4u << 8, 0, 0);
-    test::idle(100);
-    const int frames = framesReceived(mouse), steps = page->steps();
-    int samples = 0, ticking = 0;
-    for (const uint32_t start = tickCount(); tickCount() - start < 1000; ++samples) {
-        test::idle(2);
-        if (manager.HasTimer(entry, entryTimer::kRender)) ++ticking;
-    }
+    test::idle(200);
+    const int frames = framesReceived(mouse), steps = page->steps(), uiSteps = page->stepsOnUiThread();
+    const int renders = page->renders();
+    const uint32_t wakes = mousePage->renderWakes();
+    test::idle(1000);
     const int stepsTaken = page->steps() - steps;
     EXPECT_GE(stepsTaken, 15);
     EXPECT_LE(stepsTaken, 30) << "steps ran twice";  // one every 40 ms
@@ -349,7 +365,47 @@ TEST_F(DrivingPageTest, ASlowEffectParksTheRenderTimerBetweenItsSteps) {
     // machine two steps may land within one late tick (the device then gets
     // the later frame, as a ticking timer would send it).
     EXPECT_GE((framesReceived(mouse) - frames) * 4, stepsTaken * 3) << "steps' frames were not sent";
-    EXPECT_LT(ticking * 4, samples) << "the timer ticked between the steps";
+    EXPECT_GE((page->stepsOnUiThread() - uiSteps) * 10, stepsTaken * 9) << "the animation thread kept stepping";
+    EXPECT_LE(mousePage->renderWakes() - wakes, 2u) << "the animation thread woke the UI thread";
+    // Ticking every 5 ms would be about 200.
+    EXPECT_LE(page->renders() - renders, stepsTaken + 5) << "the timer ticked between the steps";
+}
+
+// Steps fall due on multiples of their period, so that pages stepping at the
+// same speed share one wake-up; a step runs at its time or a little after.
+TEST_F(DrivingPageTest, StepsFallDueOnMultiplesOfTheirPeriod) {
+    auto* page = static_cast<DrivingPage*>(mousePage);
+    ASSERT_TRUE(plugMouse());
+    ASSERT_TRUE(showKeyboardInstead());
+    mousePage->setLightParams(3u | 4u << 8, 0, 0);  // every 40 ms
+    test::idle(200);
+    page->recordStepTimes(true);
+    test::idle(1000);
+    page->recordStepTimes(false);
+    const std::vector<uint32_t> times = page->stepTimes();
+    ASSERT_GE(times.size(), 15u);
+    // Steps at a random phase would land within 8 ms after a multiple of 40
+    // less than one time in four.
+    const auto onTime = std::count_if(times.begin(), times.end(), [](uint32_t t) { return t % 40 <= 8; });
+    EXPECT_GE(onTime * 3, static_cast<long>(times.size()) * 2);
+}
+
+// The entry's timer stopped without a word (the claim on the steps is never
+// given back): the animation thread finds the claim lapsed, takes the steps
+// back, and its next changed step brings the entry's timer back.
+TEST_F(DrivingPageTest, StepsGoOnWhenTheEntrysTimerIsStoppedFromOutside) {
+    ASSERT_TRUE(plugMouse());
+    ASSERT_TRUE(showKeyboardInstead());
+    auto* page = static_cast<DrivingPage*>(mousePage);
+    sim::SimDevice& mouse = *sim.device("mouse");
+    mousePage->setLightParams(3u | 4u << 8, 0, 0);
+    test::idle(200);
+    ASSERT_GT(page->stepsOnUiThread(), 0) << "the entry's timer runs the steps";
+    window->GetPaintManager().KillTimer(mousePage->optionEntry(), entryTimer::kRender);
+    const int steps = page->steps(), frames = framesReceived(mouse);
+    test::idle(1500);
+    EXPECT_GE(page->steps() - steps, 15) << "the steps stopped with the timer";
+    EXPECT_GE(framesReceived(mouse) - frames, 12) << "the frames stopped with the timer";
 }
 
 // On the page shown, the preview paints at most about ten times a second,
@@ -412,11 +468,12 @@ TEST_F(DrivingPageTest, AParkedPageRidesTheTicksOfAnotherPage) {
     EXPECT_LT((mousePage->renderWakes() - wakes) * 4, static_cast<uint32_t>(stepsTaken)) << "woke the UI thread";
     EXPECT_LT(ticking * 4, beats) << "its own timer ticked";
 
-    const uint32_t after = mousePage->renderWakes();
-    const int threadSteps = page->steps() - page->stepsOnUiThread();
+    // No beats: the thread takes the steps back, and its first changed step
+    // brings the entry's own timer back for the steps after it.
+    const int stepsAfter = page->steps(), framesAfter = framesReceived(mouse);
     test::idle(300);
-    EXPECT_GE(mousePage->renderWakes() - after, 4u) << "no beats: each step wakes the UI thread again";
-    EXPECT_GE(page->steps() - page->stepsOnUiThread() - threadSteps, 4) << "the thread did not take its steps back";
+    EXPECT_GE(page->steps() - stepsAfter, 4) << "the steps stopped with the beats";
+    EXPECT_GE(framesReceived(mouse) - framesAfter, 3) << "the frames stopped with the beats";
 }
 
 // An animation that starts while another page already beats is stepped by
