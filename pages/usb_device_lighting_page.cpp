@@ -271,7 +271,18 @@ uint32_t COrvaneUSBDevice::parkedTickMs(uint32_t paintWaitMs) {
     // a word, the thread finds the claim lapsed at its next look.
     stepsPulledUntil_.store(now + step + static_cast<uint32_t>(kPulledLookMs));
     stepsPulled_.store(true);
-    return paintWaitMs ? std::min(paintWaitMs, step) : step;
+    // No tick of its own for the preview: a step's tick paints it (see
+    // paintDue), and no later than the paint's due time and half a step.
+    return step;
+}
+
+// The preview paints at most every kPreviewPaintMs. While the entry's
+// timer runs the steps, a step's tick within half a step of that paints too:
+// the paint then shows the step's new colours, and needs no wake-up of its own.
+bool COrvaneUSBDevice::paintDue(uint32_t now) const {
+    if (!previewDirty_ || !isVisible()) return false;
+    const uint32_t slack = stepsPulled_.load() ? static_cast<uint32_t>(std::max(animationPeriodMs(), 0)) / 2 : 0;
+    return now - lastPaintAt_ + slack >= kPreviewPaintMs;
 }
 
 void COrvaneUSBDevice::releaseSteps() {
@@ -457,7 +468,7 @@ void COrvaneUSBDevice::renderFrame() {
     // would only cost. A page that is not on screen (another product's page
     // is shown, or the window is hidden) paints nothing: it keeps the preview
     // marked and paints it once it is shown.
-    if (previewDirty_ && isVisible() && now - lastPaintAt_ >= kPreviewPaintMs) {
+    if (paintDue(now)) {
         paintPreview();
         previewDirty_ = false;
         lastPaintAt_ = now;

@@ -385,6 +385,8 @@ private:
     uint32_t stepToPullMs(uint32_t now);
     // Whether the entry's timer runs the steps now (the thread leaves them).
     bool stepsPulled(uint32_t now) const;
+    // Whether this tick repaints the preview.
+    bool paintDue(uint32_t now) const;
     // The render pulse stopped running the steps: a thread that sleeps for
     // that reason alone is woken to take them back.
     void takeStepsBack();
