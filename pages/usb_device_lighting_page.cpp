@@ -280,7 +280,7 @@ uint32_t COrvaneUSBDevice::parkedTickMs(uint32_t paintWaitMs) {
 // timer runs the steps, a step's tick within half a step of that paints too:
 // the paint then shows the step's new colours, and needs no wake-up of its own.
 bool COrvaneUSBDevice::paintDue(uint32_t now) const {
-    if (!previewDirty_ || !isVisible()) return false;
+    if (!previewOwed()) return false;
     const uint32_t slack = stepsPulled_.load() ? static_cast<uint32_t>(std::max(animationPeriodMs(), 0)) / 2 : 0;
     return now - lastPaintAt_ + slack >= kPreviewPaintMs;
 }
@@ -397,7 +397,7 @@ bool COrvaneUSBDevice::framesWaitForAStep() const {
 }
 
 bool COrvaneUSBDevice::renderSettled() const {
-    if (sendPending_ || (previewDirty_ && isVisible())) return false;
+    if (sendPending_ || previewOwed()) return false;
     return framesWaitForAStep();
 }
 
@@ -406,7 +406,7 @@ bool COrvaneUSBDevice::renderSettled() const {
 // due would only compare unchanged frames: the entry may sleep until then
 // instead, and the next step wakes it earlier.
 uint32_t COrvaneUSBDevice::previewPaintWaitMs() const {
-    if (sendPending_ || !previewDirty_ || !isVisible() || !framesWaitForAStep()) return 0;
+    if (sendPending_ || !previewOwed() || !framesWaitForAStep()) return 0;
     const uint32_t since = tickCount() - lastPaintAt_;
     return since < kPreviewPaintMs ? kPreviewPaintMs - since : 0;
 }

@@ -385,6 +385,8 @@ private:
     uint32_t stepToPullMs(uint32_t now);
     // Whether the entry's timer runs the steps now (the thread leaves them).
     bool stepsPulled(uint32_t now) const;
+    // A changed frame waits for the preview on screen.
+    bool previewOwed() const { return previewDirty_ && isVisible(); }
     // Whether this tick repaints the preview.
     bool paintDue(uint32_t now) const;
     // The render pulse stopped running the steps: a thread that sleeps for
