@@ -441,7 +441,7 @@ private:
     Event animationWanted_{false};
     std::mutex stepLock_;             // the step schedule below; taken before frameLock_
     uint32_t nextStepAt_ = 0;
-    bool stepsScheduled_ = false;     // false: the next step is one period from the next look
+    bool stepsScheduled_ = false;     // false: the next step is within one period from the next look
     // The entry's timer runs the steps until then (a timer stopped without a
     // word lets the claim lapse, and the thread takes the steps back).
     std::atomic<bool> stepsPulled_{false};
