@@ -238,6 +238,15 @@ protected:
         return test::waitUntil([&] { return window->selector()->SelectByFolder("keyboard"); }) &&
                test::waitUntil([&] { return window->CurrentDevicePage() != mousePage; });
     }
+    // The mouse's page, not on screen, runs the spectrum cycle (mode 3) at
+    // full brightness and the slowest speed: a new colour every 40 ms, eight
+    // render periods; the first steps are over.
+    DrivingPage* runSlowEffectOffScreen() {
+        if (!plugMouse() || !showKeyboardInstead()) return nullptr;
+        mousePage->setLightParams(3u | 4u << 8, 0, 0);
+        test::idle(200);
+        return static_cast<DrivingPage*>(mousePage);
+    }
     ui::CControlUI* find(const char* name) { return window->GetPaintManager().FindControl(QString::fromLatin1(name)); }
     ui::CControlUI* powerValue() {
         return window->GetPaintManager().FindSubControlByName(mousePage->powerIndicator(),
@@ -346,14 +355,9 @@ TEST_F(DrivingPageTest, ARunningEffectKeepsStreamingThroughParkedSpells) {
 // between: the animation thread wakes the UI thread for none of them, and
 // every step's frame still goes out.
 TEST_F(DrivingPageTest, ASlowEffectIsSteppedByTheEntrysTimerAtEachStepOnly) {
-    ASSERT_TRUE(plugMouse());
-    ASSERT_TRUE(showKeyboardInstead());
-    auto* page = static_cast<DrivingPage*>(mousePage);
+    DrivingPage* page = runSlowEffectOffScreen();
+    ASSERT_NE(page, nullptr);
     sim::SimDevice& mouse = *sim.device("mouse");
-    // Spectrum cycle (mode 3) at full brightness and the slowest speed: a new
-    // colour every 40 ms, eight render periods.
-    mousePage->setLightParams(3u | 4u << 8, 0, 0);
-    test::idle(200);
     const int frames = framesReceived(mouse), steps = page->steps(), uiSteps = page->stepsOnUiThread();
     const int renders = page->renders();
     const uint32_t wakes = mousePage->renderWakes();
@@ -374,11 +378,8 @@ TEST_F(DrivingPageTest, ASlowEffectIsSteppedByTheEntrysTimerAtEachStepOnly) {
 // Steps fall due on multiples of their period, so that pages stepping at the
 // same speed share one wake-up; a step runs at its time or a little after.
 TEST_F(DrivingPageTest, StepsFallDueOnMultiplesOfTheirPeriod) {
-    auto* page = static_cast<DrivingPage*>(mousePage);
-    ASSERT_TRUE(plugMouse());
-    ASSERT_TRUE(showKeyboardInstead());
-    mousePage->setLightParams(3u | 4u << 8, 0, 0);  // every 40 ms
-    test::idle(200);
+    DrivingPage* page = runSlowEffectOffScreen();  // every 40 ms
+    ASSERT_NE(page, nullptr);
     page->recordStepTimes(true);
     test::idle(1000);
     page->recordStepTimes(false);
@@ -394,12 +395,9 @@ TEST_F(DrivingPageTest, StepsFallDueOnMultiplesOfTheirPeriod) {
 // given back): the animation thread finds the claim lapsed, takes the steps
 // back, and its next changed step brings the entry's timer back.
 TEST_F(DrivingPageTest, StepsGoOnWhenTheEntrysTimerIsStoppedFromOutside) {
-    ASSERT_TRUE(plugMouse());
-    ASSERT_TRUE(showKeyboardInstead());
-    auto* page = static_cast<DrivingPage*>(mousePage);
+    DrivingPage* page = runSlowEffectOffScreen();
+    ASSERT_NE(page, nullptr);
     sim::SimDevice& mouse = *sim.device("mouse");
-    mousePage->setLightParams(3u | 4u << 8, 0, 0);
-    test::idle(200);
     ASSERT_GT(page->stepsOnUiThread(), 0) << "the entry's timer runs the steps";
     window->GetPaintManager().KillTimer(mousePage->optionEntry(), entryTimer::kRender);
     const int steps = page->steps(), frames = framesReceived(mouse);
