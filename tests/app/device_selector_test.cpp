@@ -439,15 +439,12 @@ TEST_F(DrivingPageTest, AShownSlowEffectPaintsWithItsStepsWithoutTicking) {
 // UI thread for none of them. When the ticks end, the thread steps and wakes
 // the UI thread again. Each step runs once either way.
 TEST_F(DrivingPageTest, AParkedPageRidesTheTicksOfAnotherPage) {
-    ASSERT_TRUE(plugMouse());
     // Not on screen, the page has no preview paint to wait for between steps.
-    ASSERT_TRUE(showKeyboardInstead());
-    auto* page = static_cast<DrivingPage*>(mousePage);
+    DrivingPage* page = runSlowEffectOffScreen();  // a new colour every 40 ms
+    ASSERT_NE(page, nullptr);
     sim::SimDevice& mouse = *sim.device("mouse");
     ui::CControlUI* entry = mousePage->optionEntry();
     ASSERT_NE(entry, nullptr);
-    mousePage->setLightParams(3u | 4u << 8, 0, 0);  // a new colour every 40 ms
-    test::idle(100);
     RenderPulse& pulse = RenderPulse::pages();
     const int ticker = 0;  // stands for a page whose effect steps faster than 5 ms
     const int frames = framesReceived(mouse), steps = page->steps(), uiSteps = page->stepsOnUiThread();
